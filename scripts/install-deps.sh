@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs every Debian package the program, its tests and its tools need.
+set -euo pipefail
+export DEBIAN_FRONTEND=noninteractive
+packages=(
+  g++ cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev
+  sqlite3 libsqlite3-dev
+  mdbtools mdbtools-dev
+  fonts-wqy-microhei
+  xvfb xauth x11-utils imagemagick
+  clang libclang-rt-14-dev
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,79 @@
+#include "app/Startup.h"
+
+#include "app/Globals.h"
+#include "expiry/TForm4.h"
+#include "expiry/TForm5.h"
+#include "misc/TForm7.h"
+#include "misc/TForm8.h"
+#include "misc/TForm9.h"
+#include "records/TForm1.h"
+#include "records/TForm2.h"
+#include "records/TForm3.h"
+#include "secrets/TForm6.h"
+#include "store/TDataModule1.h"
+
+#include <QApplication>
+#include <QFile>
+
+TDataModule1 *DataModule1 = nullptr;
+TForm6 *Form6 = nullptr;
+TForm1 *Form1 = nullptr;
+TForm2 *Form2 = nullptr;
+TForm3 *Form3 = nullptr;
+TForm4 *Form4 = nullptr;
+TForm5 *Form5 = nullptr;
+TForm7 *Form7 = nullptr;
+TForm8 *Form8 = nullptr;
+TForm9 *Form9 = nullptr;
+
+namespace {
+
+template <typename T> T *create(const char *instanceName)
+{
+    T *object = new T;
+    object->setObjectName(QLatin1String(instanceName));
+    return object;
+}
+
+template <typename T> void destroy(T *&object)
+{
+    delete object;
+    object = nullptr;
+}
+
+} // namespace
+
+void createGlobalObjects()
+{
+    DataModule1 = create<TDataModule1>("DataModule1");
+    Form6 = create<TForm6>("Form6");
+    Form1 = create<TForm1>("Form1");
+    Form2 = create<TForm2>("Form2");
+    Form3 = create<TForm3>("Form3");
+    Form4 = create<TForm4>("Form4");
+    Form5 = create<TForm5>("Form5");
+    Form7 = create<TForm7>("Form7");
+    Form8 = create<TForm8>("Form8");
+    Form9 = create<TForm9>("Form9");
+}
+
+void destroyGlobalObjects()
+{
+    destroy(Form9);
+    destroy(Form8);
+    destroy(Form7);
+    destroy(Form5);
+    destroy(Form4);
+    destroy(Form3);
+    destroy(Form2);
+    destroy(Form1);
+    destroy(Form6);
+    destroy(DataModule1);
+}
+
+void applyLook()
+{
+    QFile sheet(QStringLiteral(":/look/style.qss"));
+    if (sheet.open(QIODevice::ReadOnly))
+        qApp->setStyleSheet(QString::fromUtf8(sheet.readAll()));
+}

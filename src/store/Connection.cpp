@@ -1,0 +1,81 @@
+#include "store/Connection.h"
+
+#include "store/Query.h"
+#include "store/RegisterFile.h"
+#include "store/StoreError.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QUuid>
+
+Connection::Connection(QObject *parent)
+    : QObject(parent), m_name(QStringLiteral("corvane-") + QUuid::createUuid().toString())
+{
+}
+
+Connection::~Connection()
+{
+    close();
+    QSqlDatabase::removeDatabase(m_name);
+}
+
+void Connection::setConnectionString(const QString &text)
+{
+    m_connectionString = text;
+}
+
+QString Connection::databasePath() const
+{
+    static const QRegularExpression source(QStringLiteral("Data Source=([^;]*)"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    return source.match(m_connectionString).captured(1);
+}
+
+QString Connection::connectionStringFor(const QString &folder)
+{
+    QString withSeparator = QDir::cleanPath(folder);
+    if (!withSeparator.endsWith(QLatin1Char('/')))
+        withSeparator += QLatin1Char('/');
+    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + withSeparator +
+           QStringLiteral("db.mdb;Persist Security Info=False");
+}
+
+void Connection::open()
+{
+    if (isOpen())
+        return;
+    const QString path = databasePath();
+    // The program never creates a register: a missing or foreign file is refused as it is.
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        throw StoreError(QStringLiteral("register missing: ") + path);
+    if (!isSqliteFile(path))
+        throw StoreError(QStringLiteral("not a register: ") + path);
+    QSqlDatabase db = QSqlDatabase::contains(m_name) ? QSqlDatabase::database(m_name, false)
+                                                     : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+    db.setDatabaseName(path);
+    // Wait briefly for another writer, then fail instead of hanging the window.
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
+    if (!db.open())
+        throw StoreError(db.lastError().text());
+}
+
+void Connection::close()
+{
+    for (Query *query : std::as_const(m_queries))
+        query->close();
+    if (QSqlDatabase::contains(m_name))
+        QSqlDatabase::database(m_name, false).close();
+}
+
+bool Connection::isOpen() const
+{
+    return QSqlDatabase::contains(m_name) && QSqlDatabase::database(m_name, false).isOpen();
+}
+
+QSqlDatabase Connection::database()
+{
+    open();
+    return QSqlDatabase::database(m_name, false);
+}

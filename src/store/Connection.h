@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QObject>
+#include <QSqlDatabase>
+#include <QList>
+#include <QString>
+
+class Query;
+
+// The one shared connection to db.mdb (an SQLite file). It opens itself when a
+// query needs it and never creates a missing register.
+class Connection : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Connection(QObject *parent = nullptr);
+    ~Connection() override;
+
+    // "Provider=...;Data Source=<path>;Persist Security Info=False"; only Data Source is used.
+    void setConnectionString(const QString &text);
+    QString connectionString() const { return m_connectionString; }
+    QString databasePath() const;
+
+    // Throws StoreError when the file is missing, not a register, or cannot be opened.
+    void open();
+    void close();
+    bool isOpen() const;
+    // Opens when closed; returns the open database.
+    QSqlDatabase database();
+
+    // Connection string for db.mdb in the given folder.
+    static QString connectionStringFor(const QString &folder);
+
+private:
+    friend class Query;
+    QString m_connectionString;
+    QString m_name;
+    // Results that closing the connection closes too.
+    QList<Query *> m_queries;
+};

@@ -1,0 +1,305 @@
+#include "store/Query.h"
+
+#include "platform/TextBytes.h"
+#include "store/Columns.h"
+#include "store/Connection.h"
+#include "store/DateText.h"
+#include "store/StoreError.h"
+
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <algorithm>
+
+namespace {
+
+const QString RowIdField = QStringLiteral("corvane_rowid");
+
+// "#2011-3-7#" literals become ISO text literals; a literal that is no real date fails the statement.
+QString translateDateLiterals(const QString &sql)
+{
+    static const QRegularExpression literal(QStringLiteral("#([^#]*)#"));
+    QString result;
+    qsizetype last = 0;
+    auto it = literal.globalMatch(sql);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch match = it.next();
+        const QDate date = DateText::parse(match.captured(1));
+        if (!date.isValid())
+            throw StoreError(QStringLiteral("not a date: ") + match.captured(1));
+        result += sql.mid(last, match.capturedStart() - last);
+        result += QLatin1Char('\'') + DateText::toIso(date) + QLatin1Char('\'');
+        last = match.capturedEnd();
+    }
+    result += sql.mid(last);
+    return result;
+}
+
+// A select over one table also fetches the rowid, so the result can delete its rows.
+QString withRowId(const QString &sql, QString &table)
+{
+    static const QRegularExpression single(
+        QStringLiteral("^\\s*select\\s+(.+?)\\s+from\\s+(\\w+)(\\s+where\\s.*)?\\s*$"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch match = single.match(sql);
+    if (!match.hasMatch() || match.captured(1).contains(QLatin1Char('('))) {
+        table.clear();
+        return sql;
+    }
+    table = match.captured(2);
+    return QStringLiteral("select rowid as ") + RowIdField + QStringLiteral(", ") + sql.mid(match.capturedStart(1));
+}
+
+QVariant convertText(const QString &name, const QString &value)
+{
+    if (Columns::isDate(name)) {
+        if (value.trimmed().isEmpty())
+            return QVariant(QMetaType(QMetaType::QString));
+        const QDate date = DateText::parse(value);
+        if (!date.isValid())
+            throw StoreError(QStringLiteral("not a date for ") + name + QStringLiteral(": ") + value);
+        return DateText::toIso(date);
+    }
+    if (Columns::isWholeNumber(name)) {
+        bool ok = false;
+        const qlonglong number = value.trimmed().toLongLong(&ok);
+        if (!ok)
+            throw StoreError(QStringLiteral("not a whole number for ") + name + QStringLiteral(": ") + value);
+        return number;
+    }
+    if (Columns::isScrambled(name))
+        return TextBytes::toBytes(value);
+    return value;
+}
+
+} // namespace
+
+Query::Query(Connection *connection) : m_connection(connection)
+{
+    m_connection->m_queries.append(this);
+}
+
+Query::~Query()
+{
+    m_connection->m_queries.removeAll(this);
+}
+
+void Query::close()
+{
+    m_open = false;
+    m_fields.clear();
+    m_rows.clear();
+    m_rowIds.clear();
+    m_current = -1;
+}
+
+void Query::clearSql()
+{
+    m_sql.clear();
+    m_parameters.clear();
+}
+
+void Query::addSql(const QString &text)
+{
+    m_sql += text;
+}
+
+void Query::setSql(const QString &text)
+{
+    clearSql();
+    addSql(text);
+}
+
+void Query::setParameter(const QString &name, const QString &value)
+{
+    m_parameters.insert(name, convertText(name, value));
+}
+
+void Query::setParameterBytes(const QString &name, const QByteArray &value)
+{
+    m_parameters.insert(name, value);
+}
+
+QString Query::translatedSql() const
+{
+    return translateDateLiterals(m_sql);
+}
+
+void Query::bindParameters(QSqlQuery &query) const
+{
+    static const QRegularExpression placeholder(QStringLiteral(":(\\w+)"));
+    auto it = placeholder.globalMatch(query.lastQuery());
+    while (it.hasNext()) {
+        const QString name = it.next().captured(1);
+        if (!m_parameters.contains(name))
+            throw StoreError(QStringLiteral("parameter not set: ") + name);
+        query.bindValue(QLatin1Char(':') + name, m_parameters.value(name));
+    }
+}
+
+void Query::open()
+{
+    close();
+    QSqlQuery query(m_connection->database());
+    query.setForwardOnly(true);
+    const QString sql = withRowId(translatedSql(), m_table);
+    if (!query.prepare(sql))
+        throw StoreError(query.lastError().text());
+    bindParameters(query);
+    if (!query.exec())
+        throw StoreError(query.lastError().text());
+    const QSqlRecord record = query.record();
+    const int firstField = m_table.isEmpty() ? 0 : 1;
+    for (int i = firstField; i < record.count(); ++i)
+        m_fields << record.fieldName(i);
+    while (query.next()) {
+        QList<QVariant> row;
+        row.reserve(record.count() - firstField);
+        for (int i = firstField; i < record.count(); ++i)
+            row << query.value(i);
+        m_rows << row;
+        if (firstField)
+            m_rowIds << query.value(0).toLongLong();
+    }
+    if (query.lastError().isValid())
+        throw StoreError(query.lastError().text());
+    m_open = true;
+    m_current = m_rows.isEmpty() ? -1 : 0;
+}
+
+int Query::execute()
+{
+    close();
+    QSqlQuery query(m_connection->database());
+    if (!query.prepare(translatedSql()))
+        throw StoreError(query.lastError().text());
+    bindParameters(query);
+    if (!query.exec())
+        throw StoreError(query.lastError().text());
+    return query.numRowsAffected();
+}
+
+void Query::first()
+{
+    m_current = m_rows.isEmpty() ? -1 : 0;
+}
+
+void Query::next()
+{
+    if (m_current >= 0 && m_current < recordCount())
+        ++m_current;
+}
+
+bool Query::eof() const
+{
+    return m_current < 0 || m_current >= recordCount();
+}
+
+void Query::moveTo(int row)
+{
+    if (row < 0 || row >= recordCount())
+        throw StoreError(QStringLiteral("no such row"));
+    m_current = row;
+}
+
+bool Query::hasField(const QString &name) const
+{
+    return m_fields.contains(name, Qt::CaseInsensitive);
+}
+
+int Query::columnOf(const QString &field) const
+{
+    if (!m_open)
+        throw StoreError(QStringLiteral("result not open"));
+    for (int i = 0; i < m_fields.size(); ++i)
+        if (m_fields.at(i).compare(field, Qt::CaseInsensitive) == 0)
+            return i;
+    throw StoreError(QStringLiteral("no such field: ") + field);
+}
+
+void Query::requireRow() const
+{
+    if (!m_open || eof())
+        throw StoreError(QStringLiteral("no current row"));
+}
+
+QVariant Query::valueAt(int row, int column) const
+{
+    if (row < 0 || row >= recordCount() || column < 0 || column >= m_fields.size())
+        throw StoreError(QStringLiteral("no such cell"));
+    return m_rows.at(row).at(column);
+}
+
+QString Query::textAt(int row, int column) const
+{
+    const QVariant value = valueAt(row, column);
+    if (value.isNull())
+        return QString();
+    if (Columns::isDate(m_fields.at(column)))
+        return DateText::fromStored(value.toString());
+    if (value.typeId() == QMetaType::QByteArray)
+        return TextBytes::fromBytes(value.toByteArray());
+    return value.toString();
+}
+
+QString Query::textAt(int row, const QString &field) const
+{
+    return textAt(row, columnOf(field));
+}
+
+QString Query::text(const QString &field) const
+{
+    requireRow();
+    return textAt(m_current, columnOf(field));
+}
+
+QByteArray Query::bytes(const QString &field) const
+{
+    requireRow();
+    const QVariant value = valueAt(m_current, columnOf(field));
+    if (value.typeId() == QMetaType::QString)
+        return TextBytes::toBytes(value.toString());
+    return value.toByteArray();
+}
+
+bool Query::isNull(const QString &field) const
+{
+    requireRow();
+    return valueAt(m_current, columnOf(field)).isNull();
+}
+
+void Query::deleteRowIds(const QList<qint64> &ids)
+{
+    if (m_table.isEmpty())
+        throw StoreError(QStringLiteral("this result cannot delete rows"));
+    QSqlQuery query(m_connection->database());
+    if (!query.prepare(QStringLiteral("delete from ") + m_table + QStringLiteral(" where rowid=?")))
+        throw StoreError(query.lastError().text());
+    for (qint64 id : ids) {
+        query.bindValue(0, id);
+        if (!query.exec())
+            throw StoreError(query.lastError().text());
+    }
+}
+
+void Query::deleteCurrent()
+{
+    requireRow();
+    deleteRowIds({m_rowIds.at(m_current)});
+    m_rows.removeAt(m_current);
+    m_rowIds.removeAt(m_current);
+    if (m_current >= recordCount())
+        m_current = recordCount() - 1;
+}
+
+void Query::deleteRows(QList<int> rows)
+{
+    std::sort(rows.begin(), rows.end(), std::greater<int>());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    for (int row : std::as_const(rows)) {
+        moveTo(row);
+        deleteCurrent();
+    }
+}

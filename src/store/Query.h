@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+class Connection;
+
+// The ADO-like query object: statement text added piece by piece, named
+// parameters, a static cursor that fetches every row (so the row count is known),
+// and a current row. Every failure throws StoreError.
+class Query
+{
+public:
+    explicit Query(Connection *connection);
+    ~Query();
+    Query(const Query &) = delete;
+    Query &operator=(const Query &) = delete;
+
+    void close();
+    void clearSql();
+    void addSql(const QString &text);
+    void setSql(const QString &text);
+    QString sql() const { return m_sql; }
+
+    // Named parameters (":name"), converted by the column they are named after:
+    // date columns from date text to ISO (refused when not a real date), whole-number
+    // columns checked, everything else as text.
+    void setParameter(const QString &name, const QString &value);
+    // Scrambled values are bound as exact bytes.
+    void setParameterBytes(const QString &name, const QByteArray &value);
+
+    void open();     // runs a query that returns rows; fetches them all
+    int execute();   // runs a statement; returns the number of rows changed
+    bool isOpen() const { return m_open; }
+
+    int recordCount() const { return int(m_rows.size()); }
+    int recNo() const { return m_current; } // 0-based; -1 when there is no current row
+    void first();
+    void next();
+    bool eof() const;
+    void moveTo(int row);
+
+    QStringList fieldNames() const { return m_fields; }
+    bool hasField(const QString &name) const;
+    // A column of the current row as text: a date as date text (2011-3-7), NULL as "".
+    QString text(const QString &field) const;
+    QString textAt(int row, const QString &field) const;
+    QString textAt(int row, int column) const;
+    // A scrambled column as its exact bytes.
+    QByteArray bytes(const QString &field) const;
+    bool isNull(const QString &field) const;
+    QVariant valueAt(int row, int column) const;
+
+    // First row from the top whose field satisfies the test; -1 if none. Does not move.
+    template <typename Test> int find(const QString &field, Test test) const
+    {
+        const int column = columnOf(field);
+        for (int row = 0; row < recordCount(); ++row)
+            if (test(textAt(row, column)))
+                return row;
+        return -1;
+    }
+
+    // Deletes the current row from its table and from the result.
+    void deleteCurrent();
+    // Deletes the given rows (indexes into the result) in one go.
+    void deleteRows(QList<int> rows);
+
+    int columnOf(const QString &field) const; // throws when absent
+
+private:
+    QString translatedSql() const;
+    void bindParameters(class QSqlQuery &query) const;
+    void requireRow() const;
+    void deleteRowIds(const QList<qint64> &ids);
+
+    Connection *m_connection;
+    QString m_sql;
+    QHash<QString, QVariant> m_parameters;
+    QStringList m_fields;
+    QList<QList<QVariant>> m_rows;
+    QList<qint64> m_rowIds; // rowid of each result row when the result comes from one table
+    QString m_table;
+    int m_current = -1;
+    bool m_open = false;
+};

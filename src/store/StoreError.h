@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+#include <stdexcept>
+
+// A failure of the register: each handler catches it at its edge and shows its own message.
+class StoreError : public std::runtime_error
+{
+public:
+    explicit StoreError(const QString &message)
+        : std::runtime_error(message.toStdString()), m_message(message)
+    {
+    }
+    QString message() const { return m_message; }
+
+private:
+    QString m_message;
+};
