@@ -1,0 +1,161 @@
+#include "export/GridExporter.h"
+
+#include "export/ExportError.h"
+
+#include <QBuffer>
+#include <QSaveFile>
+
+namespace {
+
+// Keeps the grid still during the walk and puts it back as it was, also when
+// the walk fails half-way.
+class WalkGuard
+{
+public:
+    explicit WalkGuard(ExportGrid &grid) : m_grid(grid)
+    {
+        m_grid.suspendUpdates();
+        try {
+            m_grid.savePosition();
+        } catch (...) {
+            m_grid.resumeUpdates();
+            throw;
+        }
+    }
+    ~WalkGuard()
+    {
+        try {
+            m_grid.restorePosition();
+        } catch (...) {
+        }
+        try {
+            m_grid.resumeUpdates();
+        } catch (...) {
+        }
+    }
+    WalkGuard(const WalkGuard &) = delete;
+    WalkGuard &operator=(const WalkGuard &) = delete;
+
+private:
+    ExportGrid &m_grid;
+};
+
+} // namespace
+
+GridExporter::GridExporter(ExportGrid &grid) : m_grid(grid) {}
+
+GridExporter::~GridExporter() = default;
+
+void GridExporter::ExportGridToStream(QIODevice *stream)
+{
+    m_stream = stream;
+    {
+        WalkGuard guard(m_grid);
+        m_columns.clear();
+        const int count = m_grid.columnCount();
+        m_columns.reserve(count);
+        for (int i = 0; i < count; ++i)
+            m_columns.append(m_grid.column(i));
+        EmitHeader();
+        if (m_grid.showsTitles())
+            EmitTitleRow(m_columns);
+        for (m_grid.first(); !m_grid.atEnd(); m_grid.next())
+            EmitDataRow(m_columns);
+        for (int footer = 0; footer < m_grid.footerCount(); ++footer)
+            EmitFooterRow(m_columns, footer);
+    }
+    EmitTrailer();
+}
+
+void GridExporter::ExportGridToFile(const QString &fileName)
+{
+    QSaveFile file(fileName);
+    // Where no file can be made beside the target (a writable file in a read-only
+    // folder) the file itself is written in place.
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly))
+        throw ExportError("cannot create " + fileName.toStdString() + ": " + file.errorString().toStdString());
+    ExportGridToStream(&file);
+    if (!file.commit())
+        throw ExportError("cannot write " + fileName.toStdString() + ": " + file.errorString().toStdString());
+}
+
+QByteArray GridExporter::walkIntoMemory()
+{
+    QByteArray body;
+    QBuffer buffer(&body);
+    buffer.open(QIODevice::WriteOnly);
+    try {
+        GridExporter::ExportGridToStream(&buffer);
+    } catch (...) {
+        m_stream = nullptr;
+        throw;
+    }
+    m_stream = nullptr;
+    buffer.close();
+    return body;
+}
+
+void GridExporter::EmitHeader() {}
+
+void GridExporter::EmitTrailer() {}
+
+void GridExporter::EmitTitleRow(const QList<ExportColumn> &) {}
+
+void GridExporter::EmitDataRow(const QList<ExportColumn> &columns)
+{
+    for (int i = 0; i < columns.size(); ++i) {
+        const ExportColumn &column = columns.at(i);
+        m_params.Font = column.font;
+        m_params.Background = column.color;
+        m_params.Alignment = column.alignment;
+        m_params.Text = column.hasField ? m_grid.displayText(i) : QString();
+        EmitCell(i, m_params);
+    }
+}
+
+void GridExporter::EmitCell(int, const CellParams &) {}
+
+void GridExporter::EmitFooterRow(const QList<ExportColumn> &columns, int footer)
+{
+    for (int i = 0; i < columns.size(); ++i) {
+        const ExportColumn &column = columns.at(i);
+        EmitFooterCell(i, footer, m_grid.footerText(footer, i), column.alignment, column.color, column.font);
+    }
+}
+
+void GridExporter::EmitFooterCell(int, int, const QString &, ExportAlignment, const QColor &, const ExportFont &)
+{
+}
+
+void GridExporter::write(const QByteArray &bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    if (!m_stream || m_stream->write(bytes) != bytes.size())
+        throw ExportError("write failed: " + (m_stream ? m_stream->errorString().toStdString() : "no output"));
+}
+
+void GridExporter::write(const char *ascii)
+{
+    write(QByteArray::fromRawData(ascii, qsizetype(qstrlen(ascii))));
+}
+
+void GridExporter::writeLine(const QByteArray &bytes)
+{
+    write(bytes);
+    write("\r\n");
+}
+
+void GridExporter::writeLine(const char *ascii)
+{
+    write(ascii);
+    write("\r\n");
+}
+
+int GridExporter::pointSize(const ExportFont &font) const
+{
+    const int ppi = m_grid.pixelsPerInch() > 0 ? m_grid.pixelsPerInch() : 96;
+    const int scaled = font.pixelHeight * 72;
+    return scaled >= 0 ? (scaled + ppi / 2) / ppi : -((-scaled + ppi / 2) / ppi);
+}
