@@ -74,7 +74,8 @@ void GridExporter::ExportGridToFile(const QString &fileName)
     // folder) the file itself is written in place.
     file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly))
-        throw ExportError("cannot create " + fileName.toStdString() + ": " + file.errorString().toStdString());
+        throw ExportError("cannot create " + fileName.toStdString() + ": " +
+                          file.errorString().toStdString());
     ExportGridToStream(&file);
     if (!file.commit())
         throw ExportError("cannot write " + fileName.toStdString() + ": " + file.errorString().toStdString());
@@ -124,7 +125,8 @@ void GridExporter::EmitFooterRow(const QList<ExportColumn> &columns, int footer)
     }
 }
 
-void GridExporter::EmitFooterCell(int, int, const QString &, ExportAlignment, const QColor &, const ExportFont &)
+void GridExporter::EmitFooterCell(int, int, const QString &, ExportAlignment, const QColor &,
+                                  const ExportFont &)
 {
 }
 
@@ -133,7 +135,8 @@ void GridExporter::write(const QByteArray &bytes)
     if (bytes.isEmpty())
         return;
     if (!m_stream || m_stream->write(bytes) != bytes.size())
-        throw ExportError("write failed: " + (m_stream ? m_stream->errorString().toStdString() : "no output"));
+        throw ExportError("write failed: " +
+                          (m_stream ? m_stream->errorString().toStdString() : "no output"));
 }
 
 void GridExporter::write(const char *ascii)

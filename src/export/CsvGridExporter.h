@@ -1,0 +1,22 @@
+#pragma once
+
+#include "export/TextGridExporter.h"
+
+// Semicolon-separated values with every field, titles included, in double quotes.
+class CsvGridExporter : public TextGridExporter
+{
+public:
+    explicit CsvGridExporter(ExportGrid &grid);
+
+protected:
+    void BeginCell() override;
+    void EmitTitleRow(const QList<ExportColumn> &columns) override;
+    void EmitCell(int column, const CellParams &params) override;
+    void EmitFooterCell(int column, int footer, const QString &text, ExportAlignment alignment,
+                        const QColor &background, const ExportFont &font) override;
+
+private:
+    void writeQuoted(const QString &text);
+
+    const char m_separator[2] = ";";
+};

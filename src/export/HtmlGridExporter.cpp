@@ -1,0 +1,160 @@
+#include "export/HtmlGridExporter.h"
+
+#include "export/ExportText.h"
+#include "platform/TextBytes.h"
+
+namespace {
+
+QByteArray colorDigits(const QColor &color)
+{
+    if (!color.isValid())
+        return "000000";
+    return QByteArray::number(color.rgb() & 0xFFFFFF, 16).toUpper().rightJustified(6, '0');
+}
+
+const char *alignmentWord(ExportAlignment alignment)
+{
+    switch (alignment) {
+    case ExportAlignment::Left:
+        return "LEFT";
+    case ExportAlignment::Right:
+        return "RIGHT";
+    case ExportAlignment::Center:
+        break;
+    }
+    return "CENTER";
+}
+
+} // namespace
+
+HtmlGridExporter::HtmlGridExporter(ExportGrid &grid) : GridExporter(grid) {}
+
+QByteArray HtmlGridExporter::escapedBytes(const QString &text)
+{
+    QString escaped = text;
+    escaped.replace(QLatin1Char('&'), QLatin1String("&amp;"));
+    escaped.replace(QLatin1Char('<'), QLatin1String("&lt;"));
+    escaped.replace(QLatin1Char('>'), QLatin1String("&gt;"));
+    escaped.replace(QLatin1Char('"'), QLatin1String("&quot;"));
+    const QByteArray bytes = TextBytes::toBytes(escaped);
+    if (!ExportText::hasWideCharacters(bytes))
+        return bytes;
+    QByteArray result;
+    result.reserve(bytes.size() + 16);
+    for (qsizetype i = 0; i < bytes.size();) {
+        const int length = ExportText::sequenceLength(bytes, i);
+        if (length == 4) {
+            for (const char32_t code : ExportText::wideCharacter(bytes, i).toUcs4())
+                result += "&#" + QByteArray::number(quint32(code)) + ';';
+        } else {
+            result += bytes.mid(i, length);
+        }
+        i += length;
+    }
+    return result;
+}
+
+void HtmlGridExporter::EmitHeader()
+{
+    writeLine("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 3.2//EN\">");
+    writeLine("<HTML>");
+    writeLine("<HEAD>");
+    writeLine("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=gbk\">");
+    writeLine("<TITLE>");
+    writeLine(escapedBytes(grid().componentName()));
+    writeLine("</TITLE>");
+    writeLine("</HEAD>");
+    writeLine("<BODY>");
+    const bool lines = grid().drawsColumnLines() || grid().drawsRowLines();
+    QByteArray table = "<TABLE ";
+    if (!lines)
+        table += "BORDER=0 CELLSPACING=0 CELLPADDING=";
+    else if (grid().has3DLook())
+        table += "BORDER=1 CELLSPACING=0 CELLPADDING=";
+    else
+        table += "BORDER=0 CELLSPACING=1 CELLPADDING=";
+    table += grid().hasFlatLook() ? "1" : "2";
+    table += " BGCOLOR=#" + colorDigits(grid().fixedColor()) + ">\r\n";
+    writeLine(table);
+}
+
+void HtmlGridExporter::EmitTrailer()
+{
+    writeLine("</TABLE>");
+    writeLine("</BODY>");
+    writeLine("</HTML>");
+}
+
+void HtmlGridExporter::EmitTitleRow(const QList<ExportColumn> &columns)
+{
+    writeLine("<TR>");
+    for (const ExportColumn &column : columns) {
+        write("  <TD WIDTH=" + QByteArray::number(column.width) + " ALIGN=\"" +
+              alignmentWord(column.titleAlignment) + "\">");
+        writeFontBlock(column.titleFont, column.caption);
+        writeLine("</TD>");
+    }
+    writeLine("</TR>");
+}
+
+void HtmlGridExporter::EmitDataRow(const QList<ExportColumn> &columns)
+{
+    writeLine("<TR>");
+    GridExporter::EmitDataRow(columns);
+    writeLine("</TR>");
+}
+
+void HtmlGridExporter::EmitCell(int column, const CellParams &params)
+{
+    writeCell(exportedColumns().at(column).width, params.Alignment, params.Background, params.Font,
+              params.Text);
+}
+
+void HtmlGridExporter::EmitFooterRow(const QList<ExportColumn> &columns, int footer)
+{
+    writeLine("<TR>");
+    GridExporter::EmitFooterRow(columns, footer);
+    writeLine("</TR>");
+}
+
+void HtmlGridExporter::EmitFooterCell(int column, int, const QString &text, ExportAlignment alignment,
+                                      const QColor &background, const ExportFont &font)
+{
+    writeCell(exportedColumns().at(column).width, alignment, background, font, text);
+}
+
+void HtmlGridExporter::writeCell(int width, ExportAlignment alignment, const QColor &background,
+                                 const ExportFont &font, const QString &text)
+{
+    write("  <TD WIDTH=" + QByteArray::number(width) + " ALIGN=\"" + alignmentWord(alignment) +
+          "\" BGCOLOR=#" + colorDigits(background) + ">");
+    writeFontBlock(font, text);
+    writeLine("</TD>");
+}
+
+void HtmlGridExporter::writeFontBlock(const ExportFont &font, const QString &text)
+{
+    QByteArray block = "<FONT STYLE=\"font-family: " + escapedBytes(font.name) +
+                       "; font-size: " + QByteArray::number(pointSize(font)) + "pt; color: #" +
+                       colorDigits(font.color) + "\">";
+    if (font.bold)
+        block += "<B>";
+    if (font.italic)
+        block += "<I>";
+    if (font.underline)
+        block += "<U>";
+    if (font.strikeOut)
+        block += "<STRIKE>";
+    const QByteArray escaped = escapedBytes(text);
+    block += escaped.isEmpty() ? QByteArray("&nbsp") : escaped;
+    if (font.bold)
+        block += "</B>";
+    if (font.italic)
+        block += "</I>";
+    if (font.underline)
+        block += "</U>";
+    if (font.strikeOut)
+        block += "</STRIKE>";
+    block += "</FONT>";
+    write(block);
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "export/GridExporter.h"
+
+// An HTML 3.2 page holding the grid as one table.
+class HtmlGridExporter : public GridExporter
+{
+public:
+    explicit HtmlGridExporter(ExportGrid &grid);
+
+    // Entities for &, <, > and ", and a character reference for any character
+    // outside GBK, since the page declares GBK; the result is in GBK bytes.
+    static QByteArray escapedBytes(const QString &text);
+
+protected:
+    void EmitHeader() override;
+    void EmitTrailer() override;
+    void EmitTitleRow(const QList<ExportColumn> &columns) override;
+    void EmitDataRow(const QList<ExportColumn> &columns) override;
+    void EmitCell(int column, const CellParams &params) override;
+    void EmitFooterRow(const QList<ExportColumn> &columns, int footer) override;
+    void EmitFooterCell(int column, int footer, const QString &text, ExportAlignment alignment,
+                        const QColor &background, const ExportFont &font) override;
+
+private:
+    void writeCell(int width, ExportAlignment alignment, const QColor &background, const ExportFont &font,
+                   const QString &text);
+    void writeFontBlock(const ExportFont &font, const QString &text);
+};

@@ -1,0 +1,216 @@
+#include "export/RtfGridExporter.h"
+
+#include "export/ExportText.h"
+#include "platform/TextBytes.h"
+
+namespace {
+
+const char *alignmentWord(ExportAlignment alignment)
+{
+    switch (alignment) {
+    case ExportAlignment::Left:
+        return "\\ql";
+    case ExportAlignment::Right:
+        return "\\qr";
+    case ExportAlignment::Center:
+        break;
+    }
+    return "\\qc";
+}
+
+void appendHex(QByteArray &out, uchar byte)
+{
+    static const char digits[] = "0123456789abcdef";
+    out += "\\'";
+    out += digits[byte >> 4];
+    out += digits[byte & 0xF];
+}
+
+void appendUnicode(QByteArray &out, const QString &character)
+{
+    for (const QChar unit : character)
+        out += "\\u" + QByteArray::number(qint16(unit.unicode())) + '?';
+}
+
+} // namespace
+
+RtfGridExporter::RtfGridExporter(ExportGrid &grid) : GridExporter(grid) {}
+
+QByteArray RtfGridExporter::escapedText(const QString &text)
+{
+    const QByteArray bytes = TextBytes::toBytes(text);
+    QByteArray out;
+    out.reserve(bytes.size() * 4);
+    for (qsizetype i = 0; i < bytes.size();) {
+        const int length = ExportText::sequenceLength(bytes, i);
+        const auto byte = uchar(bytes.at(i));
+        if (length == 4) {
+            appendUnicode(out, ExportText::wideCharacter(bytes, i));
+        } else if (length == 2) {
+            appendHex(out, byte);
+            appendHex(out, uchar(bytes.at(i + 1)));
+        } else if (byte == '\\' || byte == '{' || byte == '}' || byte >= 0x80) {
+            appendHex(out, byte);
+        } else if (byte == '\t') {
+            out += "\\tab ";
+        } else if (byte == '\r' || byte == '\n') {
+            // CR LF is one break; a lone CR or LF is one too.
+            if (byte == '\r' && i + 1 < bytes.size() && bytes.at(i + 1) == '\n')
+                ++i;
+            out += "\\line ";
+        } else {
+            out += char(byte);
+        }
+        i += length;
+    }
+    return out;
+}
+
+void RtfGridExporter::ExportGridToStream(QIODevice *stream)
+{
+    m_colors = {qRgb(0, 0, 0), qRgb(255, 255, 255)};
+    const QRgb face = grid().buttonFaceColor().rgb();
+    if (!m_colors.contains(face))
+        m_colors.append(face);
+    m_fonts.clear();
+
+    const QByteArray body = walkIntoMemory();
+
+    setOutput(stream);
+    writeLine("{\\rtf0\\ansi\\ansicpg936");
+    QByteArray colors = "{\\colortbl";
+    for (const QRgb color : std::as_const(m_colors))
+        colors += "\\red" + QByteArray::number(qRed(color)) + "\\green" + QByteArray::number(qGreen(color)) +
+                  "\\blue" + QByteArray::number(qBlue(color)) + ';';
+    write(colors);
+    writeLine("}");
+    QByteArray fonts = "{\\fonttbl";
+    for (int i = 0; i < m_fonts.size(); ++i)
+        fonts += "\\f" + QByteArray::number(i) + "\\fnil " + escapedText(m_fonts.at(i)) + ';';
+    write(fonts);
+    writeLine("}");
+    write(body);
+}
+
+void RtfGridExporter::EmitTrailer()
+{
+    write("}");
+}
+
+void RtfGridExporter::EmitTitleRow(const QList<ExportColumn> &columns)
+{
+    writeRowDefinition(columns, true);
+    for (const ExportColumn &column : columns)
+        writeCell(column.titleAlignment, column.titleFont, column.titleColor, column.caption);
+    writeRowEnd();
+}
+
+void RtfGridExporter::EmitDataRow(const QList<ExportColumn> &columns)
+{
+    writeRowDefinition(columns, false);
+    GridExporter::EmitDataRow(columns);
+    writeRowEnd();
+}
+
+void RtfGridExporter::EmitCell(int, const CellParams &params)
+{
+    writeCell(params.Alignment, params.Font, params.Background, params.Text);
+}
+
+void RtfGridExporter::EmitFooterRow(const QList<ExportColumn> &columns, int footer)
+{
+    writeRowDefinition(columns, false);
+    GridExporter::EmitFooterRow(columns, footer);
+    writeRowEnd();
+}
+
+void RtfGridExporter::EmitFooterCell(int, int, const QString &text, ExportAlignment alignment,
+                                     const QColor &background, const ExportFont &font)
+{
+    writeCell(alignment, font, background, text);
+}
+
+void RtfGridExporter::writeRowDefinition(const QList<ExportColumn> &columns, bool titles)
+{
+    write("\\trowd");
+    writeLine("\\trgaph40");
+    int edge = 0;
+    for (const ExportColumn &column : columns) {
+        for (const char *side : {"\\clbrdrl", "\\clbrdrt", "\\clbrdrb", "\\clbrdrr"}) {
+            write(side);
+            write("\\brdrs");
+            writeLine("\\brdrcf0");
+        }
+        // \clcbpat is the plain cell background: every reader fills it with the
+        // colour, where solid pattern shading comes out black in some of them.
+        write("\\clcbpat" + QByteArray::number(colorIndex(titles ? column.titleColor : column.color)));
+        edge += columnTwips(column.width);
+        writeLine("\\cellx" + QByteArray::number(edge));
+    }
+    writeLine("{\\trrh0");
+}
+
+void RtfGridExporter::writeCell(ExportAlignment alignment, const ExportFont &font, const QColor &background,
+                                const QString &text)
+{
+    const QByteArray padding = grid().hasFlatLook() ? "12" : "24";
+    QByteArray cell = "\\pard\\intbl{";
+    cell += alignmentWord(alignment);
+    cell += "\\sb" + padding + "\\sa" + padding;
+    cell += "\\fs" + QByteArray::number(pointSize(font) * 2);
+    if (font.bold)
+        cell += "\\b";
+    if (font.italic)
+        cell += "\\i";
+    if (font.strikeOut)
+        cell += "\\strike";
+    if (font.underline)
+        cell += "\\ul";
+    cell += "\\f" + QByteArray::number(fontIndex(font.name));
+    cell += "\\cf" + QByteArray::number(colorIndex(font.color));
+    cell += "\\cb" + QByteArray::number(colorIndex(background));
+    cell += ' ';
+    cell += escapedText(text);
+    write(cell);
+    writeLine("\\cell}");
+}
+
+void RtfGridExporter::writeRowEnd()
+{
+    writeLine("\\pard\\intbl\\row}");
+}
+
+int RtfGridExporter::colorIndex(const QColor &color)
+{
+    // No colour at all is written as black.
+    const QRgb rgb = color.isValid() ? (color.rgb() | 0xFF000000u) : qRgb(0, 0, 0);
+    const int index = int(m_colors.indexOf(rgb));
+    if (index >= 0)
+        return index;
+    m_colors.append(rgb);
+    return int(m_colors.size()) - 1;
+}
+
+int RtfGridExporter::fontIndex(const QString &name)
+{
+    for (int i = 0; i < m_fonts.size(); ++i) {
+        if (m_fonts.at(i).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    m_fonts.append(name);
+    return int(m_fonts.size()) - 1;
+}
+
+// Each column is rounded on its own, halves to even, before it is added.
+int RtfGridExporter::columnTwips(int width) const
+{
+    const int ppi = grid().pixelsPerInch() > 0 ? grid().pixelsPerInch() : 96;
+    const qint64 scaled = qint64(width) * 1440;
+    qint64 quotient = scaled / ppi;
+    const qint64 twiceRest = 2 * (scaled % ppi);
+    if (twiceRest > ppi || (twiceRest == ppi && (quotient & 1)))
+        ++quotient;
+    else if (twiceRest < -ppi || (twiceRest == -ppi && (quotient & 1)))
+        --quotient;
+    return int(quotient);
+}

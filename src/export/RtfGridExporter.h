@@ -1,0 +1,44 @@
+#pragma once
+
+#include "export/GridExporter.h"
+
+#include <QColor>
+#include <QList>
+#include <QRgb>
+#include <QStringList>
+
+// A Rich Text document holding the grid as one table. The colour and font
+// tables stand before the body but are known only after it, so the body is
+// built in memory first.
+class RtfGridExporter : public GridExporter
+{
+public:
+    explicit RtfGridExporter(ExportGrid &grid);
+
+    void ExportGridToStream(QIODevice *stream) override;
+
+    // A text as RTF reads it back under code page 936: GBK bytes and the
+    // markup characters as \'hh, other characters as \u escapes.
+    static QByteArray escapedText(const QString &text);
+
+protected:
+    void EmitTrailer() override;
+    void EmitTitleRow(const QList<ExportColumn> &columns) override;
+    void EmitDataRow(const QList<ExportColumn> &columns) override;
+    void EmitCell(int column, const CellParams &params) override;
+    void EmitFooterRow(const QList<ExportColumn> &columns, int footer) override;
+    void EmitFooterCell(int column, int footer, const QString &text, ExportAlignment alignment,
+                        const QColor &background, const ExportFont &font) override;
+
+private:
+    void writeRowDefinition(const QList<ExportColumn> &columns, bool titles);
+    void writeCell(ExportAlignment alignment, const ExportFont &font, const QColor &background,
+                   const QString &text);
+    void writeRowEnd();
+    int colorIndex(const QColor &color);
+    int fontIndex(const QString &name);
+    int columnTwips(int width) const;
+
+    QList<QRgb> m_colors;
+    QStringList m_fonts;
+};

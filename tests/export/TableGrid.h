@@ -1,0 +1,101 @@
+#pragma once
+
+#include "export/ExportGrid.h"
+
+#include <QList>
+#include <QStringList>
+#include <QVariant>
+
+#include <stdexcept>
+
+// A grid over plain rows for the writer tests. A cell holding an invalid
+// QVariant is a null field; failAtRow makes reading that row fail, as a broken
+// dataset would. It records what the walk does to its position and updates.
+class TableGrid : public ExportGrid
+{
+public:
+    QList<ExportColumn> columns;
+    QList<QVariantList> rows;
+    QColor fixed = QColor(212, 208, 200);
+    QColor buttonFace = QColor(240, 240, 240);
+    bool titles = true;
+    bool flat = false;
+    bool lines = true;
+    bool look3D = true;
+    int ppi = 96;
+    int failAtRow = -1;
+    QStringList footers; // one text per footer row, the same in every column
+
+    int current = 0;
+    int savedRow = -1;
+    int suspended = 0;
+    int resumed = 0;
+    int restored = 0;
+
+    static ExportColumn siteColumn(const QString &caption, int width, FieldType type = FieldType::String)
+    {
+        ExportColumn column;
+        column.caption = caption;
+        column.width = width;
+        column.fieldType = type;
+        column.titleColor = QColor(0, 128, 128);
+        column.titleFont = {QStringLiteral("微软雅黑"), 13, Qt::white, true};
+        column.color = QColor(255, 255, 255);
+        column.font = {QStringLiteral("微软雅黑"), 13, QColor(0, 0, 0), true};
+        return column;
+    }
+
+    int columnCount() const override { return int(columns.size()); }
+    ExportColumn column(int index) const override { return columns.at(index); }
+    bool showsTitles() const override { return titles; }
+    bool drawsColumnLines() const override { return lines; }
+    bool drawsRowLines() const override { return lines; }
+    bool has3DLook() const override { return look3D; }
+    bool hasFlatLook() const override { return flat; }
+    QColor fixedColor() const override { return fixed; }
+    QString componentName() const override { return QStringLiteral("DBGrid1"); }
+    int pixelsPerInch() const override { return ppi; }
+    int footerCount() const override { return int(footers.size()); }
+    QString footerText(int footer, int) const override { return footers.at(footer); }
+    QColor buttonFaceColor() const override { return buttonFace; }
+
+    void first() override { current = 0; }
+    void next() override { ++current; }
+    bool atEnd() const override { return current >= rows.size(); }
+
+    QString displayText(int column) const override { return value(column).toString(); }
+    bool isNull(int column) const override { return !value(column).isValid(); }
+    qint64 integerValue(int column) const override
+    {
+        bool ok = false;
+        const qint64 result = value(column).toLongLong(&ok);
+        if (!ok)
+            throw std::runtime_error("not a whole number");
+        return result;
+    }
+    double floatValue(int column) const override
+    {
+        bool ok = false;
+        const double result = value(column).toDouble(&ok);
+        if (!ok)
+            throw std::runtime_error("not a number");
+        return result;
+    }
+
+    void savePosition() override { savedRow = current; }
+    void restorePosition() override
+    {
+        current = savedRow;
+        ++restored;
+    }
+    void suspendUpdates() override { ++suspended; }
+    void resumeUpdates() override { ++resumed; }
+
+private:
+    QVariant value(int column) const
+    {
+        if (current == failAtRow)
+            throw std::runtime_error("the field cannot be read");
+        return rows.at(current).at(column);
+    }
+};
