@@ -1,6 +1,6 @@
 #include "export/CsvGridExporter.h"
 
-#include "platform/TextBytes.h"
+#include "export/ExportText.h"
 
 CsvGridExporter::CsvGridExporter(ExportGrid &grid) : TextGridExporter(grid) {}
 
@@ -46,5 +46,5 @@ void CsvGridExporter::writeQuoted(const QString &text)
         quoted += c;
     }
     quoted += QLatin1Char('"');
-    write(TextBytes::toBytes(quoted));
+    write(ExportText::toBytes(quoted));
 }

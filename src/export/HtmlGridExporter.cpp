@@ -1,7 +1,6 @@
 #include "export/HtmlGridExporter.h"
 
 #include "export/ExportText.h"
-#include "platform/TextBytes.h"
 
 namespace {
 
@@ -31,12 +30,22 @@ HtmlGridExporter::HtmlGridExporter(ExportGrid &grid) : GridExporter(grid) {}
 
 QByteArray HtmlGridExporter::escapedBytes(const QString &text)
 {
+    bool plain = true;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u >= 0x80 || u == '&' || u == '<' || u == '>' || u == '"') {
+            plain = false;
+            break;
+        }
+    }
+    if (plain)
+        return text.toLatin1();
     QString escaped = text;
     escaped.replace(QLatin1Char('&'), QLatin1String("&amp;"));
     escaped.replace(QLatin1Char('<'), QLatin1String("&lt;"));
     escaped.replace(QLatin1Char('>'), QLatin1String("&gt;"));
     escaped.replace(QLatin1Char('"'), QLatin1String("&quot;"));
-    const QByteArray bytes = TextBytes::toBytes(escaped);
+    const QByteArray bytes = ExportText::toBytes(escaped);
     if (!ExportText::hasWideCharacters(bytes))
         return bytes;
     QByteArray result;
@@ -89,10 +98,10 @@ void HtmlGridExporter::EmitTitleRow(const QList<ExportColumn> &columns)
 {
     writeLine("<TR>");
     for (const ExportColumn &column : columns) {
-        write("  <TD WIDTH=" + QByteArray::number(column.width) + " ALIGN=\"" +
-              alignmentWord(column.titleAlignment) + "\">");
-        writeFontBlock(column.titleFont, column.caption);
-        writeLine("</TD>");
+        QByteArray cell = "  <TD WIDTH=" + QByteArray::number(column.width) + " ALIGN=\"" +
+                          alignmentWord(column.titleAlignment) + "\">";
+        appendFontBlock(cell, column.titleFont, column.caption);
+        writeLine(cell + "</TD>");
     }
     writeLine("</TR>");
 }
@@ -126,35 +135,42 @@ void HtmlGridExporter::EmitFooterCell(int column, int, const QString &text, Expo
 void HtmlGridExporter::writeCell(int width, ExportAlignment alignment, const QColor &background,
                                  const ExportFont &font, const QString &text)
 {
-    write("  <TD WIDTH=" + QByteArray::number(width) + " ALIGN=\"" + alignmentWord(alignment) +
-          "\" BGCOLOR=#" + colorDigits(background) + ">");
-    writeFontBlock(font, text);
-    writeLine("</TD>");
+    QByteArray cell;
+    cell.reserve(256);
+    cell += "  <TD WIDTH=" + QByteArray::number(width) + " ALIGN=\"" + alignmentWord(alignment) +
+            "\" BGCOLOR=#" + colorDigits(background) + ">";
+    appendFontBlock(cell, font, text);
+    cell += "</TD>\r\n";
+    write(cell);
 }
 
-void HtmlGridExporter::writeFontBlock(const ExportFont &font, const QString &text)
+void HtmlGridExporter::appendFontBlock(QByteArray &out, const ExportFont &font, const QString &text)
 {
-    QByteArray block = "<FONT STYLE=\"font-family: " + escapedBytes(font.name) +
-                       "; font-size: " + QByteArray::number(pointSize(font)) + "pt; color: #" +
-                       colorDigits(font.color) + "\">";
+    if (m_fontNameBytes.isEmpty() || font.name != m_fontName) {
+        m_fontName = font.name;
+        m_fontNameBytes = escapedBytes(font.name);
+    }
+    out += "<FONT STYLE=\"font-family: ";
+    out += m_fontNameBytes;
+    out += "; font-size: " + QByteArray::number(pointSize(font)) + "pt; color: #" + colorDigits(font.color) +
+           "\">";
     if (font.bold)
-        block += "<B>";
+        out += "<B>";
     if (font.italic)
-        block += "<I>";
+        out += "<I>";
     if (font.underline)
-        block += "<U>";
+        out += "<U>";
     if (font.strikeOut)
-        block += "<STRIKE>";
+        out += "<STRIKE>";
     const QByteArray escaped = escapedBytes(text);
-    block += escaped.isEmpty() ? QByteArray("&nbsp") : escaped;
+    out += escaped.isEmpty() ? QByteArray("&nbsp") : escaped;
     if (font.bold)
-        block += "</B>";
+        out += "</B>";
     if (font.italic)
-        block += "</I>";
+        out += "</I>";
     if (font.underline)
-        block += "</U>";
+        out += "</U>";
     if (font.strikeOut)
-        block += "</STRIKE>";
-    block += "</FONT>";
-    write(block);
+        out += "</STRIKE>";
+    out += "</FONT>";
 }

@@ -25,5 +25,8 @@ protected:
 private:
     void writeCell(int width, ExportAlignment alignment, const QColor &background, const ExportFont &font,
                    const QString &text);
-    void writeFontBlock(const ExportFont &font, const QString &text);
+    void appendFontBlock(QByteArray &out, const ExportFont &font, const QString &text);
+
+    QString m_fontName; // the last font name and its escaped bytes, the same in most cells
+    QByteArray m_fontNameBytes;
 };

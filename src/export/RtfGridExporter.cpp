@@ -1,7 +1,6 @@
 #include "export/RtfGridExporter.h"
 
 #include "export/ExportText.h"
-#include "platform/TextBytes.h"
 
 namespace {
 
@@ -38,7 +37,7 @@ RtfGridExporter::RtfGridExporter(ExportGrid &grid) : GridExporter(grid) {}
 
 QByteArray RtfGridExporter::escapedText(const QString &text)
 {
-    const QByteArray bytes = TextBytes::toBytes(text);
+    const QByteArray bytes = ExportText::toBytes(text);
     QByteArray out;
     out.reserve(bytes.size() * 4);
     for (qsizetype i = 0; i < bytes.size();) {
@@ -73,6 +72,7 @@ void RtfGridExporter::ExportGridToStream(QIODevice *stream)
     if (!m_colors.contains(face))
         m_colors.append(face);
     m_fonts.clear();
+    m_dataRowDefinition.clear();
 
     const QByteArray body = walkIntoMemory();
 
@@ -99,7 +99,7 @@ void RtfGridExporter::EmitTrailer()
 
 void RtfGridExporter::EmitTitleRow(const QList<ExportColumn> &columns)
 {
-    writeRowDefinition(columns, true);
+    write(rowDefinition(columns, true));
     for (const ExportColumn &column : columns)
         writeCell(column.titleAlignment, column.titleFont, column.titleColor, column.caption);
     writeRowEnd();
@@ -107,7 +107,7 @@ void RtfGridExporter::EmitTitleRow(const QList<ExportColumn> &columns)
 
 void RtfGridExporter::EmitDataRow(const QList<ExportColumn> &columns)
 {
-    writeRowDefinition(columns, false);
+    writeDataRowDefinition(columns);
     GridExporter::EmitDataRow(columns);
     writeRowEnd();
 }
@@ -119,7 +119,7 @@ void RtfGridExporter::EmitCell(int, const CellParams &params)
 
 void RtfGridExporter::EmitFooterRow(const QList<ExportColumn> &columns, int footer)
 {
-    writeRowDefinition(columns, false);
+    writeDataRowDefinition(columns);
     GridExporter::EmitFooterRow(columns, footer);
     writeRowEnd();
 }
@@ -130,24 +130,28 @@ void RtfGridExporter::EmitFooterCell(int, int, const QString &text, ExportAlignm
     writeCell(alignment, font, background, text);
 }
 
-void RtfGridExporter::writeRowDefinition(const QList<ExportColumn> &columns, bool titles)
+QByteArray RtfGridExporter::rowDefinition(const QList<ExportColumn> &columns, bool titles)
 {
-    write("\\trowd");
-    writeLine("\\trgaph40");
+    QByteArray definition = "\\trowd\\trgaph40\r\n";
     int edge = 0;
     for (const ExportColumn &column : columns) {
-        for (const char *side : {"\\clbrdrl", "\\clbrdrt", "\\clbrdrb", "\\clbrdrr"}) {
-            write(side);
-            write("\\brdrs");
-            writeLine("\\brdrcf0");
-        }
+        for (const char *side : {"\\clbrdrl", "\\clbrdrt", "\\clbrdrb", "\\clbrdrr"})
+            definition += QByteArray(side) + "\\brdrs\\brdrcf0\r\n";
         // \clcbpat is the plain cell background: every reader fills it with the
         // colour, where solid pattern shading comes out black in some of them.
-        write("\\clcbpat" + QByteArray::number(colorIndex(titles ? column.titleColor : column.color)));
+        definition += "\\clcbpat" + QByteArray::number(colorIndex(titles ? column.titleColor : column.color));
         edge += columnTwips(column.width);
-        writeLine("\\cellx" + QByteArray::number(edge));
+        definition += "\\cellx" + QByteArray::number(edge) + "\r\n";
     }
-    writeLine("{\\trrh0");
+    definition += "{\\trrh0\r\n";
+    return definition;
+}
+
+void RtfGridExporter::writeDataRowDefinition(const QList<ExportColumn> &columns)
+{
+    if (m_dataRowDefinition.isEmpty())
+        m_dataRowDefinition = rowDefinition(columns, false);
+    write(m_dataRowDefinition);
 }
 
 void RtfGridExporter::writeCell(ExportAlignment alignment, const ExportFont &font, const QColor &background,

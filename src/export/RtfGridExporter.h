@@ -31,7 +31,8 @@ protected:
                         const QColor &background, const ExportFont &font) override;
 
 private:
-    void writeRowDefinition(const QList<ExportColumn> &columns, bool titles);
+    QByteArray rowDefinition(const QList<ExportColumn> &columns, bool titles);
+    void writeDataRowDefinition(const QList<ExportColumn> &columns);
     void writeCell(ExportAlignment alignment, const ExportFont &font, const QColor &background,
                    const QString &text);
     void writeRowEnd();
@@ -41,4 +42,5 @@ private:
 
     QList<QRgb> m_colors;
     QStringList m_fonts;
+    QByteArray m_dataRowDefinition; // the same for every data row of one export
 };

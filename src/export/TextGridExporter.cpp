@@ -1,6 +1,6 @@
 #include "export/TextGridExporter.h"
 
-#include "platform/TextBytes.h"
+#include "export/ExportText.h"
 
 TextGridExporter::TextGridExporter(ExportGrid &grid) : GridExporter(grid) {}
 
@@ -35,7 +35,7 @@ void TextGridExporter::EmitTitleRow(const QList<ExportColumn> &columns)
 {
     BeginLine();
     for (int i = 0; i < columns.size(); ++i) {
-        write(TextBytes::toBytes(columns.at(i).caption));
+        write(ExportText::toBytes(columns.at(i).caption));
         if (i + 1 < columns.size())
             write("\t");
     }
@@ -51,7 +51,7 @@ void TextGridExporter::EmitDataRow(const QList<ExportColumn> &columns)
 void TextGridExporter::EmitCell(int, const CellParams &params)
 {
     BeginCell();
-    write(TextBytes::toBytes(params.Text));
+    write(ExportText::toBytes(params.Text));
 }
 
 void TextGridExporter::EmitFooterRow(const QList<ExportColumn> &columns, int footer)
@@ -65,5 +65,5 @@ void TextGridExporter::EmitFooterCell(int, int, const QString &text, ExportAlign
                                       const ExportFont &)
 {
     BeginCell();
-    write(TextBytes::toBytes(text));
+    write(ExportText::toBytes(text));
 }

@@ -29,7 +29,7 @@ TableGrid awkwardGrid(const QString &kind)
     const bool text = kind == QLatin1String("txt");
     const QString tab = text ? QStringLiteral("制表 符") : QStringLiteral("制表\t符");
     const QString lines = text ? QStringLiteral("换行 第二行") : QStringLiteral("换行\n第二行");
-    const QString emoji = kind == QLatin1String("xls") ? QStringLiteral("表情") : QStringLiteral("表情😀𠀀");
+    const QString emoji = kind == QLatin1String("xls") ? QStringLiteral("表情") : QStringLiteral("表情😀𪜀");
     grid.rows = {
         {7, QStringLiteral("a<b>&c"), QStringLiteral("\"引号\";"), QStringLiteral("反斜杠\\{花括号}"), 1.5,
          QStringLiteral("聖禱倉")},
