@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev
   sqlite3 libsqlite3-dev
   mdbtools mdbtools-dev
-  fonts-wqy-microhei
+  fonts-wqy-microhei fonts-dejavu-core
   xvfb xauth x11-utils imagemagick
   clang libclang-rt-14-dev
 )

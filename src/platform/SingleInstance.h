@@ -14,8 +14,9 @@ public:
     SingleInstance &operator=(const SingleInstance &) = delete;
 
     // False when another process already holds the name.
-    bool acquired() const { return m_fd >= 0; }
+    bool acquired() const { return m_fd >= 0 || m_unguarded; }
 
 private:
     int m_fd = -1;
+    bool m_unguarded = false;
 };

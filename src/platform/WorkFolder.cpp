@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QStandardPaths>
 
 #include <cerrno>
 #include <stdexcept>
@@ -11,25 +10,22 @@
 
 namespace {
 
-QString baseFolder()
+// $XDG_RUNTIME_DIR/corvane when the session has a runtime folder; otherwise a
+// folder in the shared temp location whose name carries the user id, so users
+// never collide there.
+QString folderPath()
 {
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir(QString::fromLocal8Bit(runtime)).exists())
-        return QString::fromLocal8Bit(runtime);
-    return QDir::tempPath();
-}
-
-QString folderName(const QString &base)
-{
-    // In a shared temp folder the name must not collide with other users.
-    if (base == QDir::tempPath() && qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
-        return QStringLiteral("corvane-%1").arg(getuid());
-    return QStringLiteral("corvane");
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir(runtime).exists())
+        return QDir(runtime).filePath(QStringLiteral("corvane"));
+    return QDir(QDir::tempPath()).filePath(QStringLiteral("corvane-%1").arg(getuid()));
 }
 
 bool isPrivateFolder(const QByteArray &path)
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (lstat(path.constData(), &info) != 0)
         return false;
     return S_ISDIR(info.st_mode) && info.st_uid == getuid() && (info.st_mode & 077) == 0;
@@ -41,8 +37,7 @@ namespace WorkFolder {
 
 QString path()
 {
-    const QString base = baseFolder();
-    const QString folder = QDir(base).filePath(folderName(base));
+    const QString folder = folderPath();
     const QByteArray native = QFile::encodeName(folder);
     if (mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
         return QString();

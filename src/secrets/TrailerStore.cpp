@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <limits>
 #include <stdexcept>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -82,7 +83,7 @@ QByteArray lengthField(qint64 payloadSize)
 // Writes a whole file, replacing it; owner-only whatever the umask.
 void writeWorkFile(const QString &path, const QByteArray &bytes)
 {
-    Descriptor file(openFile(path, O_WRONLY | O_CREAT | O_TRUNC));
+    Descriptor file(openFile(path, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW));
     if (!file.valid() || fchmod(file.fd(), 0600) != 0 || !writeAll(file.fd(), bytes))
         throw std::runtime_error("work file cannot be written");
 }
@@ -129,7 +130,9 @@ bool AppendTrailer(const QString &sourcePath, const QString &carrierPath)
     if (!carrier.valid() || flock(carrier.fd(), LOCK_EX | LOCK_NB) != 0)
         return false;
     QByteArray payload;
-    if (!readAll(source.fd(), payload))
+    // The length field is a signed 32-bit number and must be able to describe the record.
+    if (!readAll(source.fd(), payload) ||
+        payload.size() > std::numeric_limits<qint32>::max() - LengthFieldSize)
         return false;
     const off_t formerSize = lseek(carrier.fd(), 0, SEEK_END);
     if (formerSize < 0)

@@ -5,10 +5,26 @@
 #include "store/StoreError.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlError>
+#include <QUrl>
 #include <QUuid>
+
+#include <unistd.h>
+
+namespace {
+
+bool isReadOnly(const QString &path)
+{
+    const QFileDevice::Permissions anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup |
+                                              QFileDevice::WriteOther;
+    return (QFileInfo(path).permissions() & anyWrite) == 0 ||
+           ::access(QFile::encodeName(path).constData(), W_OK) != 0;
+}
+
+} // namespace
 
 Connection::Connection(QObject *parent)
     : QObject(parent), m_name(QStringLiteral("corvane-") + QUuid::createUuid().toString())
@@ -54,9 +70,14 @@ void Connection::open()
         throw StoreError(QStringLiteral("not a register: ") + path);
     QSqlDatabase db = QSqlDatabase::contains(m_name) ? QSqlDatabase::database(m_name, false)
                                                      : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-    db.setDatabaseName(path);
+    // mode=rw / mode=ro: SQLite itself refuses to create the file, even if it vanished
+    // since the check above. A file marked read-only stays so, also for root.
+    const bool readOnly = isReadOnly(path);
+    db.setDatabaseName(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded) +
+                       (readOnly ? QStringLiteral("?mode=ro") : QStringLiteral("?mode=rw")));
     // Wait briefly for another writer, then fail instead of hanging the window.
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=2000") +
+                         (readOnly ? QStringLiteral(";QSQLITE_OPEN_READONLY") : QString()));
     if (!db.open())
         throw StoreError(db.lastError().text());
 }

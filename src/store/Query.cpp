@@ -44,12 +44,17 @@ QString withRowId(const QString &sql, QString &table)
         QStringLiteral("^\\s*select\\s+(.+?)\\s+from\\s+(\\w+)(\\s+where\\s.*)?\\s*$"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     const QRegularExpressionMatch match = single.match(sql);
-    if (!match.hasMatch() || match.captured(1).contains(QLatin1Char('('))) {
+    // Aggregates and distinct rows have no single row behind them.
+    static const QRegularExpression distinct(QStringLiteral("^distinct\\b"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    if (!match.hasMatch() || match.captured(1).contains(QLatin1Char('(')) ||
+        distinct.match(match.captured(1)).hasMatch()) {
         table.clear();
         return sql;
     }
     table = match.captured(2);
-    return QStringLiteral("select rowid as ") + RowIdField + QStringLiteral(", ") + sql.mid(match.capturedStart(1));
+    return QStringLiteral("select rowid as ") + RowIdField + QStringLiteral(", ") +
+           sql.mid(match.capturedStart(1));
 }
 
 QVariant convertText(const QString &name, const QString &value)
@@ -99,6 +104,7 @@ void Query::clearSql()
 {
     m_sql.clear();
     m_parameters.clear();
+    m_refused.clear();
 }
 
 void Query::addSql(const QString &text)
@@ -114,12 +120,21 @@ void Query::setSql(const QString &text)
 
 void Query::setParameter(const QString &name, const QString &value)
 {
-    m_parameters.insert(name, convertText(name, value));
+    // A refused value fails the statement when it runs, so the caller meets it where
+    // it handles the statement's failure.
+    try {
+        m_parameters.insert(name, convertText(name, value));
+        m_refused.remove(name);
+    } catch (const StoreError &error) {
+        m_parameters.remove(name);
+        m_refused.insert(name, error.message());
+    }
 }
 
 void Query::setParameterBytes(const QString &name, const QByteArray &value)
 {
     m_parameters.insert(name, value);
+    m_refused.remove(name);
 }
 
 QString Query::translatedSql() const
@@ -133,6 +148,8 @@ void Query::bindParameters(QSqlQuery &query) const
     auto it = placeholder.globalMatch(query.lastQuery());
     while (it.hasNext()) {
         const QString name = it.next().captured(1);
+        if (m_refused.contains(name))
+            throw StoreError(m_refused.value(name));
         if (!m_parameters.contains(name))
             throw StoreError(QStringLiteral("parameter not set: ") + name);
         query.bindValue(QLatin1Char(':') + name, m_parameters.value(name));
@@ -272,8 +289,6 @@ bool Query::isNull(const QString &field) const
 
 void Query::deleteRowIds(const QList<qint64> &ids)
 {
-    if (m_table.isEmpty())
-        throw StoreError(QStringLiteral("this result cannot delete rows"));
     QSqlQuery query(m_connection->database());
     if (!query.prepare(QStringLiteral("delete from ") + m_table + QStringLiteral(" where rowid=?")))
         throw StoreError(query.lastError().text());
@@ -287,6 +302,9 @@ void Query::deleteRowIds(const QList<qint64> &ids)
 void Query::deleteCurrent()
 {
     requireRow();
+    // Only a result over the rows of one table knows which row to delete.
+    if (m_table.isEmpty() || m_rowIds.size() != m_rows.size())
+        throw StoreError(QStringLiteral("this result cannot delete rows"));
     deleteRowIds({m_rowIds.at(m_current)});
     m_rows.removeAt(m_current);
     m_rowIds.removeAt(m_current);

@@ -27,14 +27,15 @@ public:
     QString sql() const { return m_sql; }
 
     // Named parameters (":name"), converted by the column they are named after:
-    // date columns from date text to ISO (refused when not a real date), whole-number
-    // columns checked, everything else as text.
+    // date columns from date text to ISO, whole-number columns checked, everything
+    // else as text. A value that is no real date or no whole number makes the
+    // statement fail with StoreError when it is opened or executed.
     void setParameter(const QString &name, const QString &value);
     // Scrambled values are bound as exact bytes.
     void setParameterBytes(const QString &name, const QByteArray &value);
 
-    void open();     // runs a query that returns rows; fetches them all
-    int execute();   // runs a statement; returns the number of rows changed
+    void open();   // runs a query that returns rows; fetches them all
+    int execute(); // runs a statement; returns the number of rows changed
     bool isOpen() const { return m_open; }
 
     int recordCount() const { return int(m_rows.size()); }
@@ -81,6 +82,7 @@ private:
     Connection *m_connection;
     QString m_sql;
     QHash<QString, QVariant> m_parameters;
+    QHash<QString, QString> m_refused; // parameter -> why its value was refused
     QStringList m_fields;
     QList<QList<QVariant>> m_rows;
     QList<qint64> m_rowIds; // rowid of each result row when the result comes from one table

@@ -1,0 +1,122 @@
+#include "DialogRecorder.h"
+#include "TestWorld.h"
+#include "app/Globals.h"
+#include "expiry/TForm4.h"
+#include "expiry/TForm5.h"
+#include "misc/TForm7.h"
+#include "misc/TForm8.h"
+#include "misc/TForm9.h"
+#include "records/TForm1.h"
+#include "records/TForm2.h"
+#include "records/TForm3.h"
+#include "secrets/TForm6.h"
+#include "store/Connection.h"
+#include "store/TDataModule1.h"
+
+#include <QApplication>
+#include <QTest>
+#include <QWidget>
+
+// The global objects as the program creates them at start.
+class TestStartWindows : public QObject
+{
+    Q_OBJECT
+private slots:
+    void objectsHaveTheirClassesAndNames();
+    void windowsHaveTheirCaptionsAndSizes();
+    void windowsStartHidden();
+    void loginWindowRefusesToClose();
+    void objectsAreGoneAfterwards();
+};
+
+void TestStartWindows::objectsHaveTheirClassesAndNames()
+{
+    DialogRecorder dialogs;
+    TestWorld world;
+    const QList<QObject *> objects{DataModule1, Form6, Form1, Form2, Form3,
+                                   Form4,       Form5, Form7, Form8, Form9};
+    const QStringList classes{"TDataModule1", "TForm6", "TForm1", "TForm2", "TForm3",
+                              "TForm4",       "TForm5", "TForm7", "TForm8", "TForm9"};
+    const QStringList names{"DataModule1", "Form6", "Form1", "Form2", "Form3",
+                            "Form4",       "Form5", "Form7", "Form8", "Form9"};
+    for (int i = 0; i < objects.size(); ++i) {
+        QVERIFY2(objects.at(i), qPrintable(names.at(i)));
+        QCOMPARE(QString::fromLatin1(objects.at(i)->metaObject()->className()), classes.at(i));
+        QCOMPARE(objects.at(i)->objectName(), names.at(i));
+    }
+    QVERIFY(!DataModule1->isWidgetType());
+    QCOMPARE(dialogs.count(), 0);
+}
+
+void TestStartWindows::windowsHaveTheirCaptionsAndSizes()
+{
+    DialogRecorder dialogs;
+    TestWorld world;
+    struct Expected
+    {
+        QWidget *window;
+        QString caption;
+        QSize client; // empty where the window's size is its own business
+    };
+    const QList<Expected> windows{
+        {Form6, QStringLiteral("登录"), QSize(305, 159)},
+        {Form1, QStringLiteral("Corvane V1.0"), QSize(862, 460)},
+        {Form2, QStringLiteral("添加新网站"), QSize()},
+        {Form3, QStringLiteral("网站资料修改"), QSize()},
+        {Form4, QStringLiteral("网站到期查询"), QSize(861, 569)},
+        {Form5, QStringLiteral("软件设置"), QSize(268, 210)},
+        {Form7, QStringLiteral("在线帮助"), QSize(275, 159)},
+        {Form8, QString(), QSize(867, 101)},
+        {Form9, QStringLiteral("在线升级"), QSize(317, 215)},
+    };
+    for (const Expected &expected : windows) {
+        const QByteArray name = expected.window->objectName().toLatin1();
+        QVERIFY2(expected.window->isWindow(), name.constData());
+        QCOMPARE(expected.window->windowTitle(), expected.caption);
+        if (!expected.client.isEmpty())
+            QCOMPARE(expected.window->size(), expected.client);
+    }
+    // The ad board has no border and no title bar.
+    QVERIFY(Form8->windowFlags().testFlag(Qt::FramelessWindowHint));
+}
+
+void TestStartWindows::windowsStartHidden()
+{
+    DialogRecorder dialogs;
+    TestWorld world;
+    for (QWidget *window : QList<QWidget *>{Form6, Form1, Form2, Form3, Form4, Form5, Form7, Form8, Form9})
+        QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
+    // Nothing touched the register or the carriers while the windows were made.
+    QVERIFY(!DataModule1->ADOConnection1->isOpen());
+    QCOMPARE(world.readFile(QStringLiteral("key.exe")), QByteArray());
+}
+
+void TestStartWindows::loginWindowRefusesToClose()
+{
+    DialogRecorder dialogs;
+    TestWorld world;
+    Form6->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Form6));
+    QVERIFY(!Form6->close());
+    QVERIFY(Form6->isVisible());
+    QCOMPARE(dialogs.terminateRequests(), 0);
+    QCOMPARE(dialogs.count(), 0); // an empty carrier is no failure: nothing to report
+    Form6->hide();
+}
+
+void TestStartWindows::objectsAreGoneAfterwards()
+{
+    {
+        DialogRecorder dialogs;
+        TestWorld world;
+        QVERIFY(Form1);
+    }
+    const QList<QObject *> objects{DataModule1, Form6, Form1, Form2, Form3,
+                                   Form4,       Form5, Form7, Form8, Form9};
+    for (QObject *object : objects)
+        QVERIFY(!object);
+    QCOMPARE(QApplication::topLevelWidgets().size(), 0);
+}
+
+QTEST_MAIN(TestStartWindows)
+#include "TestStartWindows.moc"

@@ -1,0 +1,114 @@
+#include "TestFolder.h"
+
+#include "platform/ProgramFolder.h"
+#include "store/RegisterFile.h"
+
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUuid>
+
+namespace {
+
+// A short-lived direct connection to the register, outside the program's own.
+class DirectConnection
+{
+public:
+    explicit DirectConnection(const QString &path)
+        : m_name(QStringLiteral("direct-") + QUuid::createUuid().toString())
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        db.setDatabaseName(path);
+        if (!db.open())
+            qFatal("cannot open test register: %s", qPrintable(db.lastError().text()));
+    }
+    ~DirectConnection()
+    {
+        QSqlDatabase::database(m_name).close();
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    QSqlQuery run(const QString &sql, const QVariantList &values = {}) const
+    {
+        QSqlQuery query(QSqlDatabase::database(m_name));
+        query.prepare(sql);
+        for (const QVariant &value : values)
+            query.addBindValue(value);
+        if (!query.exec())
+            qFatal("test statement failed: %s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
+        return query;
+    }
+
+private:
+    QString m_name;
+};
+
+} // namespace
+
+TestFolder::TestFolder()
+{
+    if (!m_dir.isValid() || !m_runtime.isValid())
+        qFatal("cannot make the test folders");
+    m_oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+    QFile::setPermissions(m_runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+    ProgramFolder::setOverride(m_dir.path());
+    createRegister(databasePath());
+    writeFile(QStringLiteral("key.exe"), QByteArray());
+    writeFile(QStringLiteral("sk.exe"), QByteArray());
+}
+
+TestFolder::~TestFolder()
+{
+    ProgramFolder::clearOverride();
+    if (m_oldRuntime.isNull())
+        qunsetenv("XDG_RUNTIME_DIR");
+    else
+        qputenv("XDG_RUNTIME_DIR", m_oldRuntime);
+}
+
+QString TestFolder::file(const QString &name) const
+{
+    return m_dir.filePath(name);
+}
+
+QByteArray TestFolder::readFile(const QString &name) const
+{
+    QFile file(this->file(name));
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
+}
+
+void TestFolder::writeFile(const QString &name, const QByteArray &bytes) const
+{
+    QFile file(this->file(name));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write %s", qPrintable(name));
+    file.write(bytes);
+}
+
+void TestFolder::exec(const QString &sql) const
+{
+    DirectConnection(databasePath()).run(sql);
+}
+
+QVariant TestFolder::scalar(const QString &sql) const
+{
+    DirectConnection connection(databasePath());
+    QSqlQuery query = connection.run(sql);
+    return query.next() ? query.value(0) : QVariant();
+}
+
+qint64 TestFolder::addPlainSite(const QString &webId, const QString &name, const QString &address,
+                                const QString &endTime, const QString &endDomainTime) const
+{
+    DirectConnection connection(databasePath());
+    const QVariant noDate(QMetaType(QMetaType::QString));
+    QSqlQuery query = connection.run(
+        QStringLiteral("insert into t_webinfo(web_id,web_name,web_address,web_endtime,web_enddomaintime) "
+                       "values(?,?,?,?,?)"),
+        {webId, name, address, endTime.isEmpty() ? noDate : QVariant(endTime),
+         endDomainTime.isEmpty() ? noDate : QVariant(endDomainTime)});
+    return query.lastInsertId().toLongLong();
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+#include <QVariant>
+
+// A fresh program folder for one test, without any window: a new db.mdb from the
+// schema, empty key.exe and sk.exe, the program folder pointed at it, and a private
+// runtime folder (so the work folder and the instance lock are the test's own).
+// Links against corvane_core only, so core tests can use it.
+class TestFolder
+{
+public:
+    TestFolder();
+    ~TestFolder();
+    TestFolder(const TestFolder &) = delete;
+    TestFolder &operator=(const TestFolder &) = delete;
+
+    QString folder() const { return m_dir.path(); }
+    QString file(const QString &name) const;
+    QString databasePath() const { return file(QStringLiteral("db.mdb")); }
+    QString runtimeFolder() const { return m_runtime.path(); }
+
+    QByteArray readFile(const QString &name) const;
+    void writeFile(const QString &name, const QByteArray &bytes) const;
+
+    // Runs statements directly on db.mdb, outside the program's connection.
+    void exec(const QString &sql) const;
+    // One value from a direct query (first column of the first row).
+    QVariant scalar(const QString &sql) const;
+
+    // Adds a site row directly (plain texts; no scrambling); returns its id.
+    qint64 addPlainSite(const QString &webId, const QString &name, const QString &address,
+                        const QString &endTime = QString(), const QString &endDomainTime = QString()) const;
+
+private:
+    QTemporaryDir m_dir;
+    QTemporaryDir m_runtime;
+    QByteArray m_oldRuntime;
+};
