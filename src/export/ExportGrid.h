@@ -22,21 +22,9 @@ struct ExportFont
 
 // Data type of a bound field, as far as the writers care.
 enum class FieldType {
-    String,
-    Memo,
-    Date,
-    Time,
-    DateTime,
-    Boolean,
-    Int16,
-    Int32,
-    UInt16,
-    AutoInc,
-    Int64,
-    Float,
-    Currency,
-    Bcd,
-    FmtBcd,
+    String, Memo, Date, Time, DateTime, Boolean,
+    Int16, Int32, UInt16, AutoInc, Int64,
+    Float, Currency, Bcd, FmtBcd,
     Other
 };
 
@@ -50,8 +38,8 @@ struct ExportColumn
     ExportAlignment alignment = ExportAlignment::Center;
     QColor color;
     ExportFont font;
-    bool hasField = true;        // false: the column shows no field
-    bool lookupPickList = false; // shows a key field through a pick list
+    bool hasField = true;         // false: the column shows no field
+    bool lookupPickList = false;  // shows a key field through a pick list
     FieldType fieldType = FieldType::String;
 };
 
