@@ -6,6 +6,7 @@ namespace Ui {
 class TForm5;
 }
 
+// The settings window: lead times, compaction and the secret key, one tab each.
 class TForm5 : public QWidget
 {
     Q_OBJECT
@@ -13,6 +14,21 @@ public:
     explicit TForm5(QWidget *parent = nullptr);
     ~TForm5() override;
 
+    // How many records the last successful key change re-keyed; -1 before any.
+    int lastRekeyedCount() const { return m_lastRekeyed; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    void FormShow();
+    void sBitBtn1Click(); // store the lead times
+    void sBitBtn2Click(); // close
+    void sBitBtn3Click(); // compact the register
+    void sBitBtn4Click(); // change the secret key
+    void sBitBtn5Click(); // close
+
     Ui::TForm5 *ui;
+    bool m_placed = false;
+    int m_lastRekeyed = -1;
 };

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+class Query;
+
+// How many sites are due for hosting and for domain renewal. A site is due when its
+// expiry date lies on or before the cut-off, and the cut-off is today plus the lead
+// time: the reminder comes the lead time ahead of the expiry, and an expired site
+// stays due until it is renewed.
+namespace ExpiryCounters {
+
+// The cut-off as date text (2011-3-13). Throws StoreError when it falls outside the calendar.
+QString cutOffText(const QDate &today, int leadDays);
+
+struct Outcome
+{
+    QString hostingCutOff; // empty until computed
+    QString domainCutOff;
+    int hostingDue = -1; // -1 until counted
+    int domainDue = -1;
+};
+
+// Reads the lead times and counts the sites due, on query (ADOQuery4). Fills outcome
+// step by step, so after a StoreError it holds what was done before the failure.
+void compute(Query &query, const QDate &today, Outcome &outcome);
+
+} // namespace ExpiryCounters

@@ -1,0 +1,245 @@
+#include "store/Compaction.h"
+
+#include "store/Connection.h"
+#include "store/RegisterFile.h"
+#include "store/StoreError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUuid>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const char LiveName[] = "db.mdb";
+const char FreshName[] = "newdb.mdb";
+const char BackupName[] = "tempdb.mdb";
+
+[[noreturn]] void fail(const QString &what)
+{
+    throw StoreError(what);
+}
+
+QByteArray nativePath(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+// A private connection for one step, closed and removed when the step is over.
+class StepConnection
+{
+public:
+    explicit StepConnection(const QString &path)
+        : m_name(QStringLiteral("corvane-compact-") + QUuid::createUuid().toString())
+    {
+        bool opened = false;
+        QString error;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+            db.setDatabaseName(path);
+            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
+            opened = db.open();
+            error = db.lastError().text();
+        }
+        if (!opened) {
+            QSqlDatabase::removeDatabase(m_name);
+            fail(error);
+        }
+    }
+    ~StepConnection()
+    {
+        QSqlDatabase::database(m_name, false).close();
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    StepConnection(const StepConnection &) = delete;
+    StepConnection &operator=(const StepConnection &) = delete;
+
+    // Runs one statement and returns the first column of its first row, if any.
+    QString run(const QString &sql, const QVariant &value = QVariant()) const
+    {
+        QSqlQuery query(QSqlDatabase::database(m_name, false));
+        if (!query.prepare(sql))
+            fail(query.lastError().text());
+        if (value.isValid())
+            query.addBindValue(value);
+        if (!query.exec())
+            fail(query.lastError().text());
+        return query.next() ? query.value(0).toString() : QString();
+    }
+
+private:
+    QString m_name;
+};
+
+// Keeps other writers off db.mdb from the backup until the new file is in place.
+// It also holds a descriptor of the live file for the backup copy: closing any
+// descriptor of a file drops every lock the process holds on it, so that descriptor
+// is closed only after the lock's own connection is gone.
+class WriteLock
+{
+public:
+    explicit WriteLock(const QString &live) : m_connection(std::make_unique<StepConnection>(live))
+    {
+        m_connection->run(QStringLiteral("BEGIN IMMEDIATE"));
+        m_live = ::open(nativePath(live).constData(), O_RDONLY | O_CLOEXEC);
+        if (m_live < 0)
+            fail(QStringLiteral("db.mdb cannot be read"));
+    }
+    ~WriteLock()
+    {
+        m_connection.reset(); // a transaction that changed nothing simply ends
+        if (m_live >= 0)
+            ::close(m_live);
+    }
+    WriteLock(const WriteLock &) = delete;
+    WriteLock &operator=(const WriteLock &) = delete;
+
+    int liveDescriptor() const { return m_live; }
+    int siteCount() const
+    {
+        return m_connection->run(QStringLiteral("select count(*) from t_webinfo")).toInt();
+    }
+
+private:
+    std::unique_ptr<StepConnection> m_connection;
+    int m_live = -1;
+};
+
+void removeIfPresent(const QString &path)
+{
+    if (QFileInfo::exists(path) && !QFile::remove(path))
+        fail(QStringLiteral("cannot remove ") + path);
+}
+
+void syncDescriptor(int fd, const QString &what)
+{
+    if (::fsync(fd) != 0)
+        fail(QStringLiteral("cannot flush ") + what);
+}
+
+void copyToBackup(int liveFd, const QString &backup)
+{
+    const int out = ::open(nativePath(backup).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (out < 0)
+        fail(QStringLiteral("cannot create ") + backup);
+    const auto closeOut = qScopeGuard([out] { ::close(out); });
+    if (::fchmod(out, 0600) != 0 || ::lseek(liveFd, 0, SEEK_SET) != 0)
+        fail(QStringLiteral("cannot prepare ") + backup);
+    QByteArray buffer(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t got = ::read(liveFd, buffer.data(), size_t(buffer.size()));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            fail(QStringLiteral("cannot read db.mdb"));
+        if (got == 0)
+            break;
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t wrote = ::write(out, buffer.constData() + done, size_t(got - done));
+            if (wrote < 0 && errno == EINTR)
+                continue;
+            if (wrote <= 0)
+                fail(QStringLiteral("cannot write ") + backup);
+            done += wrote;
+        }
+    }
+    syncDescriptor(out, backup);
+}
+
+void writeCompactedCopy(const QString &live, const QString &fresh)
+{
+    StepConnection source(live);
+    source.run(QStringLiteral("VACUUM INTO ?"), fresh);
+}
+
+// The copy is used only when SQLite finds it sound and it holds every site.
+void checkCopy(const QString &fresh, int expectedSites)
+{
+    StepConnection copy(fresh);
+    const QString verdict = copy.run(QStringLiteral("PRAGMA integrity_check"));
+    if (verdict != QLatin1String("ok"))
+        fail(QStringLiteral("the compacted copy is damaged: ") + verdict);
+    if (copy.run(QStringLiteral("select count(*) from t_webinfo")).toInt() != expectedSites)
+        fail(QStringLiteral("the compacted copy lacks sites"));
+}
+
+// VACUUM INTO does not flush its output; the copy must be on disk before it is renamed.
+void settleCopy(const QString &fresh)
+{
+    const int fd = ::open(nativePath(fresh).constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        fail(QStringLiteral("cannot open ") + fresh);
+    const auto closeFd = qScopeGuard([fd] { ::close(fd); });
+    if (::fchmod(fd, 0600) != 0)
+        fail(QStringLiteral("cannot restrict ") + fresh);
+    syncDescriptor(fd, fresh);
+}
+
+// The rename is durable only once the folder itself is flushed.
+void syncFolder(const QString &folder)
+{
+    const int fd = ::open(nativePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+void requireReplaceableRegister(const QString &live)
+{
+    const QFileInfo info(live);
+    if (!info.isFile() || !isSqliteFile(live))
+        fail(QStringLiteral("db.mdb is missing or no register"));
+    // The user made the register read-only; replacing it would undo that.
+    if (!(info.permissions() & QFileDevice::WriteOwner))
+        fail(QStringLiteral("db.mdb is read-only"));
+}
+
+} // namespace
+
+namespace Compaction {
+
+void compactRegister(Connection *shared, const QString &folder)
+{
+    shared->close();
+    const QDir dir(folder);
+    const QString live = dir.filePath(QLatin1String(LiveName));
+    const QString fresh = dir.filePath(QLatin1String(FreshName));
+    const QString backup = dir.filePath(QLatin1String(BackupName));
+    requireReplaceableRegister(live);
+
+    bool placed = false;
+    const auto dropCopy = qScopeGuard([&] {
+        if (!placed) {
+            QFile::remove(fresh);
+            QFile::remove(fresh + QLatin1String("-journal"));
+        }
+    });
+    {
+        WriteLock lock(live);
+        removeIfPresent(fresh);
+        removeIfPresent(fresh + QLatin1String("-journal"));
+        copyToBackup(lock.liveDescriptor(), backup);
+        writeCompactedCopy(live, fresh);
+        checkCopy(fresh, lock.siteCount());
+        settleCopy(fresh);
+        if (std::rename(nativePath(fresh).constData(), nativePath(live).constData()) != 0)
+            fail(QStringLiteral("cannot put the compacted copy in place"));
+        placed = true;
+        syncFolder(folder);
+    }
+    QFile::remove(backup);
+}
+
+} // namespace Compaction
