@@ -1,5 +1,6 @@
 #include "store/Connection.h"
 
+#include "store/JetImport.h"
 #include "store/Query.h"
 #include "store/RegisterFile.h"
 #include "store/StoreError.h"
@@ -13,6 +14,8 @@
 #include <QUuid>
 
 #include <unistd.h>
+
+#include <utility>
 
 namespace {
 
@@ -66,6 +69,9 @@ void Connection::open()
     // The program never creates a register: a missing or foreign file is refused as it is.
     if (path.isEmpty() || !QFileInfo(path).isFile())
         throw StoreError(QStringLiteral("register missing: ") + path);
+    // An earlier installation's Jet register is converted once, before anything reads it.
+    if (JetImport::isJetFile(path))
+        m_conversionNotice = JetImport::convert(path);
     if (!isSqliteFile(path))
         throw StoreError(QStringLiteral("not a register: ") + path);
     QSqlDatabase db = QSqlDatabase::contains(m_name) ? QSqlDatabase::database(m_name, false)
@@ -88,6 +94,11 @@ void Connection::close()
         query->close();
     if (QSqlDatabase::contains(m_name))
         QSqlDatabase::database(m_name, false).close();
+}
+
+QString Connection::takeConversionNotice()
+{
+    return std::exchange(m_conversionNotice, QString());
 }
 
 bool Connection::isOpen() const

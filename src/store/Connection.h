@@ -22,7 +22,12 @@ public:
     QString databasePath() const;
 
     // Throws StoreError when the file is missing, not a register, or cannot be opened.
+    // A Jet db.mdb of an earlier installation is converted first (JetConversionError
+    // when that stops; its message() is the line for the user).
     void open();
+    // The notice that a Jet register was converted and where the original is kept;
+    // empty when there was none or it was already taken. The main window shows it once.
+    QString takeConversionNotice();
     void close();
     bool isOpen() const;
     // Opens when closed; returns the open database.
@@ -35,6 +40,7 @@ private:
     friend class Query;
     QString m_connectionString;
     QString m_name;
+    QString m_conversionNotice;
     // Results that closing the connection closes too.
     QList<Query *> m_queries;
 };

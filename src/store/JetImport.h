@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+// Brings the register of an earlier installation over: a Jet 4 (or ACE) db.mdb is
+// converted into a register of this program, once, before anything reads it.
+namespace JetImport {
+
+// True when the file carries the Jet or ACE header ("Standard Jet DB" / "Standard ACE DB").
+bool isJetFile(const QString &path);
+
+// Converts the Jet file at path in place: a new register is filled beside it under a
+// temporary name and checked; only then is the Jet file kept as db.jet.mdb (or the
+// first free db.jet.N.mdb) and the new register renamed to path. Returns the notice for
+// the user (where the original is kept). Throws JetConversionError before anything is
+// renamed; the original is then untouched and no new file is left behind.
+QString convert(const QString &path);
+
+} // namespace JetImport
