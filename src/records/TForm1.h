@@ -2,10 +2,15 @@
 
 #include <QWidget>
 
+class QMenu;
+class TrayIcon;
+
 namespace Ui {
 class TForm1;
 }
 
+// The main window: the site list with its actions and search bar, the counters of
+// the top bar, and the way to the other windows.
 class TForm1 : public QWidget
 {
     Q_OBJECT
@@ -24,6 +29,49 @@ public:
     void showFromTray();
     void quitProgram();
 
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
 private:
+    void buildGridMenu();
+    void connectHandlers();
+    void setActionSetEnabled(bool enabled);
+    void openRecord(bool modify);
+    void openAddress(const QString &address);
+    void afterDelete();
+
+    void FormShow();
+    void FormCloseQuery(QCloseEvent *event);
+    void sBitBtn1Click();
+    void DBGrid1CellClick();
+    void sBitBtn5Click();
+    void sBitBtn6Click();
+    void sBitBtn2Click();
+    void sBitBtn3Click();
+    void sBitBtn14Click();
+    void DBGrid1DblClick();
+    void sBitBtn4Click();
+    void sBitBtn9Click();
+    void sBitBtn11Click();
+    void sBitBtn10Click();
+    void sBitBtn13Click();
+    void sBitBtn15Click();
+    void sBitBtn16Click();
+    void sBitBtn7Click();
+    void sBitBtn8Click();
+    void sBitBtn12Click();
+    void sBitBtn17Click();
+
     Ui::TForm1 *ui;
+    QMenu *PopupMenu2;
+    TrayIcon *m_tray;
+    // Set once the secret key was read; until then every showing prepares again.
+    bool m_prepared = false;
+    // Remembered by a click on a cell, for "访问网站" and "访问后台".
+    QString m_siteAddress;
+    QString m_adminAddress;
+    // The export dialog starts on the file type chosen last.
+    int m_exportFilterIndex = 1;
 };

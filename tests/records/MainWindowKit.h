@@ -1,0 +1,102 @@
+#pragma once
+
+#include "DialogRecorder.h"
+#include "TestWorld.h"
+#include "app/Globals.h"
+#include "app/TrayIcon.h"
+#include "records/SiteGrid.h"
+#include "records/TForm1.h"
+#include "secrets/TrailerStore.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <memory>
+
+// The main window reached through its controls, in a fresh world for every test,
+// with every message box answered by the recorder.
+class MainWindowKit : public QObject
+{
+    Q_OBJECT
+
+protected:
+    std::unique_ptr<TestWorld> world;
+    std::unique_ptr<DialogRecorder> recorder;
+
+    template <typename T = QWidget> static T *control(const char *name)
+    {
+        T *found = Form1->findChild<T *>(QLatin1String(name));
+        if (!found)
+            qFatal("no control %s", name);
+        return found;
+    }
+    static QPushButton *button(const char *name) { return control<QPushButton>(name); }
+    static QString label(const char *name) { return control<QLabel>(name)->text(); }
+    static SiteGrid *grid() { return control<SiteGrid>("DBGrid1"); }
+    static QAction *item(const char *name) { return control<QAction>(name); }
+    static TrayIcon *tray() { return Form1->findChild<TrayIcon *>(); }
+
+    // The thirteen controls that need a loaded list, each with its state.
+    static QList<bool> actionSet()
+    {
+        QList<bool> states;
+        for (const char *name :
+             {"sBitBtn3", "sBitBtn4", "sBitBtn5", "sBitBtn6", "sBitBtn7", "sBitBtn9", "sBitBtn14"})
+            states << button(name)->isEnabled();
+        for (const char *name : {"N5", "N6", "N8", "N9", "N10", "N17"})
+            states << item(name)->isEnabled();
+        return states;
+    }
+    static QList<bool> all(bool state) { return QList<bool>(13, state); }
+
+    int registerRows() const { return world->scalar("select count(*) from t_webinfo").toInt(); }
+    void addSites(int count) const
+    {
+        for (int i = 0; i < count; ++i)
+            world->addPlainSite(QStringLiteral("W%1").arg(i, 6, 10, QLatin1Char('0')),
+                                QStringLiteral("site %1").arg(i), QStringLiteral("www.site%1.com").arg(i));
+    }
+    static void showAndRefresh()
+    {
+        Form1->show();
+        button("sBitBtn1")->click();
+    }
+    static void select(const QList<int> &rows)
+    {
+        for (int row : rows)
+            grid()->selectionModel()->select(grid()->model()->index(row, 0),
+                                             QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    static void clickCell(int row)
+    {
+        const QRect cell = grid()->visualRect(grid()->model()->index(row, 1));
+        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, cell.center());
+    }
+    void search(int item, const QString &keyword) const
+    {
+        control<QComboBox>("sComboBox1")->setCurrentIndex(item);
+        control<QLineEdit>("sEdit1")->setText(keyword);
+        button("sBitBtn10")->click();
+    }
+    void storeSecretKey(const QString &key) const
+    {
+        QCOMPARE(writeSecret(SecretStore::secretKey(), key), WriteResult::Written);
+    }
+
+private slots:
+    void init()
+    {
+        world = std::make_unique<TestWorld>(true);
+        recorder = std::make_unique<DialogRecorder>();
+    }
+    void cleanup()
+    {
+        TrayIcon::setDesktopHasTrayForTesting(std::nullopt);
+        recorder.reset();
+        world.reset();
+    }
+};

@@ -1,0 +1,150 @@
+#include "MainWindowKit.h"
+#include "misc/Maker.h"
+#include "misc/TForm8.h"
+
+#include <QFile>
+#include <QMenu>
+
+// The main window's first showing, its close button and the tray icon.
+class MainFrameTest : public MainWindowKit
+{
+    Q_OBJECT
+
+private slots:
+    void firstShowingPreparesTheRun()
+    {
+        Form1->show();
+        QCOMPARE(recorder->count(), 0);
+        QCOMPARE(label("sLabel3"), QStringLiteral("00000"));
+        QCOMPARE(label("sLabel5"), QStringLiteral("00000"));
+        QCOMPARE(label("sLabel7"), QStringLiteral("00000"));
+        QVERIFY(!button("sBitBtn12")->isEnabled());
+        QCOMPARE(actionSet(), all(false));
+        QCOMPARE(grid()->rowCount(), 0);
+        QVERIFY(control("sPanel2")->isHidden());
+        auto *type = control<QComboBox>("sComboBox1");
+        QCOMPARE(type->count(), 8);
+        QCOMPARE(type->currentText(), QStringLiteral("域名到期日期"));
+        QVERIFY(!type->isEditable());
+        QCOMPARE(Form1->hostingCutOff(), QStringLiteral("sEdit2"));
+        QCOMPARE(Form1->domainCutOff(), QStringLiteral("sEdit3"));
+        QCOMPARE(Form1->secretKey(), QString());
+        for (const char *hidden : {"sEdit2", "sEdit3", "sEdit4"})
+            QVERIFY(control(hidden)->isHidden());
+        QVERIFY(Form8->isVisible());
+        QVERIFY(tray()->isRegistered());
+        QCOMPARE(tray()->toolTip(), QStringLiteral("双击显示主界面"));
+        QCOMPARE(Form1->size(), QSize(862, 460));
+        QCOMPARE(Form1->minimumSize(), Form1->maximumSize());
+        QVERIFY(!(Form1->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    }
+
+    void secretKeyEndsThePreparation()
+    {
+        storeSecretKey(QStringLiteral("密钥 k3y"));
+        addSites(2);
+        showAndRefresh();
+        QCOMPARE(Form1->secretKey(), QStringLiteral("密钥 k3y"));
+        Form1->hide();
+        Form1->show();
+        // Prepared once: showing again leaves the connection and the list alone.
+        QCOMPARE(grid()->rowCount(), 2);
+    }
+
+    void withoutSecretKeyEveryShowingPreparesAgain()
+    {
+        addSites(2);
+        showAndRefresh();
+        QCOMPARE(grid()->rowCount(), 2);
+        Form1->hide();
+        Form1->show();
+        QCOMPARE(grid()->rowCount(), 0);
+        QCOMPARE(label("sLabel3"), QStringLiteral("2"));
+        QCOMPARE(recorder->count(), 0);
+    }
+
+    void registerUnusableAtFirstShowing_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("missing") << QByteArray();
+        QTest::newRow("not a register") << QByteArray("Standard Jet DB, or anything else");
+    }
+    void registerUnusableAtFirstShowing()
+    {
+        QFETCH(QByteArray, content);
+        QFile::remove(world->databasePath());
+        if (!content.isEmpty())
+            world->writeFile(QStringLiteral("db.mdb"), content);
+        Form1->show();
+        QCOMPARE(recorder->count(), 1);
+        QCOMPARE(recorder->lastMessage().caption, QStringLiteral("提示"));
+        QCOMPARE(recorder->lastMessage().text,
+                 QStringLiteral("数据库接连失败，请查看数据库文件是否存在") + Maker::contactBlock());
+        QCOMPARE(recorder->lastMessage().icon, Dialogs::Icon::Error);
+        QCOMPARE(recorder->terminateRequests(), 1);
+        QVERIFY(tray()->isRegistered());
+        QCOMPARE(world->readFile(QStringLiteral("db.mdb")), content);
+    }
+
+    void closeSendsToTheTray()
+    {
+        TrayIcon::setDesktopHasTrayForTesting(true);
+        storeSecretKey(QStringLiteral("k"));
+        addSites(2);
+        showAndRefresh();
+        QVERIFY(!Form1->close());
+        QVERIFY(!Form1->isVisible());
+        QVERIFY(!Form8->isVisible());
+        QVERIFY(tray()->isRegistered());
+
+        tray()->onDoubleClick();
+        QVERIFY(Form1->isVisible());
+        QVERIFY(Form8->isVisible());
+        QCOMPARE(grid()->rowCount(), 2);
+        QCOMPARE(label("sLabel3"), QStringLiteral("2"));
+
+        Form1->close();
+        tray()->N1Click();
+        QVERIFY(Form1->isVisible());
+        QVERIFY(Form8->isVisible());
+        QCOMPARE(recorder->terminateRequests(), 0);
+    }
+
+    void closeMinimisesWithoutATray()
+    {
+        TrayIcon::setDesktopHasTrayForTesting(false);
+        Form1->show();
+        QVERIFY(!Form1->close());
+        QVERIFY(Form1->isVisible());
+        QVERIFY(Form1->isMinimized());
+        QVERIFY(!Form8->isVisible());
+        Form1->showFromTray();
+        QVERIFY(!Form1->isMinimized());
+        QVERIFY(Form8->isVisible());
+    }
+
+    void quitRemovesTheIcon_data()
+    {
+        QTest::addColumn<bool>("fromMenu");
+        QTest::newRow("tray menu") << true;
+        QTest::newRow("top bar button") << false;
+    }
+    void quitRemovesTheIcon()
+    {
+        QFETCH(bool, fromMenu);
+        Form1->show();
+        QStringList names;
+        for (QAction *action : tray()->menu()->actions())
+            names << action->objectName() + (action->isSeparator() ? "-" : "");
+        QCOMPARE(names, QStringList({"N1", "N2-", "N3", "N14-", "N19", "N13"}));
+        if (fromMenu)
+            tray()->menu()->actions().at(2)->trigger();
+        else
+            button("sBitBtn17")->click();
+        QVERIFY(!tray()->isRegistered());
+        QCOMPARE(recorder->terminateRequests(), 1);
+    }
+};
+
+QTEST_MAIN(MainFrameTest)
+#include "tst_mainframe.moc"

@@ -1,0 +1,215 @@
+#include "MainWindowKit.h"
+
+#include <QMenu>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+// The site list and its actions.
+class MainWindowTest : public MainWindowKit
+{
+    Q_OBJECT
+
+private slots:
+    void refreshCountsTheRows()
+    {
+        Form1->show();
+        button("sBitBtn1")->click();
+        QCOMPARE(label("sLabel3"), QStringLiteral("0"));
+        QCOMPARE(actionSet(), all(false));
+        addSites(3);
+        item("N12")->trigger();
+        QCOMPARE(label("sLabel3"), QStringLiteral("3"));
+        QCOMPARE(grid()->rowCount(), 3);
+        QCOMPARE(actionSet(), all(true));
+        QCOMPARE(recorder->count(), 0);
+
+        world->exec("drop table t_webinfo");
+        button("sBitBtn1")->click();
+        QCOMPARE(recorder->texts(), QStringList{"数据刷新出错"});
+        QCOMPARE(recorder->lastMessage().icon, Dialogs::Icon::Error);
+        QCOMPARE(label("sLabel3"), QStringLiteral("3"));
+        QCOMPARE(actionSet(), all(true));
+    }
+
+    void deleteAsksWithTheCount()
+    {
+        addSites(4);
+        showAndRefresh();
+        button("sBitBtn4")->click(); // nothing selected: no question
+        QCOMPARE(recorder->count(), 0);
+
+        select({0, 2, 3});
+        recorder->scriptAnswer(Dialogs::Answer::Cancel);
+        button("sBitBtn4")->click();
+        QCOMPARE(recorder->lastMessage().text, QStringLiteral("确定要删除这3条记录吗？"));
+        QCOMPARE(recorder->lastMessage().icon, Dialogs::Icon::Question);
+        QCOMPARE(recorder->lastMessage().buttons, Dialogs::Buttons::OkCancel);
+        QCOMPARE(registerRows(), 4);
+
+        recorder->scriptAnswer(Dialogs::Answer::Ok);
+        button("sBitBtn4")->click();
+        QCOMPARE(recorder->lastMessage().text, QStringLiteral("删除成功"));
+        QCOMPARE(recorder->lastMessage().icon, Dialogs::Icon::Exclamation);
+        QCOMPARE(registerRows(), 1);
+        QCOMPARE(world->scalar("select web_name from t_webinfo").toString(), QStringLiteral("site 1"));
+        QCOMPARE(label("sLabel3"), QStringLiteral("4"));
+        QCOMPARE(actionSet(), all(true));
+
+        select({0});
+        recorder->scriptAnswer(Dialogs::Answer::Ok);
+        item("N6")->trigger();
+        QCOMPARE(recorder->lastMessage().text, QStringLiteral("删除成功"));
+        QCOMPARE(registerRows(), 0);
+        QCOMPARE(label("sLabel3"), QStringLiteral("00000"));
+        QCOMPARE(actionSet(), all(false));
+        const int messages = recorder->count();
+        item("N6")->trigger();
+        QCOMPARE(recorder->count(), messages);
+    }
+
+    void deleteRefusedByTheRegister()
+    {
+        addSites(3);
+        showAndRefresh();
+        select({0, 1});
+        // Another program holds the register locked for writing.
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("locker"));
+        other.setDatabaseName(world->databasePath());
+        QVERIFY(other.open());
+        QVERIFY(QSqlQuery(other).exec(QStringLiteral("begin exclusive")));
+        recorder->scriptAnswer(Dialogs::Answer::Ok);
+        button("sBitBtn4")->click();
+        QVERIFY(QSqlQuery(other).exec(QStringLiteral("rollback")));
+        other.close();
+        other = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("locker"));
+        QCOMPARE(recorder->lastMessage().text, QStringLiteral("数据删除出错"));
+        QCOMPARE(recorder->lastMessage().icon, Dialogs::Icon::Error);
+        QCOMPARE(grid()->rowCount(), 3);
+        QCOMPARE(registerRows(), 3);
+        QCOMPARE(label("sLabel3"), QStringLiteral("3"));
+    }
+
+    void ctrlDeleteKeepsCountAndActions()
+    {
+        addSites(3);
+        showAndRefresh();
+        select({0, 1, 2});
+        grid()->setFocus();
+        recorder->scriptAnswer(Dialogs::Answer::Ok);
+        QTest::keyClick(grid(), Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(recorder->texts(), QStringList{"Delete all selected records?"});
+        QCOMPARE(registerRows(), 0);
+        QCOMPARE(label("sLabel3"), QStringLiteral("3"));
+        QCOMPARE(actionSet(), all(true));
+    }
+
+    void searchMovesToTheFirstMatch()
+    {
+        world->addPlainSite("W1", "Shop abc", "www.shop.com", QString(), "2011-03-08");
+        world->addPlainSite("W2", "ABC Shop", "www.abc.com", QString(), "2011-03-09");
+        world->addPlainSite("W3", "Other", "www.other.com", QString(), "2011-03-07");
+        Form1->show();
+        search(7, "abc"); // nothing loaded yet
+        QCOMPARE(recorder->count(), 1);
+        search(1, "abc");
+        QCOMPARE(recorder->count(), 1);
+        recorder->clear();
+
+        button("sBitBtn1")->click();
+        button("sBitBtn9")->click();
+        QVERIFY(control("sPanel2")->isVisible());
+        search(1, "  abc ");
+        QCOMPARE(grid()->currentRow(), 1);
+        QCOMPARE(grid()->selectedRowNumbers(), QList<int>{1});
+        search(7, "2011-3-7");
+        QCOMPARE(grid()->currentRow(), 2);
+        search(2, "www.(");
+        search(7, "2011-3-10");
+        QCOMPARE(grid()->currentRow(), 2);
+        QCOMPARE(recorder->count(), 0);
+
+        for (const char *keyword : {"2011-2-30", "abc"}) {
+            search(5, QString::fromUtf8(keyword));
+            QCOMPARE(recorder->lastMessage().text,
+                     QStringLiteral("查询失败,请检查关键字格式是否正确\r日期格式：####-##-##"));
+            QCOMPARE(recorder->lastMessage().icon, Dialogs::Icon::Error);
+            QCOMPARE(grid()->currentRow(), 2);
+        }
+        recorder->clear();
+        control<QComboBox>("sComboBox1")->setCurrentIndex(1);
+        control<QLineEdit>("sEdit1")->setText("shop");
+        QTest::keyClick(control("sEdit1"), Qt::Key_Return);
+        QCOMPARE(grid()->currentRow(), 0);
+
+        button("sBitBtn9")->click();
+        QVERIFY(control("sPanel2")->isHidden());
+        button("sBitBtn9")->click();
+        button("sBitBtn11")->click();
+        QVERIFY(control("sPanel2")->isHidden());
+    }
+
+    void clickedAddressesAreOpened()
+    {
+        world->addPlainSite("W1", "a", "www.a.com");
+        world->addPlainSite("W2", "b", "");
+        world->exec("update t_webinfo set web_login='http://a.com/admin' where web_id='W1'");
+        showAndRefresh();
+        button("sBitBtn5")->click();
+        QCOMPARE(recorder->texts(), QStringList{"没有任何网址可以访问"});
+        recorder->clear();
+
+        clickCell(0);
+        QTest::keyClick(grid(), Qt::Key_Down); // the keyboard does not change what was clicked
+        QCOMPARE(grid()->currentRow(), 1);
+        button("sBitBtn5")->click();
+        item("N9")->trigger();
+        QCOMPARE(recorder->openedAddresses(), QStringList({"www.a.com", "http://a.com/admin"}));
+        QCOMPARE(recorder->count(), 0);
+
+        clickCell(1);
+        item("N8")->trigger();
+        button("sBitBtn6")->click();
+        QCOMPARE(recorder->texts(), QStringList({"没有任何网址可以访问", "没有任何网址可以访问"}));
+        QCOMPARE(recorder->openedAddresses().size(), 2);
+    }
+
+    void gridMenuByRightClick()
+    {
+        addSites(3);
+        showAndRefresh();
+        select({0, 2});
+        const QRect cell = grid()->visualRect(grid()->model()->index(1, 1));
+        QTest::mousePress(grid()->viewport(), Qt::RightButton, {}, cell.center());
+        auto *menu = control<QMenu>("PopupMenu2");
+        QTRY_VERIFY(menu->isVisible());
+        menu->hide();
+        // The menu's delete works on the selection, so the right click keeps it.
+        QCOMPARE(grid()->selectedRowNumbers(), QList<int>({0, 2}));
+        QCOMPARE(recorder->count(), 0);
+    }
+
+    void doubleClickOnAnEmptyGridOpensNothing()
+    {
+        Form1->show();
+        QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
+        QCOMPARE(recorder->count(), 0);
+    }
+
+    void exportWritesTheWholeList()
+    {
+        addSites(3);
+        showAndRefresh();
+        select({1});
+        recorder->scriptSave(world->file("list"), 5);
+        button("sBitBtn7")->click();
+        QCOMPARE(recorder->texts(), QStringList{"数据导出成功"});
+        const QList<QByteArray> lines = world->readFile("list.txt").split('\n');
+        QCOMPARE(lines.size(), 4);
+        QVERIFY(lines.at(3).startsWith("W000002\tsite 2\twww.site2.com"));
+        QCOMPARE(grid()->selectedRowNumbers(), QList<int>{1});
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"
