@@ -25,7 +25,6 @@ private slots:
     void objectsHaveTheirClassesAndNames();
     void windowsHaveTheirCaptionsAndSizes();
     void windowsStartHidden();
-    void loginWindowRefusesToClose();
     void objectsAreGoneAfterwards();
 };
 
@@ -76,8 +75,6 @@ void TestStartWindows::windowsHaveTheirCaptionsAndSizes()
         if (!expected.client.isEmpty())
             QCOMPARE(expected.window->size(), expected.client);
     }
-    // The ad board has no border and no title bar.
-    QVERIFY(Form8->windowFlags().testFlag(Qt::FramelessWindowHint));
 }
 
 void TestStartWindows::windowsStartHidden()
@@ -89,19 +86,6 @@ void TestStartWindows::windowsStartHidden()
     // Nothing touched the register or the carriers while the windows were made.
     QVERIFY(!DataModule1->ADOConnection1->isOpen());
     QCOMPARE(world.readFile(QStringLiteral("key.exe")), QByteArray());
-}
-
-void TestStartWindows::loginWindowRefusesToClose()
-{
-    DialogRecorder dialogs;
-    TestWorld world;
-    Form6->show();
-    QVERIFY(QTest::qWaitForWindowExposed(Form6));
-    QVERIFY(!Form6->close());
-    QVERIFY(Form6->isVisible());
-    QCOMPARE(dialogs.terminateRequests(), 0);
-    QCOMPARE(dialogs.count(), 0); // an empty carrier is no failure: nothing to report
-    Form6->hide();
 }
 
 void TestStartWindows::objectsAreGoneAfterwards()
