@@ -6,6 +6,11 @@ namespace Ui {
 class TForm2;
 }
 
+class DatePicker;
+class QKeyEvent;
+class QLineEdit;
+
+// The add window: one new site record per "添  加".
 class TForm2 : public QWidget
 {
     Q_OBJECT
@@ -13,6 +18,28 @@ public:
     explicit TForm2(QWidget *parent = nullptr);
     ~TForm2() override;
 
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void FormShow();
+    void sEdit1Click();
+    bool sEdit1KeyPress(const QKeyEvent *key) const; // true keeps the key
+    void sBitBtn1Click();
+    void sBitBtn2Click();
+    void sBitBtn3Click();
+
+    bool isNewAddressAndNumber(const QString &address, const QString &siteNumber);
+    bool datesInOrder();
+    void insertSite(const QString &siteNumber);
+    void emptyFields();
+    QList<QLineEdit *> textFields() const;
+
     Ui::TForm2 *ui;
+    DatePicker *m_hostingBought;
+    DatePicker *m_hostingExpires;
+    DatePicker *m_domainRegistered;
+    DatePicker *m_domainExpires;
 };

@@ -1,11 +1,66 @@
 #include "records/TForm3.h"
 
+#include "app/Globals.h"
+#include "expiry/TForm4.h"
+#include "misc/Maker.h"
+#include "platform/Dialogs.h"
+#include "records/DatePicker.h"
+#include "records/RecordWindow.h"
+#include "records/SiteCredentials.h"
+#include "records/TForm1.h"
+#include "store/Query.h"
+#include "store/Statements.h"
+#include "store/StoreError.h"
+#include "store/TDataModule1.h"
 #include "ui_TForm3.h"
+
+#include <QCloseEvent>
+#include <QRegularExpression>
+
+#include <exception>
+
+namespace {
+
+const QString Saved = QStringLiteral("数据修改成功");
+const QString NotSaved = QStringLiteral("数据修改出错");
+
+// An address no row has reads every column as empty text.
+QString columnText(const Query &query, const QString &field)
+{
+    return query.eof() ? QString() : query.text(field);
+}
+
+QByteArray columnBytes(const Query &query, const QString &field)
+{
+    return query.eof() ? QByteArray() : query.bytes(field);
+}
+
+QString secretKey()
+{
+    return Form1 ? Form1->secretKey() : QString();
+}
+
+} // namespace
 
 TForm3::TForm3(QWidget *parent) : QWidget(parent), ui(new Ui::TForm3)
 {
     ui->setupUi(this);
-    setFixedSize(size());
+    RecordWindow::setFrame(this);
+    ui->sEdit22->hide();
+    using Entry = DatePicker::Entry;
+    m_hostingBought = new DatePicker(ui->sComboBox1, ui->sComboBox2, ui->sComboBox3, Entry::ShowAny, this);
+    m_hostingExpires = new DatePicker(ui->sComboBox4, ui->sComboBox5, ui->sComboBox6, Entry::ShowAny, this);
+    m_domainRegistered = new DatePicker(ui->sComboBox7, ui->sComboBox8, ui->sComboBox9, Entry::ShowAny, this);
+    m_domainExpires = new DatePicker(ui->sComboBox10, ui->sComboBox11, ui->sComboBox12, Entry::ShowAny, this);
+    ui->sEdit1->setReadOnly(true);
+    ui->sEdit3->setReadOnly(true);
+
+    connect(ui->sBitBtn1, &QPushButton::clicked, this, &TForm3::sBitBtn1Click);
+    connect(ui->sBitBtn2, &QPushButton::clicked, this, &TForm3::sBitBtn2Click);
+    connect(ui->sBitBtn3, &QPushButton::clicked, this, &TForm3::sBitBtn3Click);
+    connect(ui->sBitBtn4, &QPushButton::clicked, this, &TForm3::sBitBtn4Click);
+    for (QPushButton *exit : {ui->sBitBtn5, ui->sBitBtn6, ui->sBitBtn7, ui->sBitBtn8})
+        connect(exit, &QPushButton::clicked, this, &QWidget::close);
 }
 
 TForm3::~TForm3()
@@ -13,4 +68,275 @@ TForm3::~TForm3()
     delete ui;
 }
 
-void TForm3::openRecord(const QString &, Mode, bool) { show(); }
+void TForm3::openRecord(const QString &address, Mode mode, bool fromExpiryList)
+{
+    if (address.isEmpty())
+        return;
+    // The marker names the list that opened the window last, so closing refreshes that one.
+    ui->sEdit22->setText(fromExpiryList ? QStringLiteral("1") : QString());
+    ui->sEdit3->setText(address);
+    setWindowTitle(mode == Mode::Modify ? QStringLiteral("网站资料修改")
+                                        : QStringLiteral("网站资料详细查询"));
+    setEditable(mode == Mode::Modify);
+    if (!isVisible()) {
+        RecordWindow::centreOnScreen(this);
+        show();
+    }
+    raise();
+    activateWindow();
+    // Loaded at every opening, also when the window was already up with another record.
+    FormShow();
+}
+
+void TForm3::clearExpiryMarker()
+{
+    ui->sEdit22->clear();
+}
+
+void TForm3::closeEvent(QCloseEvent *event)
+{
+    QWidget::closeEvent(event);
+    if (ui->sEdit22->text() == QLatin1String("1")) {
+        if (Form4)
+            Form4->refreshList();
+    } else if (Form1) {
+        Form1->refreshList();
+    }
+}
+
+void TForm3::setEditable(bool editable)
+{
+    for (QPushButton *button : {ui->sBitBtn1, ui->sBitBtn2, ui->sBitBtn3, ui->sBitBtn4, ui->sBitBtn5,
+                                ui->sBitBtn6, ui->sBitBtn7, ui->sBitBtn8})
+        button->setEnabled(editable);
+    // Every save is keyed by the address, and the site number is part of every credential.
+    for (QLineEdit *field : textFields())
+        field->setReadOnly(!editable || field == ui->sEdit1 || field == ui->sEdit3);
+    ui->sMemo1->setReadOnly(!editable);
+    for (DatePicker *picker : pickers())
+        picker->setReadOnly(!editable);
+}
+
+QList<QLineEdit *> TForm3::textFields() const
+{
+    return {ui->sEdit1,  ui->sEdit2,  ui->sEdit3,  ui->sEdit4,  ui->sEdit5,  ui->sEdit6,
+            ui->sEdit7,  ui->sEdit8,  ui->sEdit9,  ui->sEdit10, ui->sEdit11, ui->sEdit12,
+            ui->sEdit13, ui->sEdit14, ui->sEdit15, ui->sEdit16, ui->sEdit17, ui->sEdit21};
+}
+
+QList<DatePicker *> TForm3::pickers() const
+{
+    return {m_hostingBought, m_hostingExpires, m_domainRegistered, m_domainExpires};
+}
+
+QString TForm3::siteNumber() const
+{
+    return ui->sEdit1->text().trimmed();
+}
+
+void TForm3::FormShow()
+{
+    m_loaded = Loaded::Nothing;
+    Query *query = DataModule1->ADOQuery3;
+    try {
+        query->close();
+        query->clearSql();
+        query->addSql(Statements::LoadSite);
+        query->setParameter(QStringLiteral("web_address"), ui->sEdit3->text().trimmed());
+        query->open();
+        loadSections(*query);
+        query->close();
+    } catch (const std::exception &) {
+        query->close();
+        emptyUnloadedSections();
+        Dialogs::error(this, QStringLiteral("提示"),
+                       QStringLiteral("数据查询出错") + Maker::shortContactBlock());
+    }
+}
+
+// What a failed load did not reach must not go on showing the record shown before it.
+void TForm3::emptyUnloadedSections()
+{
+    const QList<QLineEdit *> fields = textFields();
+    if (m_loaded < Loaded::SiteSection)
+        for (QLineEdit *field : fields.mid(0, 12))
+            if (field != ui->sEdit3)
+                field->clear();
+    if (m_loaded < Loaded::DatabaseSection) {
+        for (QLineEdit *field : fields.mid(12))
+            field->clear();
+        for (DatePicker *picker : pickers())
+            picker->show({});
+    }
+    ui->sMemo1->clear();
+    m_loadedRemark.clear();
+    m_shownRemark.clear();
+}
+
+void TForm3::loadSections(const Query &query)
+{
+    const bool found = !query.eof();
+    const auto text = [&query](const char *field) { return columnText(query, QLatin1String(field)); };
+    const QString number = text("web_id").trimmed();
+    QString domainUser;
+    if (!SiteCredentials::readDomainUser(columnBytes(query, QStringLiteral("web_domainuser")), number,
+                                         secretKey(), domainUser)) {
+        refuseRecord();
+        return;
+    }
+    const auto credential = [&query, &number](const char *field) {
+        return SiteCredentials::read(columnBytes(query, QLatin1String(field)), number);
+    };
+    ui->sEdit1->setText(text("web_id"));
+    ui->sEdit2->setText(text("web_name"));
+    ui->sEdit4->setText(text("web_login"));
+    ui->sEdit5->setText(credential("web_user"));
+    ui->sEdit6->setText(credential("web_pass"));
+    ui->sEdit7->setText(text("web_ip"));
+    ui->sEdit8->setText(text("web_domain"));
+    ui->sEdit9->setText(domainUser);
+    ui->sEdit10->setText(credential("web_domainpass"));
+    ui->sEdit11->setText(text("web_linkman"));
+    ui->sEdit12->setText(text("web_size"));
+    if (found)
+        m_loaded = Loaded::SiteSection;
+
+    ui->sEdit13->setText(credential("web_dbname"));
+    ui->sEdit14->setText(text("web_dbsize"));
+    ui->sEdit15->setText(credential("web_dbip"));
+    ui->sEdit16->setText(credential("web_dbuser"));
+    ui->sEdit17->setText(credential("web_dbpass"));
+    ui->sEdit21->setText(text("web_dbtype"));
+    if (found)
+        m_loaded = Loaded::DatabaseSection;
+
+    loadDates(query);
+    if (found)
+        m_loaded = Loaded::Dates;
+
+    m_loadedRemark = text("web_remark");
+    ui->sMemo1->setPlainText(m_loadedRemark);
+    m_shownRemark = RecordWindow::memoText(ui->sMemo1);
+    if (found)
+        m_loaded = Loaded::Everything;
+}
+
+void TForm3::loadDates(const Query &query)
+{
+    static const QRegularExpression separator(QStringLiteral("[- ]"));
+    const QList<QPair<const char *, DatePicker *>> dates = {{"web_time", m_hostingBought},
+                                                            {"web_endtime", m_hostingExpires},
+                                                            {"web_domaintime", m_domainRegistered},
+                                                            {"web_enddomaintime", m_domainExpires}};
+    for (int i = 0; i < dates.size(); ++i) {
+        const QString date = columnText(query, QLatin1String(dates.at(i).first));
+        const QStringList parts = date.split(separator);
+        if (parts.size() < 3) {
+            for (int rest = i; rest < dates.size(); ++rest)
+                dates.at(rest).second->show({});
+            throw StoreError(QStringLiteral("not a date text: ") + date);
+        }
+        dates.at(i).second->show(parts.mid(0, 3));
+    }
+}
+
+void TForm3::refuseRecord()
+{
+    for (QLineEdit *field : textFields())
+        field->clear();
+    ui->sMemo1->clear();
+    m_loadedRemark.clear();
+    m_shownRemark.clear();
+    Dialogs::error(this, QStringLiteral("提示"), QStringLiteral("读取详细数据失败"));
+}
+
+template <typename Bind>
+void TForm3::save(Loaded needed, const QString &caption, const QString &statement, Bind bind)
+{
+    if (m_loaded < needed) {
+        Dialogs::error(this, caption, NotSaved);
+        return;
+    }
+    Query *query = DataModule1->ADOQuery4;
+    try {
+        query->close();
+        query->clearSql();
+        query->addSql(statement);
+        bind(*query);
+        query->setParameter(QStringLiteral("web_address"), ui->sEdit3->text().trimmed());
+        query->execute();
+    } catch (const std::exception &) {
+        Dialogs::error(this, caption, NotSaved);
+        return;
+    }
+    Dialogs::notice(this, caption, Saved);
+}
+
+void TForm3::sBitBtn1Click()
+{
+    save(Loaded::SiteSection, QStringLiteral("网站资料"), Statements::SaveSiteSection, [this](Query &query) {
+        const QString number = siteNumber();
+        // Credentials keep their spaces: a trimmed password would no longer be the real one.
+        const auto scrambled = [&number](const QLineEdit *field) {
+            return SiteCredentials::scramble(field->text(), number);
+        };
+        query.setParameter(QStringLiteral("web_name"), ui->sEdit2->text().trimmed());
+        query.setParameter(QStringLiteral("web_login"), ui->sEdit4->text().trimmed());
+        query.setParameterBytes(QStringLiteral("web_user"), scrambled(ui->sEdit5));
+        query.setParameterBytes(QStringLiteral("web_pass"), scrambled(ui->sEdit6));
+        query.setParameter(QStringLiteral("web_ip"), ui->sEdit7->text().trimmed());
+        query.setParameter(QStringLiteral("web_domain"), ui->sEdit8->text().trimmed());
+        query.setParameterBytes(QStringLiteral("web_domainuser"),
+                                SiteCredentials::scramble(ui->sEdit9->text(), number, secretKey()));
+        query.setParameterBytes(QStringLiteral("web_domainpass"), scrambled(ui->sEdit10));
+        query.setParameter(QStringLiteral("web_linkman"), ui->sEdit11->text().trimmed());
+        query.setParameter(QStringLiteral("web_size"), ui->sEdit12->text().trimmed());
+    });
+}
+
+void TForm3::sBitBtn2Click()
+{
+    save(Loaded::DatabaseSection, QStringLiteral("数据库资料"), Statements::SaveDatabaseSection,
+         [this](Query &query) {
+             const QString number = siteNumber();
+             const auto scrambled = [&number](const QLineEdit *field) {
+                 return SiteCredentials::scramble(field->text(), number);
+             };
+             query.setParameterBytes(QStringLiteral("web_dbname"), scrambled(ui->sEdit13));
+             query.setParameter(QStringLiteral("web_dbsize"), ui->sEdit14->text().trimmed());
+             query.setParameterBytes(QStringLiteral("web_dbip"), scrambled(ui->sEdit15));
+             query.setParameterBytes(QStringLiteral("web_dbuser"), scrambled(ui->sEdit16));
+             query.setParameterBytes(QStringLiteral("web_dbpass"), scrambled(ui->sEdit17));
+             query.setParameter(QStringLiteral("web_dbtype"), ui->sEdit21->text().trimmed());
+         });
+}
+
+void TForm3::sBitBtn3Click()
+{
+    const QString caption = QStringLiteral("日期资料");
+    if (m_loaded >= Loaded::Dates) {
+        if (m_hostingExpires->isBefore(*m_hostingBought)) {
+            Dialogs::error(this, caption, QStringLiteral("网站到期时间不能小网站申请日期"));
+            return;
+        }
+        if (m_domainExpires->isBefore(*m_domainRegistered)) {
+            Dialogs::error(this, caption, QStringLiteral("域名到期时间不能小域名申请日期"));
+            return;
+        }
+    }
+    save(Loaded::Dates, caption, Statements::SaveDateSection, [this](Query &query) {
+        query.setParameter(QStringLiteral("web_time"), m_hostingBought->dateText());
+        query.setParameter(QStringLiteral("web_endtime"), m_hostingExpires->dateText());
+        query.setParameter(QStringLiteral("web_domaintime"), m_domainRegistered->dateText());
+        query.setParameter(QStringLiteral("web_enddomaintime"), m_domainExpires->dateText());
+    });
+}
+
+void TForm3::sBitBtn4Click()
+{
+    save(Loaded::Everything, QStringLiteral("备注资料"), Statements::SaveRemark, [this](Query &query) {
+        // An untouched remark goes back exactly as loaded, whatever line breaks it was stored with.
+        const QString shown = RecordWindow::memoText(ui->sMemo1);
+        query.setParameter(QStringLiteral("web_remark"), shown == m_shownRemark ? m_loadedRemark : shown);
+    });
+}

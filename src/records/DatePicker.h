@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+class QComboBox;
+
+// One date as three drop-downs (year 2000-3000, month 1-12, day 1-31). Values are only
+// chosen from the lists: typed keys are dropped. ShowAny pickers can still show, and
+// give back unchanged, a loaded value that is not among the items.
+class DatePicker : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Entry { ListOnly, ShowAny };
+
+    DatePicker(QComboBox *year, QComboBox *month, QComboBox *day, Entry entry, QObject *parent = nullptr);
+
+    void select(int year, int month, int day);
+    // Shows the three parts as they are, whether or not the lists hold them.
+    void show(const QStringList &parts);
+    QStringList parts() const;
+    // Year, month and day exactly as shown, joined by "-" (2011-3-7).
+    QString dateText() const;
+    // Calendar order, each part taken as a number.
+    bool isBefore(const DatePicker &other) const;
+
+    // A read-only picker still shows its value and takes focus, but nothing changes it.
+    void setReadOnly(bool readOnly);
+    bool isReadOnly() const { return m_readOnly; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void nameParts();
+    bool dropsKey(const class QKeyEvent *key) const;
+
+    QList<QComboBox *> m_boxes;
+    bool m_readOnly = false;
+};

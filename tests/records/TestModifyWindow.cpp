@@ -1,0 +1,445 @@
+#include "RecordKit.h"
+#include "misc/Maker.h"
+#include "records/TForm2.h"
+#include "records/TForm3.h"
+
+#include <QAbstractItemView>
+#include <QHash>
+#include <QRegularExpression>
+
+using namespace RecordKit;
+
+namespace {
+
+const QStringList SiteColumns = {"web_name",   "web_login",      "web_user",       "web_pass",    "web_ip",
+                                 "web_domain", "web_domainuser", "web_domainpass", "web_linkman", "web_size"};
+const QStringList DatabaseColumns = {"web_dbname", "web_dbsize", "web_dbip",
+                                     "web_dbuser", "web_dbpass", "web_dbtype"};
+const QStringList DateColumns = {"web_time", "web_endtime", "web_domaintime", "web_enddomaintime"};
+const QStringList AllColumns = QStringList{"web_id", "web_address"} + SiteColumns + DatabaseColumns +
+                               DateColumns + QStringList{"web_remark"};
+
+// The fields of a site as typed into the add window, by control name.
+QList<QPair<const char *, QString>> typedSite(const QString &tag)
+{
+    return {{"sEdit2", QStringLiteral("站点") + tag},  {"sEdit4", QStringLiteral("http://a/admin") + tag},
+            {"sEdit5", QStringLiteral(" 管理员 ")},    {"sEdit6", QStringLiteral("abc100001x")},
+            {"sEdit7", QStringLiteral("10.0.0.1")},    {"sEdit8", tag + QStringLiteral(".com")},
+            {"sEdit9", QStringLiteral(" 域名用户 ")},  {"sEdit10", QStringLiteral(" 密码 ")},
+            {"sEdit11", QStringLiteral("张三")},       {"sEdit12", QStringLiteral("100M")},
+            {"sEdit13", QStringLiteral("库名")},       {"sEdit14", QStringLiteral("50M")},
+            {"sEdit15", QStringLiteral("db.a.com")},   {"sEdit16", QStringLiteral(" dbuser")},
+            {"sEdit17", QStringLiteral("100001pass")}, {"sEdit21", QStringLiteral("MySQL")}};
+}
+
+const QStringList TypedDates = {"2010", "12", "1", "2011", "1", "1", "2010", "1", "1", "2011", "6", "30"};
+
+} // namespace
+
+class TestModifyWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void loadShowsValuesAsTyped();
+    void modifyAndDetailModes();
+    void siteSaveKeepsCredentialsAsTyped();
+    void eachSaveChangesOnlyItsColumns_data();
+    void eachSaveChangesOnlyItsColumns();
+    void dateSaveChecks();
+    void storedYearOutsideTheListsIsSavedBack();
+    void emptyDateColumnStopsTheLoad();
+    void recordUnderAnotherSecretKeyIsRefused();
+    void openingAgainLoadsTheNewRecord();
+    void unknownOrEmptyAddress();
+    void untouchedRemarkIsSavedBackExactly();
+    void closingRefreshesTheOpenersList();
+
+private:
+    void addSite(const QString &number, const QString &address, const QString &remark = QString());
+    void open(const QString &address, TForm3::Mode mode = TForm3::Mode::Modify);
+    void expectLast(const QString &caption, const QString &text, Dialogs::Icon icon);
+    void expectEverySaveRefused();
+
+    QScopedPointer<TestWorld> m_world;
+    QScopedPointer<DialogRecorder> m_dialogs;
+    QWidget *m_form = nullptr;
+};
+
+void TestModifyWindow::init()
+{
+    m_world.reset(new TestWorld(true));
+    m_dialogs.reset(new DialogRecorder);
+    connectRegister(*m_world);
+    m_form = Form3;
+}
+
+void TestModifyWindow::cleanup()
+{
+    m_dialogs.reset();
+    m_world.reset();
+}
+
+void TestModifyWindow::addSite(const QString &number, const QString &address, const QString &remark)
+{
+    Form2->show();
+    edit(Form2, "sEdit1")->setText(number);
+    edit(Form2, "sEdit3")->setText(address);
+    for (const auto &[field, value] : typedSite(number))
+        edit(Form2, field)->setText(value);
+    for (int i = 0; i < 12; ++i)
+        combo(Form2, i + 1)->setCurrentText(TypedDates.at(i));
+    control<QPlainTextEdit>(Form2, "sMemo1")->setPlainText(remark);
+    click(Form2, "sBitBtn1");
+    QCOMPARE(m_dialogs->lastMessage().text, QStringLiteral("数据库添加成功"));
+    Form2->hide();
+    m_dialogs->clear();
+}
+
+void TestModifyWindow::open(const QString &address, TForm3::Mode mode)
+{
+    Form3->openRecord(address, mode);
+    QVERIFY(Form3->isVisible());
+}
+
+void TestModifyWindow::expectLast(const QString &caption, const QString &text, Dialogs::Icon icon)
+{
+    QVERIFY(m_dialogs->count() > 0);
+    const DialogRecorder::Message message = m_dialogs->lastMessage();
+    QCOMPARE(message.caption, caption);
+    QCOMPARE(message.text, text);
+    QCOMPARE(message.icon, icon);
+}
+
+void TestModifyWindow::expectEverySaveRefused()
+{
+    const QStringList before = rowSnapshot(*m_world, QStringLiteral("100001"), AllColumns);
+    const QList<QPair<const char *, QString>> saves = {{"sBitBtn1", QStringLiteral("网站资料")},
+                                                       {"sBitBtn2", QStringLiteral("数据库资料")},
+                                                       {"sBitBtn3", QStringLiteral("日期资料")},
+                                                       {"sBitBtn4", QStringLiteral("备注资料")}};
+    for (const auto &[button, caption] : saves) {
+        m_dialogs->clear();
+        click(m_form, button);
+        QCOMPARE(m_dialogs->count(), 1);
+        expectLast(caption, QStringLiteral("数据修改出错"), Dialogs::Icon::Error);
+    }
+    QCOMPARE(rowSnapshot(*m_world, QStringLiteral("100001"), AllColumns), before);
+}
+
+void TestModifyWindow::loadShowsValuesAsTyped()
+{
+    addSite(QStringLiteral("100001"), QStringLiteral("www.a.com"), QStringLiteral("第一行\n 第二行 "));
+    open(QStringLiteral("www.a.com"));
+    QCOMPARE(m_dialogs->count(), 0);
+    QCOMPARE(Form3->windowTitle(), QStringLiteral("网站资料修改"));
+    QCOMPARE(edit(m_form, "sEdit1")->text(), QStringLiteral("100001"));
+    QCOMPARE(edit(m_form, "sEdit3")->text(), QStringLiteral("www.a.com"));
+    // Spaces, Chinese and the site number inside a value all read back as typed.
+    for (const auto &[field, value] : typedSite(QStringLiteral("100001")))
+        QCOMPARE(edit(m_form, field)->text(), value);
+    for (int i = 0; i < 12; ++i)
+        QCOMPARE(combo(m_form, i + 1)->currentText(), TypedDates.at(i));
+    QCOMPARE(control<QPlainTextEdit>(m_form, "sMemo1")->toPlainText(), QStringLiteral("第一行\n 第二行 "));
+}
+
+void TestModifyWindow::modifyAndDetailModes()
+{
+    addSite(QStringLiteral("100001"), QStringLiteral("www.a.com"));
+    const QList<const char *> buttons = {"sBitBtn1", "sBitBtn2", "sBitBtn3", "sBitBtn4",
+                                         "sBitBtn5", "sBitBtn6", "sBitBtn7", "sBitBtn8"};
+    auto *memo = control<QPlainTextEdit>(m_form, "sMemo1");
+    QComboBox *year = combo(m_form, 1);
+
+    open(QStringLiteral("www.a.com"), TForm3::Mode::Modify);
+    for (const char *button : buttons)
+        QVERIFY2(control(m_form, button)->isEnabled(), button);
+    for (QLineEdit *field : m_form->findChildren<QLineEdit *>(QRegularExpression("^sEdit\\d+$"))) {
+        const bool keyField = field->objectName() == "sEdit1" || field->objectName() == "sEdit3";
+        if (field->objectName() != "sEdit22")
+            QCOMPARE(field->isReadOnly(), keyField);
+    }
+    QVERIFY(!memo->isReadOnly());
+    // Dates are chosen, never typed.
+    year->setFocus();
+    QTest::keyClicks(year, QStringLiteral("1999"));
+    QCOMPARE(year->currentText(), QStringLiteral("2010"));
+    QTest::keyClick(year, Qt::Key_Down);
+    QCOMPARE(year->currentText(), QStringLiteral("2011"));
+
+    open(QStringLiteral("www.a.com"), TForm3::Mode::Detail);
+    QCOMPARE(Form3->windowTitle(), QStringLiteral("网站资料详细查询"));
+    for (const char *button : buttons)
+        QVERIFY2(!control(m_form, button)->isEnabled(), button);
+    for (QLineEdit *field : m_form->findChildren<QLineEdit *>(QRegularExpression("^sEdit\\d+$")))
+        QVERIFY2(field->isReadOnly() || !field->isEnabled(), qPrintable(field->objectName()));
+    QVERIFY(memo->isReadOnly());
+    QCOMPARE(year->currentText(), QStringLiteral("2010"));
+    year->setFocus();
+    QTest::keyClick(year, Qt::Key_Down);
+    QTest::mouseClick(year, Qt::LeftButton);
+    QCOMPARE(year->currentText(), QStringLiteral("2010"));
+    QVERIFY(!year->view()->isVisible());
+    QTest::keyClicks(edit(m_form, "sEdit6"), QStringLiteral("x"));
+    QCOMPARE(edit(m_form, "sEdit6")->text(), QStringLiteral("abc100001x"));
+
+    // The close box still closes it.
+    Form3->close();
+    QVERIFY(!Form3->isVisible());
+}
+
+void TestModifyWindow::siteSaveKeepsCredentialsAsTyped()
+{
+    setSecretKey(QStringLiteral("钥匙"));
+    QCOMPARE(Form1->secretKey(), QStringLiteral("钥匙"));
+    addSite(QStringLiteral("100001"), QStringLiteral("www.a.com"));
+    open(QStringLiteral("www.a.com"));
+    QCOMPARE(edit(m_form, "sEdit9")->text(), QStringLiteral(" 域名用户 "));
+    // Only the contact person changes; the passwords must survive the save unchanged.
+    edit(m_form, "sEdit11")->setText(QStringLiteral("  李四 "));
+    edit(m_form, "sEdit2")->setText(QStringLiteral(" 新名称 "));
+    click(m_form, "sBitBtn1");
+    expectLast(QStringLiteral("网站资料"), QStringLiteral("数据修改成功"), Dialogs::Icon::Exclamation);
+    const QString number = QStringLiteral("100001");
+    QCOMPARE(stored(*m_world, number, "web_linkman").toString(), QStringLiteral("李四"));
+    QCOMPARE(stored(*m_world, number, "web_name").toString(), QStringLiteral("新名称"));
+    QCOMPARE(unscrambled(*m_world, number, "web_user"), bytes(QStringLiteral(" 管理员 100001")));
+    QCOMPARE(unscrambled(*m_world, number, "web_pass"), bytes(QStringLiteral("abc100001x100001")));
+    QCOMPARE(unscrambled(*m_world, number, "web_domainuser"), bytes(QStringLiteral(" 域名用户 100001钥匙")));
+    QCOMPARE(unscrambled(*m_world, number, "web_domainpass"), bytes(QStringLiteral(" 密码 100001")));
+
+    click(m_form, "sBitBtn2");
+    expectLast(QStringLiteral("数据库资料"), QStringLiteral("数据修改成功"), Dialogs::Icon::Exclamation);
+    QCOMPARE(unscrambled(*m_world, number, "web_dbuser"), bytes(QStringLiteral(" dbuser100001")));
+    QCOMPARE(unscrambled(*m_world, number, "web_dbpass"), bytes(QStringLiteral("100001pass100001")));
+
+    open(QStringLiteral("www.a.com"));
+    QCOMPARE(edit(m_form, "sEdit9")->text(), QStringLiteral(" 域名用户 "));
+    QCOMPARE(edit(m_form, "sEdit6")->text(), QStringLiteral("abc100001x"));
+}
+
+void TestModifyWindow::eachSaveChangesOnlyItsColumns_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QStringList>("columns");
+    QTest::newRow("site") << "sBitBtn1"
+                          << "网站资料" << SiteColumns;
+    QTest::newRow("database") << "sBitBtn2"
+                              << "数据库资料" << DatabaseColumns;
+    QTest::newRow("dates") << "sBitBtn3"
+                           << "日期资料" << DateColumns;
+    QTest::newRow("remark") << "sBitBtn4"
+                            << "备注资料" << QStringList{"web_remark"};
+}
+
+void TestModifyWindow::eachSaveChangesOnlyItsColumns()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, caption);
+    QFETCH(QStringList, columns);
+    addSite(QStringLiteral("100001"), QStringLiteral("www.a.com"), QStringLiteral("old"));
+    addSite(QStringLiteral("100002"), QStringLiteral("www.b.com"));
+    const QStringList otherRow = rowSnapshot(*m_world, QStringLiteral("100002"), AllColumns);
+    open(QStringLiteral("www.a.com"));
+    // Every section changed on screen; only the saved one may reach the register.
+    for (QLineEdit *field : m_form->findChildren<QLineEdit *>(QRegularExpression("^sEdit\\d+$")))
+        if (!field->isReadOnly() && field->isEnabled())
+            field->setText(field->text() + QStringLiteral("改"));
+    for (int i = 1; i <= 12; ++i)
+        combo(m_form, i)->setCurrentText(i % 3 == 1 ? QStringLiteral("2012") : QStringLiteral("2"));
+    control<QPlainTextEdit>(m_form, "sMemo1")->setPlainText(QStringLiteral("new"));
+
+    const QStringList before = rowSnapshot(*m_world, QStringLiteral("100001"), AllColumns);
+    click(m_form, qPrintable(button));
+    expectLast(caption, QStringLiteral("数据修改成功"), Dialogs::Icon::Exclamation);
+    const QStringList after = rowSnapshot(*m_world, QStringLiteral("100001"), AllColumns);
+    for (int i = 0; i < AllColumns.size(); ++i) {
+        const bool saved = columns.contains(AllColumns.at(i));
+        QVERIFY2((before.at(i) != after.at(i)) == saved, qPrintable(AllColumns.at(i)));
+    }
+    QCOMPARE(rowSnapshot(*m_world, QStringLiteral("100002"), AllColumns), otherRow);
+}
+
+void TestModifyWindow::dateSaveChecks()
+{
+    addSite(QStringLiteral("100001"), QStringLiteral("www.a.com"));
+    open(QStringLiteral("www.a.com"));
+    const QString caption = QStringLiteral("日期资料");
+    const auto setDate = [this](int first, const QString &y, const QString &m, const QString &d) {
+        combo(m_form, first)->setCurrentText(y);
+        combo(m_form, first + 1)->setCurrentText(m);
+        combo(m_form, first + 2)->setCurrentText(d);
+    };
+    const auto stored = [this](const char *column) {
+        return RecordKit::stored(*m_world, QStringLiteral("100001"), QLatin1String(column)).toString();
+    };
+    setDate(4, "2010", "11", "30");
+    click(m_form, "sBitBtn3");
+    expectLast(caption, QStringLiteral("网站到期时间不能小网站申请日期"), Dialogs::Icon::Error);
+    setDate(4, "2011", "1", "1");
+    setDate(10, "2009", "12", "31");
+    click(m_form, "sBitBtn3");
+    expectLast(caption, QStringLiteral("域名到期时间不能小域名申请日期"), Dialogs::Icon::Error);
+    QCOMPARE(stored("web_enddomaintime"), QStringLiteral("2011-06-30"));
+
+    setDate(10, "2010", "1", "1"); // equal dates are in order
+    click(m_form, "sBitBtn3");
+    expectLast(caption, QStringLiteral("数据修改成功"), Dialogs::Icon::Exclamation);
+    QCOMPARE(stored("web_enddomaintime"), QStringLiteral("2010-01-01"));
+
+    setDate(4, "2011", "2", "30");
+    click(m_form, "sBitBtn3");
+    expectLast(caption, QStringLiteral("数据修改出错"), Dialogs::Icon::Error);
+    QCOMPARE(stored("web_endtime"), QStringLiteral("2011-01-01"));
+}
+
+void TestModifyWindow::storedYearOutsideTheListsIsSavedBack()
+{
+    addSite(QStringLiteral("100001"), QStringLiteral("www.a.com"));
+    m_world->exec("update t_webinfo set web_time='1999-05-06', web_endtime='3500-01-02'");
+    open(QStringLiteral("www.a.com"));
+    QCOMPARE(m_dialogs->count(), 0);
+    QCOMPARE(combo(m_form, 1)->currentText(), QStringLiteral("1999"));
+    QCOMPARE(combo(m_form, 2)->currentText(), QStringLiteral("5"));
+    QCOMPARE(combo(m_form, 4)->currentText(), QStringLiteral("3500"));
+    click(m_form, "sBitBtn3");
+    expectLast(QStringLiteral("日期资料"), QStringLiteral("数据修改成功"), Dialogs::Icon::Exclamation);
+    QCOMPARE(stored(*m_world, "100001", "web_time").toString(), QStringLiteral("1999-05-06"));
+    QCOMPARE(stored(*m_world, "100001", "web_endtime").toString(), QStringLiteral("3500-01-02"));
+}
+
+void TestModifyWindow::emptyDateColumnStopsTheLoad()
+{
+    addSite(QStringLiteral("100001"), QStringLiteral("www.a.com"), QStringLiteral("remark of a"));
+    addSite(QStringLiteral("100002"), QStringLiteral("www.b.com"), QStringLiteral("remark of b"));
+    m_world->exec("update t_webinfo set web_domaintime=NULL where web_id='100002'");
+    open(QStringLiteral("www.a.com"));
+    open(QStringLiteral("www.b.com"));
+    expectLast(QStringLiteral("提示"), QStringLiteral("数据查询出错") + Maker::shortContactBlock(),
+               Dialogs::Icon::Error);
+    // Text fields were loaded; the dates from the empty one on and the remark were not,
+    // and nothing of the record shown before is left.
+    QCOMPARE(edit(m_form, "sEdit2")->text(), QStringLiteral("站点100002"));
+    QCOMPARE(edit(m_form, "sEdit17")->text(), QStringLiteral("100001pass"));
+    QCOMPARE(combo(m_form, 4)->currentText(), QStringLiteral("2011"));
+    QCOMPARE(combo(m_form, 7)->currentText(), QString());
+    QCOMPARE(combo(m_form, 12)->currentText(), QString());
+    QVERIFY(control<QPlainTextEdit>(m_form, "sMemo1")->toPlainText().isEmpty());
+
+    const QStringList before = rowSnapshot(*m_world, QStringLiteral("100002"), AllColumns);
+    click(m_form, "sBitBtn3");
+    expectLast(QStringLiteral("日期资料"), QStringLiteral("数据修改出错"), Dialogs::Icon::Error);
+    click(m_form, "sBitBtn4");
+    expectLast(QStringLiteral("备注资料"), QStringLiteral("数据修改出错"), Dialogs::Icon::Error);
+    QCOMPARE(rowSnapshot(*m_world, QStringLiteral("100002"), AllColumns), before);
+    click(m_form, "sBitBtn1");
+    expectLast(QStringLiteral("网站资料"), QStringLiteral("数据修改成功"), Dialogs::Icon::Exclamation);
+}
+
+void TestModifyWindow::recordUnderAnotherSecretKeyIsRefused()
+{
+    addSite(QStringLiteral("100001"), QStringLiteral("www.a.com"), QStringLiteral("remark"));
+    open(QStringLiteral("www.a.com"));
+    QCOMPARE(m_dialogs->count(), 0); // readable while no key is set
+    Form3->hide();
+    setSecretKey(QStringLiteral("k2"));
+    QCOMPARE(Form1->secretKey(), QStringLiteral("k2"));
+
+    open(QStringLiteral("www.a.com"));
+    expectLast(QStringLiteral("提示"), QStringLiteral("读取详细数据失败"), Dialogs::Icon::Error);
+    for (QLineEdit *field : m_form->findChildren<QLineEdit *>(QRegularExpression("^sEdit\\d+$")))
+        QVERIFY2(field->text().isEmpty(), qPrintable(field->objectName()));
+    QVERIFY(control<QPlainTextEdit>(m_form, "sMemo1")->toPlainText().isEmpty());
+    QCOMPARE(combo(m_form, 1)->currentText(), QStringLiteral("2010"));
+    expectEverySaveRefused();
+}
+
+void TestModifyWindow::openingAgainLoadsTheNewRecord()
+{
+    addSite(QStringLiteral("100001"), QStringLiteral("www.a.com"), QStringLiteral("a"));
+    addSite(QStringLiteral("100002"), QStringLiteral("www.b.com"), QStringLiteral("b"));
+    const QStringList rowA = rowSnapshot(*m_world, QStringLiteral("100001"), AllColumns);
+    open(QStringLiteral("www.a.com"), TForm3::Mode::Detail);
+    Form3->openRecord(QStringLiteral("WWW.B.COM"), TForm3::Mode::Modify);
+    QCOMPARE(Form3->windowTitle(), QStringLiteral("网站资料修改"));
+    QCOMPARE(edit(m_form, "sEdit1")->text(), QStringLiteral("100002"));
+    QCOMPARE(edit(m_form, "sEdit2")->text(), QStringLiteral("站点100002"));
+    QCOMPARE(control<QPlainTextEdit>(m_form, "sMemo1")->toPlainText(), QStringLiteral("b"));
+    edit(m_form, "sEdit2")->setText(QStringLiteral("changed"));
+    click(m_form, "sBitBtn1");
+    QCOMPARE(stored(*m_world, "100002", "web_name").toString(), QStringLiteral("changed"));
+    QCOMPARE(rowSnapshot(*m_world, QStringLiteral("100001"), AllColumns), rowA);
+}
+
+void TestModifyWindow::unknownOrEmptyAddress()
+{
+    Form3->openRecord(QString(), TForm3::Mode::Modify);
+    QVERIFY(!Form3->isVisible());
+    QCOMPARE(m_dialogs->count(), 0);
+
+    addSite(QStringLiteral("100001"), QStringLiteral("www.a.com"));
+    open(QStringLiteral("www.a.com"));
+    open(QStringLiteral("www.nosuch.com"));
+    expectLast(QStringLiteral("提示"), QStringLiteral("数据查询出错") + Maker::shortContactBlock(),
+               Dialogs::Icon::Error);
+    QVERIFY(edit(m_form, "sEdit1")->text().isEmpty());
+    QVERIFY(edit(m_form, "sEdit6")->text().isEmpty());
+    QVERIFY(edit(m_form, "sEdit17")->text().isEmpty());
+    expectEverySaveRefused();
+}
+
+void TestModifyWindow::untouchedRemarkIsSavedBackExactly()
+{
+    addSite(QStringLiteral("100001"), QStringLiteral("www.a.com"));
+    m_world->exec(
+        "update t_webinfo set web_remark='first' || char(13,10) || 'second' || char(13) || 'third '");
+    const QString remark = QStringLiteral("first\r\nsecond\rthird ");
+    open(QStringLiteral("www.a.com"));
+    click(m_form, "sBitBtn4");
+    expectLast(QStringLiteral("备注资料"), QStringLiteral("数据修改成功"), Dialogs::Icon::Exclamation);
+    QCOMPARE(stored(*m_world, "100001", "web_remark").toString(), remark);
+
+    QString longRemark;
+    while (longRemark.size() < 100000)
+        longRemark += QStringLiteral(" 备注 %1\u00a0line\n").arg(longRemark.size());
+    control<QPlainTextEdit>(m_form, "sMemo1")->setPlainText(longRemark);
+    click(m_form, "sBitBtn4");
+    QCOMPARE(stored(*m_world, "100001", "web_remark").toString(), longRemark);
+}
+
+void TestModifyWindow::closingRefreshesTheOpenersList()
+{
+    addSite(QStringLiteral("100001"), QStringLiteral("www.a.com"));
+    Query *mainList = DataModule1->ADOQuery1;
+    open(QStringLiteral("www.a.com"));
+    QVERIFY(!mainList->isOpen());
+    click(m_form, "sBitBtn8");
+    QVERIFY(!Form3->isVisible());
+    QVERIFY(mainList->isOpen());
+    QCOMPARE(mainList->recordCount(), 1);
+
+    // Opened from the expiry list: that list is refreshed, not the main one.
+    mainList->close();
+    Form3->openRecord(QStringLiteral("www.a.com"), TForm3::Mode::Detail, true);
+    QCOMPARE(edit(m_form, "sEdit22")->text(), QStringLiteral("1"));
+    Form3->close();
+    QVERIFY(!mainList->isOpen());
+
+    // Once the expiry list has gone, or the main window opens it, the main list is refreshed again.
+    Form3->openRecord(QStringLiteral("www.a.com"), TForm3::Mode::Detail, true);
+    Form3->clearExpiryMarker();
+    Form3->close();
+    QVERIFY(mainList->isOpen());
+    mainList->close();
+    Form3->openRecord(QStringLiteral("www.a.com"), TForm3::Mode::Detail, true);
+    Form3->openRecord(QStringLiteral("www.a.com"), TForm3::Mode::Modify);
+    Form3->close();
+    QVERIFY(mainList->isOpen());
+}
+
+QTEST_MAIN(TestModifyWindow)
+#include "TestModifyWindow.moc"
