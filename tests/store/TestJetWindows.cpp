@@ -1,0 +1,167 @@
+#include "DialogRecorder.h"
+#include "LegacyInstallation.h"
+#include "TestWorld.h"
+#include "app/Globals.h"
+#include "records/TForm1.h"
+#include "records/TForm3.h"
+#include "secrets/TForm6.h"
+#include "store/JetReader.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScopedPointer>
+#include <QTest>
+
+// An earlier installation's three files, and the program started on them as a user
+// would: log in, the main window opens the register (converting it), records open.
+class TestJetWindows : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { JetReader::setProgram(QStringLiteral(CORVANE_JET_READER)); }
+    void init();
+    void cleanup();
+
+    void logInWithTheOldPasswordOpensTheConvertedRegister();
+    void siteAddedUnderTheKeyOpensInDetail();
+    void sitesAddedBeforeTheKeyAreRefused_data();
+    void sitesAddedBeforeTheKeyAreRefused();
+    void damagedRegisterStopsTheStart();
+
+private:
+    void install(const QByteArray &db);
+    void logIn(const QString &password);
+
+    QScopedPointer<TestWorld> m_world;
+    QScopedPointer<DialogRecorder> m_dialogs;
+};
+
+namespace {
+
+template <typename T = QWidget> T *control(QWidget *window, const char *name)
+{
+    T *widget = window->findChild<T *>(QLatin1String(name));
+    if (!widget)
+        qFatal("no control %s", name);
+    return widget;
+}
+
+QString field(const char *name)
+{
+    return control<QLineEdit>(Form3, name)->text();
+}
+
+// The three pickers of each date, in the order bought, expires, registered, expires.
+QStringList shownDates()
+{
+    QStringList dates;
+    for (int date = 0; date < 4; ++date) {
+        QStringList parts;
+        for (int part = 1; part <= 3; ++part)
+            parts << control<QComboBox>(Form3, qPrintable(QStringLiteral("sComboBox%1").arg(date * 3 + part)))
+                         ->currentText();
+        dates << parts.join(u'-');
+    }
+    return dates;
+}
+
+} // namespace
+
+void TestJetWindows::init()
+{
+    m_world.reset(new TestWorld(true));
+    m_dialogs.reset(new DialogRecorder);
+}
+
+void TestJetWindows::cleanup()
+{
+    m_dialogs.reset();
+    m_world.reset();
+}
+
+void TestJetWindows::install(const QByteArray &db)
+{
+    m_world->writeFile(QStringLiteral("db.mdb"), db);
+    m_world->writeFile(QStringLiteral("key.exe"), legacyFile(QStringLiteral("key.exe")));
+    m_world->writeFile(QStringLiteral("sk.exe"), legacyFile(QStringLiteral("sk.exe")));
+}
+
+void TestJetWindows::logIn(const QString &password)
+{
+    Form6->show();
+    control<QLineEdit>(Form6, "sEdit1")->setText(password);
+    QTest::mouseClick(control<QPushButton>(Form6, "sBitBtn1"), Qt::LeftButton);
+}
+
+void TestJetWindows::logInWithTheOldPasswordOpensTheConvertedRegister()
+{
+    install(legacyFile(QStringLiteral("db.mdb")));
+    logIn(QStringLiteral("newpass1"));
+    QVERIFY(Form1->isVisible());
+    QVERIFY2(!m_dialogs->texts().join(QString()).contains(QStringLiteral("失败")),
+             qPrintable(m_dialogs->texts().join(u'|')));
+    QCOMPARE(m_dialogs->terminateRequests(), 0);
+    QCOMPARE(Form1->secretKey(), QStringLiteral("mykey123"));
+    QCOMPARE(m_world->readFile(QStringLiteral("db.jet.mdb")), legacyFile(QStringLiteral("db.mdb")));
+    QCOMPARE(m_world->scalar(QStringLiteral("select count(*) from t_webinfo")).toInt(), 4);
+}
+
+void TestJetWindows::siteAddedUnderTheKeyOpensInDetail()
+{
+    install(legacyFile(QStringLiteral("db.mdb")));
+    logIn(QStringLiteral("newpass1"));
+    m_dialogs->clear();
+    Form3->openRecord(QStringLiteral("www.qiye.cn"), TForm3::Mode::Detail);
+    QCOMPARE(m_dialogs->count(), 0);
+    QVERIFY(Form3->isVisible());
+    QCOMPARE(field("sEdit1"), QStringLiteral("20110308101010"));
+    QCOMPARE(field("sEdit2"), QStringLiteral("企业官网"));
+    QCOMPARE(field("sEdit5"), QStringLiteral("管理员"));
+    QCOMPARE(field("sEdit6"), QStringLiteral("密码123"));
+    QCOMPARE(field("sEdit9"), QStringLiteral("域名用户"));
+    QCOMPARE(field("sEdit10"), QStringLiteral("域名密码"));
+    QCOMPARE(shownDates(), (QStringList{"2010-3-7", "2011-3-7", "2009-12-31", "2012-12-31"}));
+    QVERIFY(control<QPlainTextEdit>(Form3, "sMemo1")->toPlainText().isEmpty());
+}
+
+void TestJetWindows::sitesAddedBeforeTheKeyAreRefused_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::newRow("row 1") << QStringLiteral("www.example.com.cn");
+    QTest::newRow("row 3") << QStringLiteral("shop.example.net");
+    QTest::newRow("row 4") << QStringLiteral("www.nodate.cn");
+}
+
+void TestJetWindows::sitesAddedBeforeTheKeyAreRefused()
+{
+    QFETCH(QString, address);
+    install(legacyFile(QStringLiteral("db.mdb")));
+    logIn(QStringLiteral("newpass1"));
+    m_dialogs->clear();
+    Form3->openRecord(address, TForm3::Mode::Detail);
+    QCOMPARE(m_dialogs->count(), 1);
+    QCOMPARE(m_dialogs->lastMessage().text, QStringLiteral("读取详细数据失败"));
+    QVERIFY(field("sEdit5").isEmpty() && field("sEdit9").isEmpty());
+}
+
+void TestJetWindows::damagedRegisterStopsTheStart()
+{
+    const QByteArray damaged = legacyFile(QStringLiteral("db.mdb")).left(64 * 1024 + 100);
+    install(damaged);
+    const QStringList before = QDir(m_world->folder()).entryList(QDir::Files);
+    logIn(QStringLiteral("newpass1"));
+    QVERIFY(m_dialogs->count() >= 1);
+    QVERIFY2(
+        m_dialogs->lastMessage().text.startsWith(QStringLiteral("数据库接连失败，请查看数据库文件是否存在")),
+        qPrintable(m_dialogs->lastMessage().text));
+    QCOMPARE(m_dialogs->terminateRequests(), 1);
+    QCOMPARE(m_world->readFile(QStringLiteral("db.mdb")), damaged);
+    QCOMPARE(QDir(m_world->folder()).entryList(QDir::Files), before);
+}
+
+QTEST_MAIN(TestJetWindows)
+#include "TestJetWindows.moc"
