@@ -32,7 +32,8 @@ public:
         QString shown = text;
         shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
         QMessageBox box(toQtIcon(icon), caption, shown,
-                        buttons == Dialogs::Buttons::Ok ? QMessageBox::Ok : QMessageBox::Ok | QMessageBox::Cancel,
+                        buttons == Dialogs::Buttons::Ok ? QMessageBox::Ok
+                                                        : QMessageBox::Ok | QMessageBox::Cancel,
                         parent);
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
         return box.exec() == QMessageBox::Ok ? Dialogs::Answer::Ok : Dialogs::Answer::Cancel;
@@ -60,7 +61,13 @@ public:
         QDesktopServices::openUrl(QUrl::fromUserInput(address));
     }
 
-    void terminate() override { QCoreApplication::quit(); }
+    // Queued: a request made before the message loop runs (the login window's first
+    // showing) would otherwise be lost, and the program would go on running.
+    void terminate() override
+    {
+        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                                  Qt::QueuedConnection);
+    }
 };
 
 RealBackend &realBackend()
