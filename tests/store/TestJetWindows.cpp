@@ -2,6 +2,7 @@
 #include "LegacyInstallation.h"
 #include "TestWorld.h"
 #include "app/Globals.h"
+#include "platform/TextBytes.h"
 #include "records/TForm1.h"
 #include "records/TForm3.h"
 #include "secrets/TForm6.h"
@@ -30,6 +31,7 @@ private slots:
     void siteAddedUnderTheKeyOpensInDetail();
     void sitesAddedBeforeTheKeyAreRefused_data();
     void sitesAddedBeforeTheKeyAreRefused();
+    void exportOfTheConvertedListMatchesTheRows();
     void damagedRegisterStopsTheStart();
 
 private:
@@ -146,6 +148,30 @@ void TestJetWindows::sitesAddedBeforeTheKeyAreRefused()
     QCOMPARE(m_dialogs->count(), 1);
     QCOMPARE(m_dialogs->lastMessage().text, QStringLiteral("读取详细数据失败"));
     QVERIFY(field("sEdit5").isEmpty() && field("sEdit9").isEmpty());
+}
+
+void TestJetWindows::exportOfTheConvertedListMatchesTheRows()
+{
+    install(legacyFile(QStringLiteral("db.mdb")));
+    logIn(QStringLiteral("newpass1"));
+    QTest::mouseClick(control<QPushButton>(Form1, "sBitBtn1"), Qt::LeftButton);
+    m_dialogs->clear();
+    m_dialogs->scriptSave(m_world->file(QStringLiteral("list")), 5);
+    QTest::mouseClick(control<QPushButton>(Form1, "sBitBtn7"), Qt::LeftButton);
+    QCOMPARE(m_dialogs->texts(), QStringList{QStringLiteral("数据导出成功")});
+    QStringList lines = TextBytes::fromBytes(m_world->readFile(QStringLiteral("list.txt"))).split(u'\n');
+    for (QString &line : lines)
+        line.remove(u'\r');
+    lines.removeAll(QString());
+    QCOMPARE(lines.size(), 5);
+    // The main list: number, name, address, admin address and the four dates.
+    QCOMPARE(lines.mid(1),
+             (QStringList{"20110307090502\t测试网站\twww.example.com.cn\thttp://www.example.com.cn/"
+                          "admin\t2010-1-1\t2011-1-1\t2010-1-1\t2011-1-1",
+                          "20110308101010\t企业官网\twww.qiye.cn\thttp://www.qiye.cn/"
+                          "manage\t2010-3-7\t2011-3-7\t2009-12-31\t2012-12-31",
+                          "123456\t短编号\tshop.example.net\t\t1999-12-31\t2030-6-15\t2005-2-28\t2031-2-28",
+                          "20120101000000\t无日期\twww.nodate.cn\t\t\t2013-1-1\t2012-1-1\t"}));
 }
 
 void TestJetWindows::damagedRegisterStopsTheStart()
