@@ -5,6 +5,7 @@
 #include "app/Globals.h"
 #include "platform/TextBytes.h"
 #include "records/TForm1.h"
+#include "records/TForm2.h"
 #include "secrets/ScrambleCodec.h"
 #include "secrets/TrailerStore.h"
 #include "store/Connection.h"
@@ -12,6 +13,7 @@
 #include "store/TDataModule1.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -95,6 +97,110 @@ inline void setSecretKey(const QString &key)
 {
     writeSecret(SecretStore::secretKey(), key);
     Form1->show();
+}
+
+inline void expectMessage(const DialogRecorder &dialogs, const QString &caption, const QString &text,
+                          Dialogs::Icon icon)
+{
+    QVERIFY(dialogs.count() > 0);
+    const DialogRecorder::Message message = dialogs.lastMessage();
+    QCOMPARE(message.caption, caption);
+    QCOMPARE(message.text, text);
+    QCOMPARE(message.icon, icon);
+    QCOMPARE(message.buttons, Dialogs::Buttons::Ok);
+}
+
+// Always on top, close box only, fixed size, not modal; every label the buddy of a field.
+inline void checkFrameAndLabels(QWidget *window)
+{
+    const Qt::WindowFlags flags = window->windowFlags();
+    QVERIFY(flags & Qt::WindowStaysOnTopHint);
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QCOMPARE(window->windowModality(), Qt::NonModal);
+    QCOMPARE(window->minimumSize(), window->maximumSize());
+    for (const QLabel *label : window->findChildren<QLabel *>())
+        QVERIFY2(label->buddy(), qPrintable(label->text()));
+}
+
+// Tab moves through these controls in this order (hidden and unfocusable ones skipped).
+inline void checkTabOrder(QWidget *window, const QStringList &order)
+{
+    for (int i = 0; i + 1 < order.size(); ++i) {
+        QWidget *next = control(window, qPrintable(order.at(i)))->nextInFocusChain();
+        while (!(next->focusPolicy() & Qt::TabFocus) || !next->isVisibleTo(window))
+            next = next->nextInFocusChain();
+        QCOMPARE(next->objectName(), order.at(i + 1));
+    }
+}
+
+inline QStringList numbered(const QString &prefix, int from, int to)
+{
+    QStringList names;
+    for (int i = from; i <= to; ++i)
+        names << prefix + QString::number(i);
+    return names;
+}
+
+// The register's columns by the section of the modify window that saves them.
+inline const QStringList SiteColumns = {"web_name",    "web_login",  "web_user",       "web_pass",
+                                        "web_ip",      "web_domain", "web_domainuser", "web_domainpass",
+                                        "web_linkman", "web_size"};
+inline const QStringList DatabaseColumns = {"web_dbname", "web_dbsize", "web_dbip",
+                                            "web_dbuser", "web_dbpass", "web_dbtype"};
+inline const QStringList DateColumns = {"web_time", "web_endtime", "web_domaintime", "web_enddomaintime"};
+inline const QStringList AllColumns = QStringList{"web_id", "web_address"} + SiteColumns + DatabaseColumns +
+                                      DateColumns + QStringList{"web_remark"};
+
+// The fields of a site as typed into the add window, by control name.
+inline QList<QPair<const char *, QString>> typedSite(const QString &tag)
+{
+    return {{"sEdit2", QStringLiteral("站点") + tag},  {"sEdit4", QStringLiteral("http://a/admin") + tag},
+            {"sEdit5", QStringLiteral(" 管理员 ")},    {"sEdit6", QStringLiteral("abc100001x")},
+            {"sEdit7", QStringLiteral("10.0.0.1")},    {"sEdit8", tag + QStringLiteral(".com")},
+            {"sEdit9", QStringLiteral(" 域名用户 ")},  {"sEdit10", QStringLiteral(" 密码 ")},
+            {"sEdit11", QStringLiteral("张三")},       {"sEdit12", QStringLiteral("100M")},
+            {"sEdit13", QStringLiteral("库名")},       {"sEdit14", QStringLiteral("50M")},
+            {"sEdit15", QStringLiteral("db.a.com")},   {"sEdit16", QStringLiteral(" dbuser")},
+            {"sEdit17", QStringLiteral("100001pass")}, {"sEdit21", QStringLiteral("MySQL")}};
+}
+
+inline const QStringList TypedDates = {"2010", "12", "1", "2011", "1", "1",
+                                       "2010", "1",  "1", "2011", "6", "30"};
+
+// With no record loaded, each section's save writes nothing and says so under its own caption.
+inline void expectEverySaveRefused(const TestWorld &world, DialogRecorder &dialogs, QWidget *window)
+{
+    const QStringList before = rowSnapshot(world, QStringLiteral("100001"), AllColumns);
+    const QList<QPair<const char *, QString>> saves = {{"sBitBtn1", QStringLiteral("网站资料")},
+                                                       {"sBitBtn2", QStringLiteral("数据库资料")},
+                                                       {"sBitBtn3", QStringLiteral("日期资料")},
+                                                       {"sBitBtn4", QStringLiteral("备注资料")}};
+    for (const auto &[button, caption] : saves) {
+        dialogs.clear();
+        click(window, button);
+        QCOMPARE(dialogs.count(), 1);
+        expectMessage(dialogs, caption, QStringLiteral("数据修改出错"), Dialogs::Icon::Error);
+    }
+    QCOMPARE(rowSnapshot(world, QStringLiteral("100001"), AllColumns), before);
+}
+
+// Adds a site through the add window, with the sample values above; the window is hidden again.
+inline void addThroughAddWindow(DialogRecorder &dialogs, const QString &number, const QString &address,
+                                const QString &remark = QString())
+{
+    Form2->show();
+    edit(Form2, "sEdit1")->setText(number);
+    edit(Form2, "sEdit3")->setText(address);
+    for (const auto &[field, value] : typedSite(number))
+        edit(Form2, field)->setText(value);
+    for (int i = 0; i < 12; ++i)
+        combo(Form2, i + 1)->setCurrentText(TypedDates.at(i));
+    control<QPlainTextEdit>(Form2, "sMemo1")->setPlainText(remark);
+    click(Form2, "sBitBtn1");
+    QCOMPARE(dialogs.lastMessage().text, QStringLiteral("数据库添加成功"));
+    Form2->hide();
+    dialogs.clear();
 }
 
 } // namespace RecordKit

@@ -24,7 +24,6 @@ private slots:
     void siteNumberLength_data();
     void siteNumberLength();
     void valuesAreStoredAsTyped();
-    void domainUserCarriesTheSecretKey();
     void duplicateAddressInOtherLetterCase();
     void addressWithSingleQuote();
     void remarkIsStoredExactly();
@@ -77,12 +76,7 @@ void TestAddWindow::choose(int comboNumber, const QString &item)
 
 void TestAddWindow::expectLast(const QString &text, Dialogs::Icon icon)
 {
-    QVERIFY(m_dialogs->count() > 0);
-    const DialogRecorder::Message message = m_dialogs->lastMessage();
-    QCOMPARE(message.text, text);
-    QCOMPARE(message.caption, QStringLiteral("提示"));
-    QCOMPARE(message.icon, icon);
-    QCOMPARE(message.buttons, Dialogs::Buttons::Ok);
+    expectMessage(*m_dialogs, QStringLiteral("提示"), text, icon);
 }
 
 void TestAddWindow::checksRunInOrder()
@@ -199,22 +193,6 @@ void TestAddWindow::valuesAreStoredAsTyped()
              QStringLiteral("2011-01-07"));
     QCOMPARE(stored(*m_world, number, QStringLiteral("web_enddomaintime")).toString(),
              QStringLiteral("2011-01-07"));
-}
-
-void TestAddWindow::domainUserCarriesTheSecretKey()
-{
-    setSecretKey(QStringLiteral("密钥k"));
-    QCOMPARE(Form1->secretKey(), QStringLiteral("密钥k"));
-    fill(QStringLiteral("100001"), QStringLiteral("www.a.com"));
-    edit(m_form, "sEdit9")->setText(QStringLiteral(" user "));
-    edit(m_form, "sEdit10")->setText(QStringLiteral("pass"));
-    click(m_form, "sBitBtn1");
-    expectLast(QStringLiteral("数据库添加成功"), Dialogs::Icon::Exclamation);
-    const QString number = QStringLiteral("100001");
-    QCOMPARE(unscrambled(*m_world, number, QStringLiteral("web_domainuser")),
-             bytes(QStringLiteral(" user 100001密钥k")));
-    QCOMPARE(unscrambled(*m_world, number, QStringLiteral("web_domainpass")),
-             bytes(QStringLiteral("pass100001")));
 }
 
 void TestAddWindow::duplicateAddressInOtherLetterCase()
@@ -403,37 +381,17 @@ void TestAddWindow::closingEmptiesAndRefreshesMainList()
 
 void TestAddWindow::windowFrameAndLabels()
 {
-    const Qt::WindowFlags flags = Form2->windowFlags();
-    QVERIFY(flags & Qt::WindowStaysOnTopHint);
-    QVERIFY(flags & Qt::WindowCloseButtonHint);
-    QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
-    QCOMPARE(Form2->windowModality(), Qt::NonModal);
-    QCOMPARE(Form2->minimumSize(), Form2->maximumSize());
+    checkFrameAndLabels(Form2);
     QCOMPARE(Form2->windowTitle(), QStringLiteral("添加新网站"));
-    // Every label names its field for a screen reader.
-    for (const QLabel *label : m_form->findChildren<QLabel *>()) {
-        QVERIFY2(label->buddy(), qPrintable(label->text()));
+    // A screen reader announces each field by its label.
+    for (const QLabel *label : m_form->findChildren<QLabel *>())
         if (qobject_cast<QLineEdit *>(label->buddy()))
             QCOMPARE(QAccessible::queryAccessibleInterface(label->buddy())->text(QAccessible::Name),
                      label->text());
-    }
     QCOMPARE(combo(m_form, 5)->accessibleName(), QStringLiteral("网站空间到期时间：月"));
-
-    // Tab order: the four groups top to bottom, then the buttons.
-    QStringList order;
-    for (int i = 1; i <= 17; ++i)
-        order << QStringLiteral("sEdit%1").arg(i);
-    order << QStringLiteral("sEdit21");
-    for (int i = 1; i <= 12; ++i)
-        order << QStringLiteral("sComboBox%1").arg(i);
-    order << QStringLiteral("sMemo1") << QStringLiteral("sBitBtn1") << QStringLiteral("sBitBtn3")
-          << QStringLiteral("sBitBtn2");
-    for (int i = 0; i + 1 < order.size(); ++i) {
-        QWidget *next = control(m_form, qPrintable(order.at(i)))->nextInFocusChain();
-        while (!(next->focusPolicy() & Qt::TabFocus) || !next->isVisibleTo(m_form))
-            next = next->nextInFocusChain();
-        QCOMPARE(next->objectName(), order.at(i + 1));
-    }
+    checkTabOrder(m_form, numbered(QStringLiteral("sEdit"), 1, 17) + QStringList{"sEdit21"} +
+                              numbered(QStringLiteral("sComboBox"), 1, 12) +
+                              QStringList{"sMemo1", "sBitBtn1", "sBitBtn3", "sBitBtn2"});
 }
 
 QTEST_MAIN(TestAddWindow)

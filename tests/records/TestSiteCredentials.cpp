@@ -9,20 +9,10 @@ class TestSiteCredentials : public QObject
     Q_OBJECT
 
 private slots:
-    void storedFormIsValueNumberAndKey();
     void readingRemovesOnlyTheAppendedNumber_data();
     void readingRemovesOnlyTheAppendedNumber();
     void domainUserNeedsTheCurrentKey();
 };
-
-void TestSiteCredentials::storedFormIsValueNumberAndKey()
-{
-    const QByteArray stored =
-        SiteCredentials::scramble(QStringLiteral(" 用户 "), QStringLiteral("100001"), QStringLiteral("钥"));
-    QCOMPARE(UnscrambleText(stored), TextBytes::toBytes(QStringLiteral(" 用户 100001钥")));
-    QCOMPARE(UnscrambleText(SiteCredentials::scramble(QString(), QStringLiteral("100001"))),
-             QByteArray("100001"));
-}
 
 void TestSiteCredentials::readingRemovesOnlyTheAppendedNumber_data()
 {
