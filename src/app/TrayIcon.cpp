@@ -25,7 +25,7 @@ std::optional<bool> &trayOverride()
 QIcon programIcon()
 {
     const QIcon icon = QApplication::windowIcon();
-    if (!icon.isNull() && !icon.availableSizes().isEmpty())
+    if (!icon.isNull())
         return icon;
     QPixmap mark(32, 32);
     mark.fill(Qt::transparent);

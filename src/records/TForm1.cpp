@@ -313,17 +313,26 @@ void TForm1::afterDelete()
 
 // The search bar.
 
-void TForm1::sBitBtn9Click()
+void TForm1::showSearchBar(bool show)
 {
-    const bool show = ui->sPanel2->isHidden();
     ui->sPanel2->setVisible(show);
+    // The bar takes the lower edge of the list's group; the list ends above it, so
+    // no row and no scroll bar is hidden under the bar.
+    QRect area = ui->DBGrid1->geometry();
+    area.setBottom(show ? ui->sPanel2->geometry().top() - 3 : ui->sPanel2->geometry().bottom());
+    ui->DBGrid1->setGeometry(area);
     if (show)
         ui->sEdit1->setFocus();
 }
 
+void TForm1::sBitBtn9Click()
+{
+    showSearchBar(ui->sPanel2->isHidden());
+}
+
 void TForm1::sBitBtn11Click()
 {
-    ui->sPanel2->hide();
+    showSearchBar(false);
 }
 
 void TForm1::sBitBtn10Click()

@@ -41,6 +41,7 @@ private:
     void openRecord(bool modify);
     void openAddress(const QString &address);
     void afterDelete();
+    void showSearchBar(bool show);
 
     void FormShow();
     void FormCloseQuery(QCloseEvent *event);

@@ -119,6 +119,8 @@ private slots:
         button("sBitBtn1")->click();
         button("sBitBtn9")->click();
         QVERIFY(control("sPanel2")->isVisible());
+        // The bar covers neither rows nor the scroll bar of the list.
+        QVERIFY(grid()->geometry().bottom() < control("sPanel2")->geometry().top());
         search(1, "  abc ");
         QCOMPARE(grid()->currentRow(), 1);
         QCOMPARE(grid()->selectedRowNumbers(), QList<int>{1});
@@ -147,6 +149,7 @@ private slots:
         button("sBitBtn9")->click();
         button("sBitBtn11")->click();
         QVERIFY(control("sPanel2")->isHidden());
+        QCOMPARE(grid()->geometry().bottom(), control("sPanel2")->geometry().bottom());
     }
 
     void clickedAddressesAreOpened()
