@@ -1,11 +1,19 @@
 #include "misc/TForm7.h"
 
+#include "misc/Maker.h"
+#include "misc/WindowPlacement.h"
 #include "ui_TForm7.h"
 
 TForm7::TForm7(QWidget *parent) : QWidget(parent), ui(new Ui::TForm7)
 {
     ui->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
     setFixedSize(size());
+    ui->sLabel1->setText(QStringLiteral("软件作者：") + Maker::name() + QLatin1Char('\n') +
+                         QStringLiteral("作者邮箱：") + Maker::email() + QLatin1Char('\n') +
+                         QStringLiteral("软件网站：") + Maker::webAddress());
+    connect(ui->sBitBtn1, &QPushButton::clicked, this, &TForm7::sBitBtn1Click);
 }
 
 TForm7::~TForm7()
@@ -13,4 +21,12 @@ TForm7::~TForm7()
     delete ui;
 }
 
-void TForm7::showNotice() { show(); raise(); }
+void TForm7::showNotice()
+{
+    WindowPlacement::showOrRaise(this);
+}
+
+void TForm7::sBitBtn1Click()
+{
+    close(); // a notice is only hidden, never destroyed
+}

@@ -6,6 +6,7 @@ namespace Ui {
 class TForm7;
 }
 
+// The online-help notice: who made the program and how to reach them.
 class TForm7 : public QWidget
 {
     Q_OBJECT
@@ -17,5 +18,7 @@ public:
     void showNotice();
 
 private:
+    void sBitBtn1Click();
+
     Ui::TForm7 *ui;
 };

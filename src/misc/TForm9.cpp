@@ -1,11 +1,24 @@
 #include "misc/TForm9.h"
 
+#include "misc/Maker.h"
+#include "misc/WindowPlacement.h"
 #include "ui_TForm9.h"
 
 TForm9::TForm9(QWidget *parent) : QWidget(parent), ui(new Ui::TForm9)
 {
     ui->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
     setFixedSize(size());
+    const QStringList lines = {
+        QStringLiteral("如果你需要增加软件的功能或者修改软件的一些功能的话，请发送邮件给作者，"
+                       "作者会根据您的要求进行相应的增加或者修改软件功能。"),
+        QStringLiteral("请您留下正确的联系方式，以便软件升级好后能及时的发送给您。"),
+        QStringLiteral("官方网站：") + Maker::webAddress() + QLatin1Char(' '),
+        QStringLiteral("邮      箱：") + Maker::email(),
+    };
+    ui->sLabel1->setText(lines.join(QLatin1Char('\n')));
+    connect(ui->sBitBtn1, &QPushButton::clicked, this, &TForm9::sBitBtn1Click);
 }
 
 TForm9::~TForm9()
@@ -13,4 +26,12 @@ TForm9::~TForm9()
     delete ui;
 }
 
-void TForm9::showNotice() { show(); raise(); }
+void TForm9::showNotice()
+{
+    WindowPlacement::showOrRaise(this);
+}
+
+void TForm9::sBitBtn1Click()
+{
+    close(); // a notice is only hidden, never destroyed
+}

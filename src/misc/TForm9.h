@@ -6,6 +6,7 @@ namespace Ui {
 class TForm9;
 }
 
+// The online-upgrade notice: how to ask the maker for new features. Kept on top.
 class TForm9 : public QWidget
 {
     Q_OBJECT
@@ -17,5 +18,7 @@ public:
     void showNotice();
 
 private:
+    void sBitBtn1Click();
+
     Ui::TForm9 *ui;
 };

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <QString>
 #include <QWidget>
 
 namespace Ui {
 class TForm6;
 }
 
+// The login window: the first window of the run, with a second panel for changing
+// the login password that is opened by widening the window.
 class TForm6 : public QWidget
 {
     Q_OBJECT
@@ -13,6 +16,21 @@ public:
     explicit TForm6(QWidget *parent = nullptr);
     ~TForm6() override;
 
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
 private:
+    void FormShow();
+    void sBitBtn1Click();
+    void sBitBtn2Click();
+    void sBitBtn3Click();
+    void sBitBtn5Click();
+    void sButton1Click();
+
+    void showChangePanel(bool shown);
+
     Ui::TForm6 *ui;
+    // Loaded when the window is shown; a password change takes effect at the next start.
+    QString m_password;
 };
