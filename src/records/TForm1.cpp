@@ -15,6 +15,7 @@
 #include "records/TForm3.h"
 #include "secrets/TrailerStore.h"
 #include "store/Connection.h"
+#include "store/JetConversionError.h"
 #include "store/Query.h"
 #include "store/TDataModule1.h"
 #include "ui_TForm1.h"
@@ -187,6 +188,7 @@ void TForm1::FormShow()
         ui->DBGrid1->reload();
         connection->setConnectionString(Connection::connectionStringFor(ProgramFolder::path()));
         connection->open();
+        showConversionNotice(connection->takeConversionNotice());
         QString key;
         if (readSecret(SecretStore::secretKey(), key)) {
             ui->sEdit4->setText(key);
@@ -194,12 +196,26 @@ void TForm1::FormShow()
         }
         Form8->attachTo(this);
         Form8->show();
+    } catch (const JetConversionError &error) {
+        // The earlier installation's register stays as it was; say what stopped the conversion.
+        failPreparation(QStringLiteral("\r") + error.message());
     } catch (...) {
-        Dialogs::error(this, Caption,
-                       QStringLiteral("数据库接连失败，请查看数据库文件是否存在") + Maker::contactBlock());
-        Dialogs::requestTerminate();
+        failPreparation(QString());
     }
     m_tray->registerIcon();
+}
+
+void TForm1::showConversionNotice(const QString &notice)
+{
+    if (!notice.isEmpty())
+        Dialogs::notice(this, Caption, notice);
+}
+
+void TForm1::failPreparation(const QString &detail)
+{
+    Dialogs::error(this, Caption,
+                   QStringLiteral("数据库接连失败，请查看数据库文件是否存在") + detail + Maker::contactBlock());
+    Dialogs::requestTerminate();
 }
 
 // The list and its actions.

@@ -42,6 +42,8 @@ private:
     void openAddress(const QString &address);
     void afterDelete();
     void showSearchBar(bool show);
+    void showConversionNotice(const QString &notice);
+    void failPreparation(const QString &detail);
 
     void FormShow();
     void FormCloseQuery(QCloseEvent *event);

@@ -2,6 +2,7 @@
 #include "LegacyInstallation.h"
 #include "TestWorld.h"
 #include "app/Globals.h"
+#include "misc/Maker.h"
 #include "platform/TextBytes.h"
 #include "records/TForm1.h"
 #include "records/TForm3.h"
@@ -110,6 +111,10 @@ void TestJetWindows::logInWithTheOldPasswordOpensTheConvertedRegister()
     QCOMPARE(Form1->secretKey(), QStringLiteral("mykey123"));
     QCOMPARE(m_world->readFile(QStringLiteral("db.jet.mdb")), legacyFile(QStringLiteral("db.mdb")));
     QCOMPARE(m_world->scalar(QStringLiteral("select count(*) from t_webinfo")).toInt(), 4);
+    // The user is told once that the register was converted and where the original is kept.
+    QCOMPARE(m_dialogs->count(), 1);
+    QCOMPARE(m_dialogs->lastMessage().icon, Dialogs::Icon::Exclamation);
+    QVERIFY(m_dialogs->lastMessage().text.contains(m_world->file(QStringLiteral("db.jet.mdb"))));
 }
 
 void TestJetWindows::siteAddedUnderTheKeyOpensInDetail()
@@ -184,6 +189,9 @@ void TestJetWindows::damagedRegisterStopsTheStart()
     QVERIFY2(
         m_dialogs->lastMessage().text.startsWith(QStringLiteral("数据库接连失败，请查看数据库文件是否存在")),
         qPrintable(m_dialogs->lastMessage().text));
+    // One line says what stopped the conversion, before the contact block.
+    QVERIFY(m_dialogs->lastMessage().text.contains(QStringLiteral("\r旧版数据库转换失败：")));
+    QVERIFY(m_dialogs->lastMessage().text.endsWith(Maker::contactBlock()));
     QCOMPARE(m_dialogs->terminateRequests(), 1);
     QCOMPARE(m_world->readFile(QStringLiteral("db.mdb")), damaged);
     QCOMPARE(QDir(m_world->folder()).entryList(QDir::Files), before);
