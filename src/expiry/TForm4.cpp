@@ -1,11 +1,78 @@
 #include "expiry/TForm4.h"
 
+#include "app/Globals.h"
+#include "export/ExportCommand.h"
+#include "misc/Maker.h"
+#include "platform/Dialogs.h"
+#include "records/KeywordSearch.h"
+#include "records/TForm1.h"
+#include "records/TForm3.h"
+#include "store/Query.h"
+#include "store/Statements.h"
+#include "store/StoreError.h"
+#include "store/TDataModule1.h"
 #include "ui_TForm4.h"
+
+#include <QCloseEvent>
+#include <QMenu>
+#include <QScreen>
+
+namespace {
+
+const QString Caption = QStringLiteral("提示");
+
+QList<GridColumn> expiryColumns()
+{
+    return {
+        {QStringLiteral("web_id"), QStringLiteral("网站编号"), 150},
+        {QStringLiteral("web_name"), QStringLiteral("网站名称"), 200},
+        {QStringLiteral("web_address"), QStringLiteral("网站地址"), 300},
+        {QStringLiteral("web_login"), QStringLiteral("网站后台"), 200},
+        {QStringLiteral("web_linkman"), QStringLiteral("网站联系人"), 200},
+        {QStringLiteral("web_time"), QStringLiteral("空间申请日期"), 200},
+        {QStringLiteral("web_endtime"), QStringLiteral("空间到期日期"), 200},
+        {QStringLiteral("web_domaintime"), QStringLiteral("域名申请日期"), 200},
+        {QStringLiteral("web_enddomaintime"), QStringLiteral("域名到期日期"), 237},
+    };
+}
+
+} // namespace
 
 TForm4::TForm4(QWidget *parent) : QWidget(parent), ui(new Ui::TForm4)
 {
     ui->setupUi(this);
-    setFixedSize(size());
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+    QFont look(QStringLiteral("微软雅黑"));
+    look.setPixelSize(13);
+    look.setBold(true);
+    setFont(look);
+    // The application's look names the family for every widget, which drops the size and
+    // weight a child would inherit from this window; the window restates them for its own.
+    setStyleSheet(QStringLiteral("QWidget { font-size: 13px; font-weight: bold; }"));
+    setFixedSize(861, 569);
+
+    ui->DBGrid1->setMultiSelect(false);
+    ui->DBGrid1->setColumns(expiryColumns());
+    ui->DBGrid1->setQuery(DataModule1->ADOQuery5);
+    for (const KeywordSearch::Item &item : KeywordSearch::items())
+        ui->sComboBox1->addItem(item.caption);
+    ui->sComboBox1->setCurrentIndex(KeywordSearch::defaultItem());
+    m_gridArea = ui->DBGrid1->geometry();
+    showSearchBar(false);
+    buildMenu();
+    setListedState(false);
+    N1->setEnabled(true); // the first query has yet to run
+
+    connect(ui->sBitBtn4, &QPushButton::clicked, this, &TForm4::sBitBtn4Click);
+    connect(ui->sBitBtn1, &QPushButton::clicked, this, &TForm4::sBitBtn1Click);
+    connect(ui->sBitBtn2, &QPushButton::clicked, this, &TForm4::sBitBtn2Click);
+    connect(ui->sBitBtn3, &QPushButton::clicked, this, &TForm4::sBitBtn3Click);
+    connect(ui->sBitBtn10, &QPushButton::clicked, this, &TForm4::sBitBtn10Click);
+    connect(ui->sBitBtn11, &QPushButton::clicked, this, &TForm4::sBitBtn11Click);
+    connect(ui->sEdit2, &QLineEdit::returnPressed, this, &TForm4::sBitBtn10Click);
+    connect(ui->DBGrid1, &SiteGrid::gridDoubleClicked, this, &TForm4::sBitBtn2Click);
+    connect(ui->DBGrid1, &SiteGrid::menuRequested, this, [this](const QPoint &at) { PopupMenu1->popup(at); });
 }
 
 TForm4::~TForm4()
@@ -13,4 +80,145 @@ TForm4::~TForm4()
     delete ui;
 }
 
-void TForm4::refreshList() {}
+void TForm4::buildMenu()
+{
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    const auto item = [this](const char *name, const QString &caption, void (TForm4::*handler)()) {
+        QAction *action = PopupMenu1->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    N1 = item("N1", QStringLiteral("刷 新"), &TForm4::sBitBtn4Click);
+    PopupMenu1->addSeparator();
+    N3 = item("N3", QStringLiteral("导 出"), &TForm4::sBitBtn1Click);
+    PopupMenu1->addSeparator();
+    N5 = item("N5", QStringLiteral("查 询"), &TForm4::sBitBtn3Click);
+    N6 = item("N6", QStringLiteral("查询明细"), &TForm4::sBitBtn2Click);
+    PopupMenu1->addSeparator();
+    N8 = item("N8", QStringLiteral("在线帮助"), &TForm4::N8Click);
+}
+
+void TForm4::setListedState(bool rowsListed)
+{
+    for (QWidget *button : {ui->sBitBtn1, ui->sBitBtn2, ui->sBitBtn3})
+        button->setEnabled(rowsListed);
+    for (QAction *action : {N1, N3, N5, N6})
+        action->setEnabled(rowsListed);
+    if (!rowsListed)
+        showSearchBar(false);
+}
+
+void TForm4::showSearchBar(bool show)
+{
+    ui->sPanel2->setVisible(show);
+    // The bar takes the lower edge of the grid's group; the grid ends above it, so no
+    // row and no scroll bar is hidden under the bar.
+    QRect area = m_gridArea;
+    if (show)
+        area.setBottom(ui->sPanel2->geometry().top() - 3);
+    ui->DBGrid1->setGeometry(area);
+    if (show)
+        ui->sEdit2->setFocus();
+}
+
+void TForm4::refreshList()
+{
+    sBitBtn4Click();
+}
+
+void TForm4::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_placed && screen()) {
+        m_placed = true;
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen()->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+// The rows due by the cut-offs the counters left in the main window, as date literals.
+void TForm4::sBitBtn4Click()
+{
+    Query *list = DataModule1->ADOQuery5;
+    list->close();
+    list->clearSql();
+    ui->DBGrid1->reload();
+    list->addSql(Statements::expiryList(Form1->hostingCutOff().trimmed(), Form1->domainCutOff().trimmed()));
+    try {
+        list->open();
+    } catch (const StoreError &) {
+        list->close();
+        ui->DBGrid1->reload();
+        Dialogs::error(this, Caption, QStringLiteral("查询失败"));
+        return;
+    }
+    ui->DBGrid1->reload();
+    setListedState(list->recordCount() > 0);
+}
+
+void TForm4::sBitBtn1Click()
+{
+    runExportCommand(this, *ui->DBGrid1, m_exportFilterIndex);
+}
+
+void TForm4::sBitBtn2Click()
+{
+    const QString address = ui->DBGrid1->currentText(QStringLiteral("web_address"));
+    if (address.isEmpty())
+        return;
+    Form3->openRecord(address, TForm3::Mode::Detail, /*fromExpiryList*/ true);
+}
+
+void TForm4::sBitBtn3Click()
+{
+    showSearchBar(ui->sPanel2->isHidden());
+}
+
+void TForm4::sBitBtn10Click()
+{
+    const int index = ui->sComboBox1->currentIndex();
+    const Query &list = *DataModule1->ADOQuery5;
+    if (index < 0 || !list.isOpen()) {
+        Dialogs::error(this, Caption, QStringLiteral("查询失败"));
+        return;
+    }
+    const KeywordSearch::Result found =
+        KeywordSearch::find(list, KeywordSearch::items().at(index), ui->sEdit2->text());
+    if (!found.usable) {
+        Dialogs::error(this, Caption, QStringLiteral("查询失败"));
+        return;
+    }
+    if (found.row >= 0)
+        ui->DBGrid1->setCurrentRow(found.row);
+}
+
+void TForm4::sBitBtn11Click()
+{
+    showSearchBar(false);
+}
+
+void TForm4::N8Click()
+{
+    Dialogs::message(this, QStringLiteral("在线帮助"),
+                     QStringLiteral("网站：") + Maker::webAddress() + QStringLiteral("\r邮箱：") +
+                         Maker::email(),
+                     Dialogs::Icon::Exclamation);
+}
+
+void TForm4::closeEvent(QCloseEvent *event)
+{
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        FormClose();
+}
+
+// Back to the main window, whose list may have changed meanwhile.
+void TForm4::FormClose()
+{
+    Form1->show();
+    Form1->refreshList();
+    Form3->clearExpiryMarker();
+}

@@ -2,6 +2,8 @@
 
 #include "app/Globals.h"
 #include "app/TrayIcon.h"
+#include "expiry/ExpiryCounterBar.h"
+#include "expiry/TForm4.h"
 #include "expiry/TForm5.h"
 #include "export/ExportCommand.h"
 #include "misc/Maker.h"
@@ -393,6 +395,14 @@ void TForm1::sBitBtn7Click()
     runExportCommand(this, *ui->DBGrid1, m_exportFilterIndex);
 }
 
-void TForm1::sBitBtn8Click() {}
+void TForm1::sBitBtn8Click()
+{
+    refreshExpiryCounters(this, {ui->sEdit2, ui->sEdit3, ui->sLabel5, ui->sLabel7, ui->sBitBtn12});
+}
 
-void TForm1::sBitBtn12Click() {}
+void TForm1::sBitBtn12Click()
+{
+    hide();
+    Form4->show();
+    Form4->activateWindow();
+}
