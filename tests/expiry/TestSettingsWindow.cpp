@@ -3,9 +3,13 @@
 #include "TestWorld.h"
 
 #include "app/Globals.h"
+#include "app/Startup.h"
 #include "expiry/TForm5.h"
 #include "misc/Maker.h"
 #include "platform/WorkFolder.h"
+#include "records/SiteCredentials.h"
+#include "records/TForm1.h"
+#include "records/TForm3.h"
 #include "secrets/TrailerStore.h"
 #include "store/Connection.h"
 #include "store/TDataModule1.h"
@@ -74,6 +78,16 @@ private:
         QCOMPARE(m_dialogs->lastMessage().caption, QStringLiteral("提示"));
         QCOMPARE(m_dialogs->lastMessage().icon, icon);
         m_dialogs->clear();
+    }
+    // A whole site, its domain user stored under key the way the add window stores it.
+    void addKeyedSite(const QString &webId, const QString &user, const QString &key) const
+    {
+        const QByteArray domainUser = SiteCredentials::scramble(user, webId, key);
+        m_world->exec(QStringLiteral("insert into t_webinfo(web_id,web_address,web_domainuser,web_time,"
+                                     "web_endtime,web_domaintime,web_enddomaintime) values('") +
+                      webId + QStringLiteral("','") + webId + QStringLiteral(".example',X'") +
+                      QString::fromLatin1(domainUser.toHex()) +
+                      QStringLiteral("','2011-03-07','2012-03-07','2011-03-07','2012-03-07')"));
     }
     void setKeyFields(const QString &current, const QString &newKey, const QString &confirmation) const
     {
@@ -278,6 +292,37 @@ private slots:
         QString key;
         QVERIFY(readSecret(SecretStore::secretKey(), key));
         QCOMPARE(key, QStringLiteral("新密钥"));
+    }
+
+    // Sites stored under the old key open under the new one after the restart the change asks
+    // for; a site brought over under a third key stays closed.
+    void keyChangeAcrossARestart()
+    {
+        const QString oldKey = QStringLiteral("旧密钥abc");
+        const QString newKey = QStringLiteral("新的密钥");
+        QCOMPARE(writeSecret(SecretStore::secretKey(), oldKey), WriteResult::Written);
+        addKeyedSite(QStringLiteral("000001"), QStringLiteral("alice"), oldKey);
+        addKeyedSite(QStringLiteral("000002"), QStringLiteral("carol"), QStringLiteral("thirdkey"));
+        Form1->show();
+        QCOMPARE(Form1->secretKey(), oldKey);
+        Form5->show();
+        setKeyFields(oldKey, newKey, newKey);
+        click("sBitBtn4");
+        QCOMPARE(m_dialogs->terminateRequests(), 1);
+        expectOnly(QStringLiteral("密钥修改成功,请重启本软件！"), Icon::Exclamation);
+        QCOMPARE(Form5->lastRekeyedCount(), 1);
+
+        destroyGlobalObjects();
+        createGlobalObjects();
+        Form1->show();
+        QCOMPARE(Form1->secretKey(), newKey);
+        Form3->openRecord(QStringLiteral("000001.example"), TForm3::Mode::Detail);
+        QCOMPARE(m_dialogs->count(), 0);
+        QCOMPARE(control<QLineEdit>(Form3, "sEdit9")->text(), QStringLiteral("alice"));
+        Form3->close();
+        Form3->openRecord(QStringLiteral("000002.example"), TForm3::Mode::Detail);
+        expectOnly(QStringLiteral("读取详细数据失败"), Icon::Error);
+        QVERIFY(control<QLineEdit>(Form3, "sEdit9")->text().isEmpty());
     }
 
     void keyChangeWithoutCarrier_data()
