@@ -74,6 +74,10 @@ void destroyGlobalObjects()
 void applyLook()
 {
     QFile sheet(QStringLiteral(":/look/style.qss"));
-    if (sheet.open(QIODevice::ReadOnly))
-        qApp->setStyleSheet(QString::fromUtf8(sheet.readAll()));
+    if (!sheet.open(QIODevice::ReadOnly))
+        return;
+    // Under a style sheet a window's own font (bold 微软雅黑) reaches its controls
+    // only when propagation is asked for.
+    QCoreApplication::setAttribute(Qt::AA_UseStyleSheetPropagationInWidgetStyles);
+    qApp->setStyleSheet(QString::fromUtf8(sheet.readAll()));
 }

@@ -83,6 +83,7 @@ class TestTForm6 : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase() { applyLook(); }
     void emptyStoreLogsInWithEmptyPassword_data();
     void emptyStoreLogsInWithEmptyPassword();
     void wrongPasswordIsReportedAndCleared();
@@ -369,6 +370,8 @@ void TestTForm6::panelsAndClose()
     QVERIFY(!(Form6->windowFlags() & (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint)));
     QCOMPARE(Form6->size(), QSize(305, 159));
     QVERIFY(!Form6->findChild<QWidget *>(QStringLiteral("sPanel2"))->isVisible());
+    for (const char *name : {"sLabel1", "sEdit1", "sBitBtn1", "sLabel4", "sButton1"})
+        QVERIFY2(Form6->findChild<QWidget *>(QLatin1String(name))->font().bold(), name);
 
     click("sBitBtn2");
     QCOMPARE(Form6->size(), QSize(612, 159));
