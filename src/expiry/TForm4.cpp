@@ -47,9 +47,6 @@ TForm4::TForm4(QWidget *parent) : QWidget(parent), ui(new Ui::TForm4)
     look.setPixelSize(13);
     look.setBold(true);
     setFont(look);
-    // The application's look names the family for every widget, which drops the size and
-    // weight a child would inherit from this window; the window restates them for its own.
-    setStyleSheet(QStringLiteral("QWidget { font-size: 13px; font-weight: bold; }"));
     setFixedSize(861, 569);
 
     ui->DBGrid1->setMultiSelect(false);

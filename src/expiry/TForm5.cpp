@@ -54,11 +54,8 @@ TForm5::TForm5(QWidget *parent) : QWidget(parent), ui(new Ui::TForm5)
     look.setPixelSize(13);
     look.setBold(true);
     setFont(look);
-    // The application's look names the family for every widget, which drops the size and
-    // weight a child would inherit from this window; the window restates them for its own.
     // The three tab titles fit the narrow window only with slim tabs.
-    setStyleSheet(QStringLiteral("QWidget { font-size: 13px; font-weight: bold; }"
-                                 "QTabBar::tab { padding: 4px 7px; }"));
+    setStyleSheet(QStringLiteral("QTabBar::tab { padding: 4px 7px; }"));
     ui->sPageControl1->setUsesScrollButtons(false);
     setFixedSize(268, 210);
     prepareLeadTimeBox(ui->sComboBox1);
