@@ -1,7 +1,6 @@
 #include "TestFolder.h"
 
 #include "expiry/ExpiryCounters.h"
-#include "expiry/LeadTimes.h"
 #include "store/Connection.h"
 #include "store/Query.h"
 #include "store/StoreError.h"
@@ -69,17 +68,6 @@ private slots:
         QVERIFY(!store.query.isOpen());
     }
 
-    void nothingDueCountsZero()
-    {
-        TestFolder world;
-        world.addPlainSite("000001", "far", "a.example", "2030-01-01", "2030-01-01");
-        Store store(world);
-        ExpiryCounters::Outcome outcome;
-        ExpiryCounters::compute(store.query, m_today, outcome);
-        QCOMPARE(outcome.hostingDue, 0);
-        QCOMPARE(outcome.domainDue, 0);
-    }
-
     void firstSettingsRowCounts()
     {
         TestFolder world;
@@ -127,30 +115,6 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(StoreError, ExpiryCounters::compute(store.query, m_today, outcome));
         QCOMPARE(outcome.hostingCutOff, QStringLiteral("2011-3-13"));
         QCOMPARE(outcome.hostingDue, -1);
-    }
-
-    void leadTimesReadAsStored()
-    {
-        TestFolder world;
-        setLeadTimes(world, QStringLiteral("45"), QStringLiteral("7"));
-        Store store(world);
-        LeadTimes::open(store.query);
-        QCOMPARE(LeadTimes::text(store.query, LeadTimes::HostingColumn), QStringLiteral("45"));
-        QCOMPARE(LeadTimes::days(store.query, LeadTimes::DomainColumn), 7);
-    }
-
-    void leadTimesWriteEveryRow()
-    {
-        TestFolder world;
-        world.exec(QStringLiteral("insert into t_set values(9,9)"));
-        Store store(world);
-        LeadTimes::write(store.query, QStringLiteral("1"), QStringLiteral("31"));
-        QCOMPARE(
-            world.scalar(QStringLiteral("select count(*) from t_set where web_alarm=1 and domain_alarm=31"))
-                .toInt(),
-            2);
-        QVERIFY_THROWS_EXCEPTION(StoreError, LeadTimes::write(store.query, QStringLiteral("abc"), "3"));
-        QCOMPARE(world.scalar(QStringLiteral("select sum(web_alarm) from t_set")).toInt(), 2);
     }
 };
 
