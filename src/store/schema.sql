@@ -19,10 +19,10 @@ CREATE TABLE t_webinfo (
     web_dbuser        BLOB,
     web_dbpass        BLOB,
     web_dbtype        TEXT,
-    web_time          TEXT CHECK (web_time IS NULL OR web_time = date(web_time, '+0 days')),
-    web_endtime       TEXT CHECK (web_endtime IS NULL OR web_endtime = date(web_endtime, '+0 days')),
-    web_domaintime    TEXT CHECK (web_domaintime IS NULL OR web_domaintime = date(web_domaintime, '+0 days')),
-    web_enddomaintime TEXT CHECK (web_enddomaintime IS NULL OR web_enddomaintime = date(web_enddomaintime, '+0 days')),
+    web_time          TEXT CHECK (web_time IS NULL OR web_time IS date(web_time, '+0 days')),
+    web_endtime       TEXT CHECK (web_endtime IS NULL OR web_endtime IS date(web_endtime, '+0 days')),
+    web_domaintime    TEXT CHECK (web_domaintime IS NULL OR web_domaintime IS date(web_domaintime, '+0 days')),
+    web_enddomaintime TEXT CHECK (web_enddomaintime IS NULL OR web_enddomaintime IS date(web_enddomaintime, '+0 days')),
     web_remark        TEXT
 ) STRICT;
 CREATE TABLE t_set (

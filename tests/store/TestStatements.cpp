@@ -324,8 +324,12 @@ void TestStatements::impossibleDatesAreRefused()
              QStringLiteral("2011-03-07"));
 
     // The register itself refuses an impossible date that does not come through a parameter.
-    save.setSql(QStringLiteral("update t_webinfo set web_time='2011-02-30'"));
-    QVERIFY_THROWS_EXCEPTION(StoreError, save.execute());
+    for (const char *bad : {"2011-02-30", "abc", "2011-3-7", ""}) {
+        save.setSql(QStringLiteral("update t_webinfo set web_time='%1'").arg(QLatin1String(bad)));
+        QVERIFY_THROWS_EXCEPTION(StoreError, save.execute());
+    }
+    QCOMPARE(m_world->scalar(QStringLiteral("select web_time from t_webinfo")).toString(),
+             QStringLiteral("2011-03-07"));
 }
 
 void TestStatements::addressesAndSiteNumbersAreUniqueWhateverTheirCase()
