@@ -63,10 +63,12 @@ public:
 
     // Queued: a request made before the message loop runs (the login window's first
     // showing) would otherwise be lost, and the program would go on running.
+    // exit() rather than quit(): quit() first asks every window to close, and the login
+    // and main windows refuse their close, so the program would never end.
     void terminate() override
     {
-        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     }
 };
 

@@ -1,6 +1,7 @@
 #include "platform/Dialogs.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
@@ -12,7 +13,19 @@ class TestTerminate : public QObject
 private slots:
     void requestBeforeTheLoopRunsEndsIt();
     void requestInsideTheLoopEndsIt();
+    void requestEndsItWhileAWindowRefusesToClose();
 };
+
+namespace {
+
+// Like the login and main windows: the close box never ends the program.
+class RefusingWindow : public QWidget
+{
+protected:
+    void closeEvent(QCloseEvent *event) override { event->ignore(); }
+};
+
+} // namespace
 
 void TestTerminate::requestBeforeTheLoopRunsEndsIt()
 {
@@ -27,6 +40,15 @@ void TestTerminate::requestBeforeTheLoopRunsEndsIt()
 
 void TestTerminate::requestInsideTheLoopEndsIt()
 {
+    QTimer::singleShot(0, [] { Dialogs::requestTerminate(); });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(3); });
+    QCOMPARE(QCoreApplication::exec(), 0);
+}
+
+void TestTerminate::requestEndsItWhileAWindowRefusesToClose()
+{
+    RefusingWindow window;
+    window.show();
     QTimer::singleShot(0, [] { Dialogs::requestTerminate(); });
     QTimer::singleShot(5000, [] { QCoreApplication::exit(3); });
     QCOMPARE(QCoreApplication::exec(), 0);
