@@ -133,7 +133,8 @@ void RtfGridExporter::EmitFooterCell(int, int, const QString &text, ExportAlignm
 QByteArray RtfGridExporter::rowDefinition(const QList<ExportColumn> &columns, bool titles)
 {
     QByteArray definition = "\\trowd\\trgaph40\r\n";
-    int edge = 0;
+    // Wide enough that no width a grid can report makes the right edges wrap round.
+    qint64 edge = 0;
     for (const ExportColumn &column : columns) {
         for (const char *side : {"\\clbrdrl", "\\clbrdrt", "\\clbrdrb", "\\clbrdrr"})
             definition += QByteArray(side) + "\\brdrs\\brdrcf0\r\n";
@@ -206,7 +207,7 @@ int RtfGridExporter::fontIndex(const QString &name)
 }
 
 // Each column is rounded on its own, halves to even, before it is added.
-int RtfGridExporter::columnTwips(int width) const
+qint64 RtfGridExporter::columnTwips(int width) const
 {
     const int ppi = grid().pixelsPerInch() > 0 ? grid().pixelsPerInch() : 96;
     const qint64 scaled = qint64(width) * 1440;
@@ -216,5 +217,5 @@ int RtfGridExporter::columnTwips(int width) const
         ++quotient;
     else if (twiceRest < -ppi || (twiceRest == -ppi && (quotient & 1)))
         --quotient;
-    return int(quotient);
+    return quotient;
 }

@@ -38,7 +38,7 @@ private:
     void writeRowEnd();
     int colorIndex(const QColor &color);
     int fontIndex(const QString &name);
-    int columnTwips(int width) const;
+    qint64 columnTwips(int width) const;
 
     QList<QRgb> m_colors;
     QStringList m_fonts;

@@ -80,12 +80,17 @@ QByteArray lengthField(qint64 payloadSize)
     return field;
 }
 
-// Writes a whole file, replacing it; owner-only whatever the umask.
+// Writes a whole file, replacing it; owner-only whatever the umask. A file cut short (a
+// full disk) is removed: it would hold part of a scrambled secret and read as a record.
 void writeWorkFile(const QString &path, const QByteArray &bytes)
 {
     Descriptor file(openFile(path, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW));
-    if (!file.valid() || fchmod(file.fd(), 0600) != 0 || !writeAll(file.fd(), bytes))
+    if (!file.valid())
         throw std::runtime_error("work file cannot be written");
+    if (fchmod(file.fd(), 0600) != 0 || !writeAll(file.fd(), bytes)) {
+        ::unlink(QFile::encodeName(path).constData());
+        throw std::runtime_error("work file cannot be written");
+    }
 }
 
 QByteArray readWholeFile(const QString &path)

@@ -133,7 +133,13 @@ void copyToBackup(int liveFd, const QString &backup)
     const int out = ::open(nativePath(backup).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (out < 0)
         fail(QStringLiteral("cannot create ") + backup);
-    const auto closeOut = qScopeGuard([out] { ::close(out); });
+    // A copy cut short (a full disk) must not stay to pass for a backup.
+    bool complete = false;
+    const auto closeOut = qScopeGuard([&] {
+        ::close(out);
+        if (!complete)
+            ::unlink(nativePath(backup).constData());
+    });
     if (::fchmod(out, 0600) != 0 || ::lseek(liveFd, 0, SEEK_SET) != 0)
         fail(QStringLiteral("cannot prepare ") + backup);
     QByteArray buffer(1 << 20, Qt::Uninitialized);
@@ -155,10 +161,20 @@ void copyToBackup(int liveFd, const QString &backup)
         }
     }
     syncDescriptor(out, backup);
+    complete = true;
 }
 
 void writeCompactedCopy(const QString &live, const QString &fresh)
 {
+    // VACUUM INTO would create the copy with the default mode, open to everyone the umask
+    // lets in until it is restricted; it fills an empty owner-only file just as well.
+    const int fd = ::open(nativePath(fresh).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        fail(QStringLiteral("cannot create ") + fresh);
+    const bool restricted = ::fchmod(fd, 0600) == 0;
+    ::close(fd);
+    if (!restricted)
+        fail(QStringLiteral("cannot restrict ") + fresh);
     StepConnection source(live);
     source.run(QStringLiteral("VACUUM INTO ?"), fresh);
 }

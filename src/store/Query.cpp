@@ -3,6 +3,7 @@
 #include "platform/TextBytes.h"
 #include "store/Columns.h"
 #include "store/Connection.h"
+#include "store/DateLiterals.h"
 #include "store/DateText.h"
 #include "store/StoreError.h"
 
@@ -16,26 +17,6 @@
 namespace {
 
 const QString RowIdField = QStringLiteral("corvane_rowid");
-
-// "#2011-3-7#" literals become ISO text literals; a literal that is no real date fails the statement.
-QString translateDateLiterals(const QString &sql)
-{
-    static const QRegularExpression literal(QStringLiteral("#([^#]*)#"));
-    QString result;
-    qsizetype last = 0;
-    auto it = literal.globalMatch(sql);
-    while (it.hasNext()) {
-        const QRegularExpressionMatch match = it.next();
-        const QDate date = DateText::parse(match.captured(1));
-        if (!date.isValid())
-            throw StoreError(QStringLiteral("not a date: ") + match.captured(1));
-        result += sql.mid(last, match.capturedStart() - last);
-        result += QLatin1Char('\'') + DateText::toIso(date) + QLatin1Char('\'');
-        last = match.capturedEnd();
-    }
-    result += sql.mid(last);
-    return result;
-}
 
 // A select over one table also fetches the rowid, so the result can delete its rows.
 QString withRowId(const QString &sql, QString &table)
@@ -139,7 +120,7 @@ void Query::setParameterBytes(const QString &name, const QByteArray &value)
 
 QString Query::translatedSql() const
 {
-    return translateDateLiterals(m_sql);
+    return DateLiterals::translate(m_sql);
 }
 
 void Query::bindParameters(QSqlQuery &query) const

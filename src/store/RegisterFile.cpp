@@ -8,6 +8,12 @@
 #include <QSqlQuery>
 #include <QUuid>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 QStringList schemaStatements()
@@ -49,12 +55,27 @@ void runSchema(const QString &path)
         throw StoreError(failure);
 }
 
+// The file is made owner-only before SQLite sees it: SQLite would create it with the
+// default mode, and whoever opened it then could read every secret written later.
+void createEmptyPrivateFile(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        throw StoreError(QStringLiteral("cannot create ") + path + QStringLiteral(": ") +
+                         QString::fromLocal8Bit(strerror(errno)));
+    const bool restricted = ::fchmod(fd, 0600) == 0;
+    ::close(fd);
+    if (!restricted) {
+        ::unlink(QFile::encodeName(path).constData());
+        throw StoreError(QStringLiteral("cannot restrict ") + path);
+    }
+}
+
 } // namespace
 
 void createRegister(const QString &path)
 {
-    if (QFile::exists(path))
-        throw StoreError(QStringLiteral("file exists: ") + path);
+    createEmptyPrivateFile(path);
     try {
         runSchema(path);
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
