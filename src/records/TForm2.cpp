@@ -27,6 +27,20 @@ QString timeStamp()
     return QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss"));
 }
 
+// Runs a lookup with its one value bound; the query is closed again before the caller
+// tells the user anything.
+bool lookupFindsRow(Query &query, const QString &statement, const QString &parameter, const QString &value)
+{
+    query.close();
+    query.clearSql();
+    query.addSql(statement);
+    query.setParameter(parameter, value);
+    query.open();
+    const bool found = query.recordCount() > 0;
+    query.close();
+    return found;
+}
+
 } // namespace
 
 TForm2::TForm2(QWidget *parent) : QWidget(parent), ui(new Ui::TForm2)
@@ -122,27 +136,14 @@ bool TForm2::isNewAddressAndNumber(const QString &address, const QString &siteNu
 {
     Query *query = DataModule1->ADOQuery2;
     try {
-        query->close();
-        query->clearSql();
-        query->addSql(Statements::AddressLookup);
-        query->setParameter(QStringLiteral("web_address"), address);
-        query->open();
-        if (query->recordCount() > 0) {
-            query->close();
+        if (lookupFindsRow(*query, Statements::AddressLookup, QStringLiteral("web_address"), address)) {
             Dialogs::error(this, Caption, QStringLiteral("此网站地址已经存在"));
             return false;
         }
-        query->close();
-        query->clearSql();
-        query->addSql(Statements::SiteNumberLookup);
-        query->setParameter(QStringLiteral("web_id"), siteNumber);
-        query->open();
-        if (query->recordCount() > 0) {
-            query->close();
+        if (lookupFindsRow(*query, Statements::SiteNumberLookup, QStringLiteral("web_id"), siteNumber)) {
             Dialogs::error(this, Caption, QStringLiteral("此网站编号已经存在"));
             return false;
         }
-        query->close();
     } catch (const std::exception &) {
         query->close();
         Dialogs::error(this, Caption, QStringLiteral("数据添加失败"));
