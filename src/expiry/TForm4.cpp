@@ -3,6 +3,8 @@
 #include "app/Globals.h"
 #include "export/ExportCommand.h"
 #include "misc/Maker.h"
+#include "misc/WindowLook.h"
+#include "misc/WindowPlacement.h"
 #include "platform/Dialogs.h"
 #include "records/KeywordSearch.h"
 #include "records/TForm1.h"
@@ -41,12 +43,8 @@ QList<GridColumn> expiryColumns()
 TForm4::TForm4(QWidget *parent) : QWidget(parent), ui(new Ui::TForm4)
 {
     ui->setupUi(this);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
-    QFont look(QStringLiteral("微软雅黑"));
-    look.setPixelSize(13);
-    look.setBold(true);
-    setFont(look);
+    WindowLook::setCloseBoxFrame(this, /*stayOnTop*/ true);
+    setFont(WindowLook::boldFont());
     setFixedSize(861, 569);
 
     ui->DBGrid1->setMultiSelect(false);
@@ -130,9 +128,7 @@ void TForm4::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (!m_placed && screen()) {
         m_placed = true;
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen()->availableGeometry().center());
-        move(frame.topLeft());
+        WindowPlacement::centreOnScreen(this);
     }
 }
 

@@ -3,6 +3,8 @@
 #include "app/Globals.h"
 #include "expiry/LeadTimes.h"
 #include "misc/Maker.h"
+#include "misc/WindowLook.h"
+#include "misc/WindowPlacement.h"
 #include "platform/Dialogs.h"
 #include "platform/ProgramFolder.h"
 #include "records/TForm1.h"
@@ -48,12 +50,8 @@ void showLeadTime(QComboBox *box, const QString &text)
 TForm5::TForm5(QWidget *parent) : QWidget(parent), ui(new Ui::TForm5)
 {
     ui->setupUi(this);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
-    QFont look(QStringLiteral("微软雅黑"));
-    look.setPixelSize(13);
-    look.setBold(true);
-    setFont(look);
+    WindowLook::setCloseBoxFrame(this, /*stayOnTop*/ true);
+    setFont(WindowLook::boldFont());
     // The three tab titles fit the narrow window only with slim tabs.
     setStyleSheet(QStringLiteral("QTabBar::tab { padding: 4px 7px; }"));
     ui->sPageControl1->setUsesScrollButtons(false);
@@ -82,9 +80,7 @@ void TForm5::showEvent(QShowEvent *event)
         return; // restored from minimised, not shown anew
     if (!m_placed && screen()) {
         m_placed = true;
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen()->availableGeometry().center());
-        move(frame.topLeft());
+        WindowPlacement::centreOnScreen(this);
     }
     FormShow();
 }

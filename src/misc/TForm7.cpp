@@ -1,14 +1,14 @@
 #include "misc/TForm7.h"
 
 #include "misc/Maker.h"
+#include "misc/WindowLook.h"
 #include "misc/WindowPlacement.h"
 #include "ui_TForm7.h"
 
 TForm7::TForm7(QWidget *parent) : QWidget(parent), ui(new Ui::TForm7)
 {
     ui->setupUi(this);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    WindowLook::setCloseBoxFrame(this, /*stayOnTop*/ false);
     setFixedSize(size());
     ui->sLabel1->setText(QStringLiteral("软件作者：") + Maker::name() + QLatin1Char('\n') +
                          QStringLiteral("作者邮箱：") + Maker::email() + QLatin1Char('\n') +

@@ -1,14 +1,14 @@
 #include "misc/TForm9.h"
 
 #include "misc/Maker.h"
+#include "misc/WindowLook.h"
 #include "misc/WindowPlacement.h"
 #include "ui_TForm9.h"
 
 TForm9::TForm9(QWidget *parent) : QWidget(parent), ui(new Ui::TForm9)
 {
     ui->setupUi(this);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+    WindowLook::setCloseBoxFrame(this, /*stayOnTop*/ true);
     setFixedSize(size());
     const QStringList lines = {
         QStringLiteral("如果你需要增加软件的功能或者修改软件的一些功能的话，请发送邮件给作者，"

@@ -1,6 +1,7 @@
 #include "records/SiteGrid.h"
 
 #include "export/ExportError.h"
+#include "misc/WindowLook.h"
 #include "platform/Dialogs.h"
 #include "store/Columns.h"
 #include "store/Query.h"
@@ -28,10 +29,7 @@ SiteGrid::SiteGrid(QWidget *parent) : QTableView(parent), m_model(new SiteGridMo
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
     setCornerButtonEnabled(false);
-    QFont gridFont(QStringLiteral("微软雅黑"));
-    gridFont.setPixelSize(13);
-    gridFont.setBold(true);
-    setFont(gridFont);
+    setFont(WindowLook::boldFont());
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(22);

@@ -10,6 +10,7 @@
 #include "misc/TForm7.h"
 #include "misc/TForm8.h"
 #include "misc/TForm9.h"
+#include "misc/WindowLook.h"
 #include "platform/Dialogs.h"
 #include "platform/ProgramFolder.h"
 #include "records/KeywordSearch.h"
@@ -37,12 +38,8 @@ const QString NeverCounted = QStringLiteral("00000");
 TForm1::TForm1(QWidget *parent) : QWidget(parent), ui(new Ui::TForm1), m_tray(new TrayIcon(this))
 {
     ui->setupUi(this);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
-    QFont windowFont(QStringLiteral("微软雅黑"));
-    windowFont.setPixelSize(13);
-    windowFont.setBold(true);
-    setFont(windowFont);
+    WindowLook::setCloseBoxFrame(this, /*stayOnTop*/ false);
+    setFont(WindowLook::boldFont());
     setFixedSize(862, 460);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
