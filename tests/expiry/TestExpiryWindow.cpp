@@ -1,5 +1,4 @@
-#include "DialogRecorder.h"
-#include "TestWorld.h"
+#include "ExpiryWindowKit.h"
 
 #include "app/Globals.h"
 #include "expiry/TForm4.h"
@@ -7,7 +6,6 @@
 #include "records/SiteGrid.h"
 #include "records/TForm1.h"
 #include "records/TForm3.h"
-#include "store/Connection.h"
 #include "store/DateText.h"
 #include "store/Query.h"
 #include "store/TDataModule1.h"
@@ -20,26 +18,14 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <memory>
-
 using Dialogs::Icon;
 
 // The expiry window: its query, its states, its search and the way to the detail window.
-class TestExpiryWindow : public QObject
+class TestExpiryWindow : public ExpiryWindowKit
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestWorld> m_world;
-    std::unique_ptr<DialogRecorder> m_dialogs;
-
-    template <typename T> static T *control(QWidget *window, const char *name)
-    {
-        T *found = window->findChild<T *>(QLatin1String(name));
-        if (!found)
-            qFatal("no control %s", name);
-        return found;
-    }
     static SiteGrid *grid() { return control<SiteGrid>(Form4, "DBGrid1"); }
     static QPushButton *button(const char *name) { return control<QPushButton>(Form4, name); }
     static QAction *menuItem(const char *name) { return control<QAction>(Form4, name); }
@@ -93,18 +79,6 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        m_world = std::make_unique<TestWorld>(true);
-        m_dialogs = std::make_unique<DialogRecorder>();
-        DataModule1->ADOConnection1->setConnectionString(Connection::connectionStringFor(m_world->folder()));
-    }
-    void cleanup()
-    {
-        m_dialogs.reset();
-        m_world.reset();
-    }
-
     // The main window's counters, which lead here.
     void countersAroundTheCutOffDay()
     {

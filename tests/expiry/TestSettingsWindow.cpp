@@ -1,6 +1,5 @@
-#include "DialogRecorder.h"
+#include "ExpiryWindowKit.h"
 #include "ReadOnlyPath.h"
-#include "TestWorld.h"
 
 #include "app/Globals.h"
 #include "app/Startup.h"
@@ -26,21 +25,11 @@
 using Dialogs::Icon;
 
 // The settings window: its lead-time tab, its compaction tab and its secret key tab.
-class TestSettingsWindow : public QObject
+class TestSettingsWindow : public ExpiryWindowKit
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestWorld> m_world;
-    std::unique_ptr<DialogRecorder> m_dialogs;
-
-    template <typename T> static T *control(QWidget *window, const char *name)
-    {
-        T *found = window->findChild<T *>(QLatin1String(name));
-        if (!found)
-            qFatal("no control %s", name);
-        return found;
-    }
     static QComboBox *box(int number)
     {
         return control<QComboBox>(Form5, number == 1 ? "sComboBox1" : "sComboBox2");
@@ -97,18 +86,6 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        m_world = std::make_unique<TestWorld>(true);
-        m_dialogs = std::make_unique<DialogRecorder>();
-        DataModule1->ADOConnection1->setConnectionString(Connection::connectionStringFor(m_world->folder()));
-    }
-    void cleanup()
-    {
-        m_dialogs.reset();
-        m_world.reset();
-    }
-
     void windowAsCreated()
     {
         QCOMPARE(Form5->windowTitle(), QStringLiteral("软件设置"));

@@ -2,6 +2,7 @@
 
 #include "DialogRecorder.h"
 #include "TestWorld.h"
+#include "WindowControls.h"
 #include "app/Globals.h"
 #include "app/TrayIcon.h"
 #include "records/SiteGrid.h"
@@ -27,13 +28,7 @@ protected:
     std::unique_ptr<TestWorld> world;
     std::unique_ptr<DialogRecorder> recorder;
 
-    template <typename T = QWidget> static T *control(const char *name)
-    {
-        T *found = Form1->findChild<T *>(QLatin1String(name));
-        if (!found)
-            qFatal("no control %s", name);
-        return found;
-    }
+    template <typename T = QWidget> static T *control(const char *name) { return ::control<T>(Form1, name); }
     static QPushButton *button(const char *name) { return control<QPushButton>(name); }
     static QString label(const char *name) { return control<QLabel>(name)->text(); }
     static SiteGrid *grid() { return control<SiteGrid>("DBGrid1"); }

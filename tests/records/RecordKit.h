@@ -2,6 +2,7 @@
 
 #include "DialogRecorder.h"
 #include "TestWorld.h"
+#include "WindowControls.h"
 #include "app/Globals.h"
 #include "platform/TextBytes.h"
 #include "records/TForm1.h"
@@ -24,14 +25,6 @@
 // What the add and modify window tests share: a fresh world per test, the controls by
 // name, and the register read directly.
 namespace RecordKit {
-
-template <typename T = QWidget> T *control(QWidget *window, const char *name)
-{
-    T *widget = window->findChild<T *>(QLatin1String(name));
-    if (!widget)
-        qFatal("no control %s", name);
-    return widget;
-}
 
 inline QLineEdit *edit(QWidget *window, const char *name)
 {

@@ -1,5 +1,6 @@
 #include "DialogRecorder.h"
 #include "TestWorld.h"
+#include "WindowControls.h"
 
 #include "app/Globals.h"
 #include "app/Startup.h"
@@ -24,18 +25,12 @@ namespace {
 
 QLineEdit *edit(const char *name)
 {
-    auto *field = Form6->findChild<QLineEdit *>(QLatin1String(name));
-    if (!field)
-        qFatal("no field %s", name);
-    return field;
+    return control<QLineEdit>(Form6, name);
 }
 
 void click(const char *name)
 {
-    auto *button = Form6->findChild<QPushButton *>(QLatin1String(name));
-    if (!button)
-        qFatal("no button %s", name);
-    QTest::mouseClick(button, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(Form6, name), Qt::LeftButton);
 }
 
 void storePassword(const QString &password)

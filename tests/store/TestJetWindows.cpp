@@ -1,6 +1,7 @@
 #include "DialogRecorder.h"
 #include "LegacyInstallation.h"
 #include "TestWorld.h"
+#include "WindowControls.h"
 #include "app/Globals.h"
 #include "misc/Maker.h"
 #include "platform/TextBytes.h"
@@ -44,14 +45,6 @@ private:
 };
 
 namespace {
-
-template <typename T = QWidget> T *control(QWidget *window, const char *name)
-{
-    T *widget = window->findChild<T *>(QLatin1String(name));
-    if (!widget)
-        qFatal("no control %s", name);
-    return widget;
-}
 
 QString field(const char *name)
 {

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "DialogRecorder.h"
+#include "TestWorld.h"
+#include "WindowControls.h"
+
+#include "app/Globals.h"
+#include "store/Connection.h"
+#include "store/TDataModule1.h"
+
+#include <QObject>
+
+#include <memory>
+
+// What the expiry and settings window tests share: a fresh world for every test, with
+// every message box answered by the recorder and the shared connection on its register.
+class ExpiryWindowKit : public QObject
+{
+    Q_OBJECT
+
+protected:
+    std::unique_ptr<TestWorld> m_world;
+    std::unique_ptr<DialogRecorder> m_dialogs;
+
+private slots:
+    void init()
+    {
+        m_world = std::make_unique<TestWorld>(true);
+        m_dialogs = std::make_unique<DialogRecorder>();
+        DataModule1->ADOConnection1->setConnectionString(Connection::connectionStringFor(m_world->folder()));
+    }
+    void cleanup()
+    {
+        m_dialogs.reset();
+        m_world.reset();
+    }
+};
