@@ -7,15 +7,22 @@
 #include <QByteArray>
 #include <QIODevice>
 
+// An output in memory: what a writer puts into buffer lands in bytes.
+struct MemoryOutput
+{
+    QByteArray bytes;
+    QBuffer buffer{&bytes};
+
+    MemoryOutput() { buffer.open(QIODevice::WriteOnly); }
+};
+
 // Runs one export into memory and returns its bytes.
 template <typename Writer, typename Grid> QByteArray exportBytes(Grid &grid)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
+    MemoryOutput output;
     Writer writer(grid);
-    writer.ExportGridToStream(&buffer);
-    return bytes;
+    writer.ExportGridToStream(&output.buffer);
+    return output.bytes;
 }
 
 inline QByteArray gbk(const QString &text)

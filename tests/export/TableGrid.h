@@ -45,6 +45,16 @@ public:
         return column;
     }
 
+    // The site number and site name columns at these widths, over these rows.
+    static TableGrid siteNumberAndName(int numberWidth, int nameWidth, const QList<QVariantList> &rows)
+    {
+        TableGrid grid;
+        grid.columns = {siteColumn(QStringLiteral("网站编号"), numberWidth, FieldType::Int32),
+                        siteColumn(QStringLiteral("网站名称"), nameWidth)};
+        grid.rows = rows;
+        return grid;
+    }
+
     int columnCount() const override { return int(columns.size()); }
     ExportColumn column(int index) const override { return columns.at(index); }
     bool showsTitles() const override { return titles; }

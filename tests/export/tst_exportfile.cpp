@@ -50,11 +50,7 @@ class TestExportFile : public QObject
 private:
     static TableGrid smallGrid()
     {
-        TableGrid grid;
-        grid.columns = {TableGrid::siteColumn(QStringLiteral("网站编号"), 64, FieldType::Int32),
-                        TableGrid::siteColumn(QStringLiteral("网站名称"), 120)};
-        grid.rows = {{7, QStringLiteral("甲")}, {8, QStringLiteral("乙")}};
-        return grid;
+        return TableGrid::siteNumberAndName(64, 120, {{7, QStringLiteral("甲")}, {8, QStringLiteral("乙")}});
     }
 
     static QByteArray readAll(const QString &path)

@@ -12,11 +12,7 @@ class TestHtmlExport : public QObject
 private:
     static TableGrid siteGrid()
     {
-        TableGrid grid;
-        grid.columns = {TableGrid::siteColumn(QStringLiteral("网站编号"), 64, FieldType::Int32),
-                        TableGrid::siteColumn(QStringLiteral("网站名称"), 120)};
-        grid.rows = {{7, QStringLiteral("a<b>&c")}};
-        return grid;
+        return TableGrid::siteNumberAndName(64, 120, {{7, QStringLiteral("a<b>&c")}});
     }
 
     static QByteArray head()

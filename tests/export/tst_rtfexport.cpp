@@ -12,11 +12,7 @@ class TestRtfExport : public QObject
 private:
     static TableGrid siteGrid()
     {
-        TableGrid grid;
-        grid.columns = {TableGrid::siteColumn(QStringLiteral("网站编号"), 125, FieldType::Int32),
-                        TableGrid::siteColumn(QStringLiteral("网站名称"), 224)};
-        grid.rows = {{7, QStringLiteral("a\\b{c}")}};
-        return grid;
+        return TableGrid::siteNumberAndName(125, 224, {{7, QStringLiteral("a\\b{c}")}});
     }
 
     static QByteArray crlf(const char *text) { return QByteArray(text).replace("\n", "\r\n"); }
@@ -149,12 +145,10 @@ private slots:
     {
         TableGrid grid = siteGrid();
         grid.failAtRow = 0;
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
+        MemoryOutput output;
         RtfGridExporter writer(grid);
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, writer.ExportGridToStream(&buffer));
-        QVERIFY(bytes.isEmpty());
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, writer.ExportGridToStream(&output.buffer));
+        QVERIFY(output.bytes.isEmpty());
         QCOMPARE(grid.resumed, 1);
     }
 };

@@ -14,11 +14,7 @@ class TestTextExport : public QObject
 private:
     static TableGrid siteGrid()
     {
-        TableGrid grid;
-        grid.columns = {TableGrid::siteColumn(QStringLiteral("网站编号"), 64, FieldType::Int32),
-                        TableGrid::siteColumn(QStringLiteral("网站名称"), 120)};
-        grid.rows = {{7, QStringLiteral("甲")}, {8, QStringLiteral("乙")}};
-        return grid;
+        return TableGrid::siteNumberAndName(64, 120, {{7, QStringLiteral("甲")}, {8, QStringLiteral("乙")}});
     }
 
 private slots:
@@ -110,14 +106,11 @@ private slots:
     void aSecondExportStartsWithoutALineBreak()
     {
         TableGrid grid = siteGrid();
-        QByteArray first, second;
-        QBuffer a(&first), b(&second);
-        a.open(QIODevice::WriteOnly);
-        b.open(QIODevice::WriteOnly);
+        MemoryOutput first, second;
         TextGridExporter writer(grid);
-        writer.ExportGridToStream(&a);
-        writer.ExportGridToStream(&b);
-        QCOMPARE(second, first);
+        writer.ExportGridToStream(&first.buffer);
+        writer.ExportGridToStream(&second.buffer);
+        QCOMPARE(second.bytes, first.bytes);
     }
 
     void failingWriteThrowsAndTheGridIsPutBack()
@@ -139,11 +132,9 @@ private slots:
         TableGrid grid = siteGrid();
         grid.failAtRow = 1;
         grid.current = 0;
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
+        MemoryOutput output;
         CsvGridExporter writer(grid);
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, writer.ExportGridToStream(&buffer));
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, writer.ExportGridToStream(&output.buffer));
         QCOMPARE(grid.current, 0);
         QCOMPARE(grid.resumed, 1);
     }

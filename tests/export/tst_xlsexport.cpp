@@ -64,10 +64,7 @@ private:
 private slots:
     void workedExampleWithCodePageAfterBof()
     {
-        TableGrid grid;
-        grid.columns = {TableGrid::siteColumn(QStringLiteral("网站编号"), 64, FieldType::Int32),
-                        TableGrid::siteColumn(QStringLiteral("网站名称"), 120)};
-        grid.rows = {{7, QVariant()}};
+        TableGrid grid = TableGrid::siteNumberAndName(64, 120, {{7, QVariant()}});
         const QByteArray expected = start() + QByteArray::fromHex("040210000000000000000800cdf8d5beb1e0bac5"
                                                                   "040210000000010000000800cdf8d5bec3fbb3c6"
                                                                   "7e020a000100000000001e000000"
@@ -148,18 +145,16 @@ private slots:
         TableGrid grid;
         grid.columns = {column};
         grid.rows = {{QStringLiteral("短")}, {QString(35000, QChar(0x4E2D))}};
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
+        MemoryOutput output;
         XlsGridExporter writer(grid);
-        QVERIFY_THROWS_EXCEPTION(ExportError, writer.ExportGridToStream(&buffer));
-        QVERIFY(bytes.isEmpty());
+        QVERIFY_THROWS_EXCEPTION(ExportError, writer.ExportGridToStream(&output.buffer));
+        QVERIFY(output.bytes.isEmpty());
         QCOMPARE(grid.resumed, 1);
 
         grid.rows.clear();
         grid.columns[0].caption = QString(XlsGridExporter::MaxLabelBytes + 1, QLatin1Char('c'));
-        QVERIFY_THROWS_EXCEPTION(ExportError, writer.ExportGridToStream(&buffer));
-        QVERIFY(bytes.isEmpty());
+        QVERIFY_THROWS_EXCEPTION(ExportError, writer.ExportGridToStream(&output.buffer));
+        QVERIFY(output.bytes.isEmpty());
     }
 
     void aFullWorksheetFitsAndOneRowMoreFailsBeforeWriting()
@@ -170,28 +165,23 @@ private slots:
         QCOMPARE(full.at(full.size() - 2).row(), XlsGridExporter::MaxRow);
 
         grid.rows.append(QVariantList{1});
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
+        MemoryOutput output;
         XlsGridExporter writer(grid);
-        QVERIFY_THROWS_EXCEPTION(ExportError, writer.ExportGridToStream(&buffer));
-        QVERIFY(bytes.isEmpty());
+        QVERIFY_THROWS_EXCEPTION(ExportError, writer.ExportGridToStream(&output.buffer));
+        QVERIFY(output.bytes.isEmpty());
 
         grid.titles = false;
-        bytes = exportBytes<XlsGridExporter>(grid);
-        QCOMPARE(records(bytes).size(), 2 + XlsGridExporter::MaxRow + 1 + 1);
+        QCOMPARE(records(exportBytes<XlsGridExporter>(grid)).size(), 2 + XlsGridExporter::MaxRow + 1 + 1);
     }
 
     void unreadableNumberAndFailingDeviceAbortTheExport()
     {
         TableGrid grid = oneColumnGrid(1);
         grid.rows = {{QStringLiteral("abc")}};
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
+        MemoryOutput output;
         XlsGridExporter writer(grid);
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, writer.ExportGridToStream(&buffer));
-        QVERIFY(bytes.isEmpty());
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, writer.ExportGridToStream(&output.buffer));
+        QVERIFY(output.bytes.isEmpty());
 
         grid.rows = {{1}};
         FailingDevice device(10);
