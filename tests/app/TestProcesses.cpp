@@ -73,9 +73,10 @@ public:
         return false;
     }
 
-    // Waits until the process runs and holds the lock.
-    bool waitUntilRunning(const QProcess &process) const
+    // Starts the program and waits until it runs and holds the lock.
+    bool startRunning(QProcess &process) const
     {
+        start(process);
         QElapsedTimer timer;
         timer.start();
         while (timer.elapsed() < 30000) {
@@ -120,8 +121,7 @@ void TestProcesses::secondStartEndsAtOnceWhileTheFirstRuns()
     ProgramCopy program(false);
     QVERIFY(program.ready());
     QProcess first;
-    program.start(first);
-    QVERIFY(program.waitUntilRunning(first));
+    QVERIFY(program.startRunning(first));
 
     QProcess second;
     QElapsedTimer timer;
@@ -144,14 +144,12 @@ void TestProcesses::startAfterAKilledCopyWorks()
     ProgramCopy program(false);
     QVERIFY(program.ready());
     QProcess first;
-    program.start(first);
-    QVERIFY(program.waitUntilRunning(first));
+    QVERIFY(program.startRunning(first));
     killAndWait(first);
     QCOMPARE(first.exitStatus(), QProcess::CrashExit);
 
     QProcess next;
-    program.start(next);
-    QVERIFY(program.waitUntilRunning(next));
+    QVERIFY(program.startRunning(next));
     QTest::qWait(300);
     QCOMPARE(next.state(), QProcess::Running);
     killAndWait(next);
@@ -170,8 +168,7 @@ void TestProcesses::startsWithAndWithoutFontFiles()
     ProgramCopy program(withFonts);
     QVERIFY(program.ready());
     QProcess process;
-    program.start(process);
-    QVERIFY(program.waitUntilRunning(process));
+    QVERIFY(program.startRunning(process));
     QTest::qWait(500);
     QCOMPARE(process.state(), QProcess::Running);
     killAndWait(process);

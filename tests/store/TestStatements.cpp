@@ -1,17 +1,13 @@
-#include "SiteRows.h"
-#include "TestFolder.h"
+#include "StoreKit.h"
 #include "store/StoreError.h"
 
 #include <QTest>
 
 // Every statement the program runs, against a fresh register.
-class TestStatements : public QObject
+class TestStatements : public StoreKit
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-
     void mainListHasItsColumnsInOrder();
     void lookupsBindTheirValue_data();
     void lookupsBindTheirValue();
@@ -29,23 +25,7 @@ private slots:
 
 private:
     int rowCount() const { return m_world->scalar(QStringLiteral("select count(*) from t_webinfo")).toInt(); }
-
-    TestFolder *m_world = nullptr;
-    TDataModule1 *m_module = nullptr;
 };
-
-void TestStatements::init()
-{
-    m_world = new TestFolder;
-    m_module = new TDataModule1;
-    pointAt(*m_module, m_world->folder());
-}
-
-void TestStatements::cleanup()
-{
-    delete m_module;
-    delete m_world;
-}
 
 void TestStatements::mainListHasItsColumnsInOrder()
 {

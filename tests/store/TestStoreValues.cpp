@@ -1,18 +1,14 @@
-#include "SiteRows.h"
-#include "TestFolder.h"
+#include "StoreKit.h"
 #include "store/StoreError.h"
 
 #include <QTest>
 
 // What goes into the register comes back unchanged, and an open result can be
 // searched and have rows deleted.
-class TestStoreValues : public QObject
+class TestStoreValues : public StoreKit
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-
     void textsComeBackUnchanged_data();
     void textsComeBackUnchanged();
     void scrambledColumnsKeepEveryByte();
@@ -25,23 +21,7 @@ private slots:
 
 private:
     void addThree();
-
-    TestFolder *m_world = nullptr;
-    TDataModule1 *m_module = nullptr;
 };
-
-void TestStoreValues::init()
-{
-    m_world = new TestFolder;
-    m_module = new TDataModule1;
-    pointAt(*m_module, m_world->folder());
-}
-
-void TestStoreValues::cleanup()
-{
-    delete m_module;
-    delete m_world;
-}
 
 void TestStoreValues::addThree()
 {
@@ -132,14 +112,8 @@ void TestStoreValues::datesReadAsDateTextAndNothingAsEmpty()
     site.texts.remove(QStringLiteral("web_enddomaintime"));
     site.bytes.remove(QStringLiteral("web_dbip"));
     Query &add = *m_module->ADOQuery2;
-    add.close();
-    add.setSql(Statements::InsertSite);
-    for (auto it = site.texts.cbegin(); it != site.texts.cend(); ++it)
-        add.setParameter(it.key(), it.value());
-    for (auto it = site.bytes.cbegin(); it != site.bytes.cend(); ++it)
-        add.setParameterBytes(it.key(), it.value());
     // A parameter the statement names but nobody set fails the statement.
-    QVERIFY_THROWS_EXCEPTION(StoreError, add.execute());
+    QVERIFY_THROWS_EXCEPTION(StoreError, insertSite(add, site));
     add.setParameter(QStringLiteral("web_enddomaintime"), QStringLiteral(" "));
     add.setParameter(QStringLiteral("web_dbip"), QString());
     QCOMPARE(add.execute(), 1);

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "SiteRows.h"
+#include "TestFolder.h"
+
+#include <QObject>
+
+// What the store tests share: a fresh register for every test, and a data module
+// pointed at it.
+class StoreKit : public QObject
+{
+    Q_OBJECT
+
+protected:
+    TestFolder *m_world = nullptr;
+    TDataModule1 *m_module = nullptr;
+
+private slots:
+    void init()
+    {
+        m_world = new TestFolder;
+        m_module = new TDataModule1;
+        pointAt(*m_module, m_world->folder());
+    }
+    void cleanup()
+    {
+        delete m_module;
+        delete m_world;
+    }
+};
