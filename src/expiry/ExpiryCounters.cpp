@@ -8,22 +8,6 @@
 
 namespace ExpiryCounters {
 
-namespace {
-
-int countDue(Query &query, const QString &statement, const QString &column, const QString &cutOff)
-{
-    query.close();
-    query.clearSql();
-    query.addSql(statement);
-    query.setParameter(column, cutOff);
-    query.open();
-    const int count = query.recordCount();
-    query.close();
-    return count;
-}
-
-} // namespace
-
 QString cutOffText(const QDate &today, int leadDays)
 {
     const QDate cutOff = today.addDays(leadDays);
@@ -44,9 +28,9 @@ void compute(Query &query, const QDate &today, Outcome &outcome)
     outcome.hostingCutOff = hostingCutOff;
     outcome.domainCutOff = domainCutOff;
     outcome.hostingDue =
-        countDue(query, Statements::CountHostingDue, QStringLiteral("web_endtime"), hostingCutOff);
+        query.countRows(Statements::CountHostingDue, QStringLiteral("web_endtime"), hostingCutOff);
     outcome.domainDue =
-        countDue(query, Statements::CountDomainDue, QStringLiteral("web_enddomaintime"), domainCutOff);
+        query.countRows(Statements::CountDomainDue, QStringLiteral("web_enddomaintime"), domainCutOff);
 }
 
 } // namespace ExpiryCounters

@@ -27,20 +27,6 @@ QString timeStamp()
     return QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss"));
 }
 
-// Runs a lookup with its one value bound; the query is closed again before the caller
-// tells the user anything.
-bool lookupFindsRow(Query &query, const QString &statement, const QString &parameter, const QString &value)
-{
-    query.close();
-    query.clearSql();
-    query.addSql(statement);
-    query.setParameter(parameter, value);
-    query.open();
-    const bool found = query.recordCount() > 0;
-    query.close();
-    return found;
-}
-
 } // namespace
 
 TForm2::TForm2(QWidget *parent) : QWidget(parent), ui(new Ui::TForm2)
@@ -136,11 +122,12 @@ bool TForm2::isNewAddressAndNumber(const QString &address, const QString &siteNu
 {
     Query *query = DataModule1->ADOQuery2;
     try {
-        if (lookupFindsRow(*query, Statements::AddressLookup, QStringLiteral("web_address"), address)) {
+        // Each lookup is closed again before the user is told anything.
+        if (query->countRows(Statements::AddressLookup, QStringLiteral("web_address"), address) > 0) {
             Dialogs::error(this, Caption, QStringLiteral("此网站地址已经存在"));
             return false;
         }
-        if (lookupFindsRow(*query, Statements::SiteNumberLookup, QStringLiteral("web_id"), siteNumber)) {
+        if (query->countRows(Statements::SiteNumberLookup, QStringLiteral("web_id"), siteNumber) > 0) {
             Dialogs::error(this, Caption, QStringLiteral("此网站编号已经存在"));
             return false;
         }

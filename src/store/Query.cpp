@@ -179,6 +179,18 @@ int Query::execute()
     return query.numRowsAffected();
 }
 
+int Query::countRows(const QString &sql, const QString &name, const QString &value)
+{
+    close();
+    clearSql();
+    addSql(sql);
+    setParameter(name, value);
+    open();
+    const int count = recordCount();
+    close();
+    return count;
+}
+
 void Query::first()
 {
     m_current = m_rows.isEmpty() ? -1 : 0;

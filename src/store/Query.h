@@ -37,6 +37,9 @@ public:
     void open();   // runs a query that returns rows; fetches them all
     int execute(); // runs a statement; returns the number of rows changed
     bool isOpen() const { return m_open; }
+    // Replaces the statement, binds its one value, opens it and closes it again: the
+    // number of rows it gave, for the lookups and counts that need nothing else.
+    int countRows(const QString &sql, const QString &name, const QString &value);
 
     int recordCount() const { return int(m_rows.size()); }
     int recNo() const { return m_current; } // 0-based; -1 when there is no current row
