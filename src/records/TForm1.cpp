@@ -10,6 +10,7 @@
 #include "misc/TForm7.h"
 #include "misc/TForm8.h"
 #include "misc/TForm9.h"
+#include "misc/WindowPlacement.h"
 #include "misc/WindowLook.h"
 #include "platform/Dialogs.h"
 #include "platform/ProgramFolder.h"
@@ -24,9 +25,7 @@
 #include "ui_TForm1.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QMenu>
-#include <QScreen>
 
 namespace {
 
@@ -41,8 +40,7 @@ TForm1::TForm1(QWidget *parent) : QWidget(parent), ui(new Ui::TForm1), m_tray(ne
     WindowLook::setCloseBoxFrame(this, /*stayOnTop*/ false);
     setFont(WindowLook::boldFont());
     setFixedSize(862, 460);
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    WindowPlacement::centreOnScreen(this);
 
     ui->DBGrid1->setColumns(SiteGrid::mainListColumns());
     ui->DBGrid1->setMultiSelect(true);
@@ -187,7 +185,9 @@ void TForm1::FormShow()
         ui->DBGrid1->reload();
         connection->setConnectionString(Connection::connectionStringFor(ProgramFolder::path()));
         connection->open();
-        showConversionNotice(connection->takeConversionNotice());
+        const QString notice = connection->takeConversionNotice();
+        if (!notice.isEmpty())
+            Dialogs::notice(this, Caption, notice);
         QString key;
         if (readSecret(SecretStore::secretKey(), key)) {
             ui->sEdit4->setText(key);
@@ -202,12 +202,6 @@ void TForm1::FormShow()
         failPreparation(QString());
     }
     m_tray->registerIcon();
-}
-
-void TForm1::showConversionNotice(const QString &notice)
-{
-    if (!notice.isEmpty())
-        Dialogs::notice(this, Caption, notice);
 }
 
 void TForm1::failPreparation(const QString &detail)

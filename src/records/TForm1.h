@@ -42,7 +42,6 @@ private:
     void openAddress(const QString &address);
     void afterDelete();
     void showSearchBar(bool show);
-    void showConversionNotice(const QString &notice);
     void failPreparation(const QString &detail);
 
     void FormShow();
