@@ -3,6 +3,7 @@
 // instead of hanging, loses nothing, and works again once the other program lets go.
 #include "FaultKit.h"
 #include "FaultSites.h"
+#include "LockingProgram.h"
 #include "TestFolder.h"
 
 #include "store/Compaction.h"
@@ -24,39 +25,6 @@ namespace {
 // The longest a refused operation may take: the register's busy timeout (two seconds)
 // and room for a slow machine.
 const int Patience = 4000;
-
-// Another program with the register open in a transaction: "exclusive" keeps readers
-// out as well, "write" has changed a row and not committed yet.
-class OtherProgram
-{
-public:
-    OtherProgram(const QString &path, const QString &kind)
-    {
-        m_tool.start(QStringLiteral("sqlite3"), {path});
-        m_tool.waitForStarted();
-        const QByteArray begin =
-            kind == QLatin1String("exclusive")
-                ? "BEGIN EXCLUSIVE;\n"
-                : "BEGIN IMMEDIATE;\nUPDATE t_webinfo SET web_remark='其他程序' WHERE id=1;\n";
-        m_tool.write(begin + "SELECT 'holding';\n");
-        m_holding = m_tool.waitForReadyRead(10000) && m_tool.readAllStandardOutput().contains("holding");
-    }
-    ~OtherProgram() { letGo(); }
-
-    bool holding() const { return m_holding; }
-    void letGo()
-    {
-        if (m_tool.state() == QProcess::NotRunning)
-            return;
-        m_tool.write("COMMIT;\n.quit\n");
-        m_tool.closeWriteChannel();
-        m_tool.waitForFinished(10000);
-    }
-
-private:
-    QProcess m_tool;
-    bool m_holding = false;
-};
 
 Connection *openShared(const TestFolder &world)
 {
@@ -113,20 +81,20 @@ private slots:
 
     void saveWaitsThenFailsAndLosesNothing_data()
     {
-        QTest::addColumn<QString>("kind");
-        QTest::newRow("exclusive") << QStringLiteral("exclusive");
-        QTest::newRow("write") << QStringLiteral("write");
+        QTest::addColumn<LockingProgram::Kind>("kind");
+        QTest::newRow("exclusive") << LockingProgram::Exclusive;
+        QTest::newRow("write") << LockingProgram::Write;
     }
     void saveWaitsThenFailsAndLosesNothing()
     {
-        QFETCH(QString, kind);
+        QFETCH(LockingProgram::Kind, kind);
         TestFolder world;
         fill(world, 3);
         std::unique_ptr<Connection> shared(openShared(world));
         Query query(shared.get());
         saveSection(query, 1);
 
-        OtherProgram other(world.databasePath(), kind);
+        LockingProgram other(world.databasePath(), kind);
         QVERIFY(other.holding());
         bool refused = false;
         const qint64 took = refusedAfter([&] { saveSection(query, 2); }, refused);
@@ -143,7 +111,7 @@ private slots:
         saveSection(query, 2);
         row.open();
         QVERIFY(FaultSites::rowHolds(row, FaultSites::sectionValues(2), FaultSites::siteNumber(0)));
-        if (kind == QLatin1String("write"))
+        if (kind == LockingProgram::Write)
             QCOMPARE(row.text(QStringLiteral("web_remark")), QStringLiteral("其他程序"));
     }
 
@@ -155,7 +123,7 @@ private slots:
         Query list(shared.get());
         list.setSql(Statements::MainList);
         {
-            OtherProgram other(world.databasePath(), QStringLiteral("exclusive"));
+            LockingProgram other(world.databasePath(), LockingProgram::Exclusive);
             QVERIFY(other.holding());
             bool refused = false;
             const qint64 took = refusedAfter([&] { list.open(); }, refused);
@@ -173,7 +141,7 @@ private slots:
         TestFolder world;
         fill(world, 5);
         std::unique_ptr<Connection> shared(openShared(world));
-        OtherProgram other(world.databasePath(), QStringLiteral("write"));
+        LockingProgram other(world.databasePath(), LockingProgram::Write);
         QVERIFY(other.holding());
         Query row(shared.get());
         row.setSql(Statements::LoadSite);
@@ -189,13 +157,13 @@ private slots:
     void compactionWaitsThenFailsAndLeavesTheRegister_data() { saveWaitsThenFailsAndLosesNothing_data(); }
     void compactionWaitsThenFailsAndLeavesTheRegister()
     {
-        QFETCH(QString, kind);
+        QFETCH(LockingProgram::Kind, kind);
         TestFolder world;
         fill(world, 20);
         const QByteArray before = world.readFile(QStringLiteral("db.mdb"));
         std::unique_ptr<Connection> shared(openShared(world));
         {
-            OtherProgram other(world.databasePath(), kind);
+            LockingProgram other(world.databasePath(), kind);
             QVERIFY(other.holding());
             bool refused = false;
             const qint64 took =
