@@ -14,7 +14,7 @@ top=$(cd "$(dirname "$0")/../.." && pwd)
 runs=${1:-20000}
 build=${2:-$top/build-fuzz}
 seed=${FUZZ_SEED:-1}
-targets=${FUZZ_TARGETS:-carrier scramble datetext export jet_values jet_stream jet_conversion}
+targets=${FUZZ_TARGETS:-carrier scramble datetext export register jet_values jet_stream jet_conversion}
 
 if [ ! -f "$build/build.ninja" ]; then
   CXX=clang++ cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
