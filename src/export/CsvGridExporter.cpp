@@ -1,6 +1,7 @@
 #include "export/CsvGridExporter.h"
 
 #include "export/ExportText.h"
+#include "platform/TextBytes.h"
 
 CsvGridExporter::CsvGridExporter(ExportGrid &grid) : TextGridExporter(grid) {}
 
@@ -46,5 +47,5 @@ void CsvGridExporter::writeQuoted(const QString &text)
         quoted += c;
     }
     quoted += QLatin1Char('"');
-    write(ExportText::toBytes(quoted));
+    write(TextBytes::toBytes(quoted));
 }

@@ -4,15 +4,6 @@
 
 namespace ExportText {
 
-QByteArray toBytes(const QString &text)
-{
-    for (const QChar c : text) {
-        if (c.unicode() >= 0x80)
-            return TextBytes::toBytes(text);
-    }
-    return text.toLatin1();
-}
-
 int sequenceLength(const QByteArray &bytes, qsizetype pos)
 {
     const auto lead = uchar(bytes.at(pos));

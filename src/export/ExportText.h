@@ -7,10 +7,6 @@
 // is GBK for every GBK character, and four bytes for any other character.
 namespace ExportText {
 
-// The GB18030 bytes of a text; plain ASCII texts, most cells of a register,
-// skip the converter.
-QByteArray toBytes(const QString &text);
-
 // Length of the GB18030 sequence starting at pos: 1, 2 or 4.
 int sequenceLength(const QByteArray &bytes, qsizetype pos);
 // The character that a four-byte sequence at pos stands for, as UTF-16 units.

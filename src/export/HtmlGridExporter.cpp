@@ -1,6 +1,7 @@
 #include "export/HtmlGridExporter.h"
 
 #include "export/ExportText.h"
+#include "platform/TextBytes.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ QByteArray HtmlGridExporter::escapedBytes(const QString &text)
     escaped.replace(QLatin1Char('<'), QLatin1String("&lt;"));
     escaped.replace(QLatin1Char('>'), QLatin1String("&gt;"));
     escaped.replace(QLatin1Char('"'), QLatin1String("&quot;"));
-    const QByteArray bytes = ExportText::toBytes(escaped);
+    const QByteArray bytes = TextBytes::toBytes(escaped);
     if (!ExportText::hasWideCharacters(bytes))
         return bytes;
     QByteArray result;

@@ -1,6 +1,7 @@
 #include "export/RtfGridExporter.h"
 
 #include "export/ExportText.h"
+#include "platform/TextBytes.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ RtfGridExporter::RtfGridExporter(ExportGrid &grid) : GridExporter(grid) {}
 
 QByteArray RtfGridExporter::escapedText(const QString &text)
 {
-    const QByteArray bytes = ExportText::toBytes(text);
+    const QByteArray bytes = TextBytes::toBytes(text);
     QByteArray out;
     out.reserve(bytes.size() * 4);
     for (qsizetype i = 0; i < bytes.size();) {

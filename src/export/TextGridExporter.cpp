@@ -1,6 +1,7 @@
 #include "export/TextGridExporter.h"
 
 #include "export/ExportText.h"
+#include "platform/TextBytes.h"
 
 TextGridExporter::TextGridExporter(ExportGrid &grid) : GridExporter(grid) {}
 
@@ -35,7 +36,7 @@ void TextGridExporter::EmitTitleRow(const QList<ExportColumn> &columns)
 {
     BeginLine();
     for (int i = 0; i < columns.size(); ++i) {
-        write(ExportText::toBytes(columns.at(i).caption));
+        write(TextBytes::toBytes(columns.at(i).caption));
         if (i + 1 < columns.size())
             write("\t");
     }
@@ -51,7 +52,7 @@ void TextGridExporter::EmitDataRow(const QList<ExportColumn> &columns)
 void TextGridExporter::EmitCell(int, const CellParams &params)
 {
     BeginCell();
-    write(ExportText::toBytes(params.Text));
+    write(TextBytes::toBytes(params.Text));
 }
 
 void TextGridExporter::EmitFooterRow(const QList<ExportColumn> &columns, int footer)
@@ -65,5 +66,5 @@ void TextGridExporter::EmitFooterCell(int, int, const QString &text, ExportAlign
                                       const ExportFont &)
 {
     BeginCell();
-    write(ExportText::toBytes(text));
+    write(TextBytes::toBytes(text));
 }

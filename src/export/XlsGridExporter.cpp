@@ -2,6 +2,7 @@
 
 #include "export/ExportError.h"
 #include "export/ExportText.h"
+#include "platform/TextBytes.h"
 
 #include <QtEndian>
 
@@ -110,7 +111,7 @@ void XlsGridExporter::EmitCell(int column, const CellParams &params)
 
 void XlsGridExporter::writeLabel(const QString &text)
 {
-    const QByteArray bytes = ExportText::toBytes(text);
+    const QByteArray bytes = TextBytes::toBytes(text);
     if (bytes.size() > MaxLabelBytes)
         throw ExportError("a text of " + std::to_string(bytes.size()) +
                           " bytes does not fit a worksheet cell");
