@@ -38,14 +38,25 @@ int days(const Query &query, const QString &column)
     return value;
 }
 
-void write(Query &query, const QString &hostingText, const QString &domainText)
+namespace {
+
+int run(Query &query, const QString &statement, const QString &hostingText, const QString &domainText)
 {
     query.close();
     query.clearSql();
-    query.addSql(Statements::WriteLeadTimes);
+    query.addSql(statement);
     query.setParameter(HostingColumn, hostingText);
     query.setParameter(DomainColumn, domainText);
-    query.execute();
+    return query.execute();
+}
+
+} // namespace
+
+void write(Query &query, const QString &hostingText, const QString &domainText)
+{
+    // A register that lost its settings row gets it back, rather than a save that stores nothing.
+    if (run(query, Statements::WriteLeadTimes, hostingText, domainText) == 0)
+        run(query, Statements::InsertLeadTimes, hostingText, domainText);
 }
 
 } // namespace LeadTimes

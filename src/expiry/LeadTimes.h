@@ -16,6 +16,7 @@ void open(Query &query);
 QString text(const Query &query, const QString &column);
 // The stored value as whole days. Throws StoreError when it is empty or no whole number.
 int days(const Query &query, const QString &column);
-// Writes both texts into every settings row; the store refuses a text that is no whole number.
+// Writes both texts into every settings row, making the row when there is none; the store
+// refuses a text that is no whole number.
 void write(Query &query, const QString &hostingText, const QString &domainText);
 } // namespace LeadTimes

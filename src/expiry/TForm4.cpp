@@ -9,6 +9,7 @@
 #include "records/KeywordSearch.h"
 #include "records/TForm1.h"
 #include "records/TForm3.h"
+#include "store/Connection.h"
 #include "store/Query.h"
 #include "store/Statements.h"
 #include "store/StoreError.h"
@@ -50,6 +51,7 @@ TForm4::TForm4(QWidget *parent) : QWidget(parent), ui(new Ui::TForm4)
     ui->DBGrid1->setMultiSelect(false);
     ui->DBGrid1->setColumns(expiryColumns());
     ui->DBGrid1->setQuery(DataModule1->ADOQuery5);
+    connect(DataModule1->ADOConnection1, &Connection::closed, this, &TForm4::listClosedUnderneath);
     for (const KeywordSearch::Item &item : KeywordSearch::items())
         ui->sComboBox1->addItem(item.caption);
     ui->sComboBox1->setCurrentIndex(KeywordSearch::defaultItem());
@@ -132,24 +134,53 @@ void TForm4::showEvent(QShowEvent *event)
     }
 }
 
-// The rows due by the cut-offs the counters left in the main window, as date literals.
 void TForm4::sBitBtn4Click()
+{
+    if (!loadList())
+        Dialogs::error(this, Caption, QStringLiteral("查询失败"));
+}
+
+// The rows due by the cut-offs the counters left in the main window, as date literals.
+bool TForm4::loadList()
 {
     Query *list = DataModule1->ADOQuery5;
     list->close();
     list->clearSql();
     ui->DBGrid1->reload();
+    m_listLoaded = false;
     list->addSql(Statements::expiryList(Form1->hostingCutOff().trimmed(), Form1->domainCutOff().trimmed()));
     try {
         list->open();
     } catch (const StoreError &) {
         list->close();
         ui->DBGrid1->reload();
-        Dialogs::error(this, Caption, QStringLiteral("查询失败"));
-        return;
+        setListedState(false);
+        return false;
     }
     ui->DBGrid1->reload();
     setListedState(list->recordCount() > 0);
+    m_listLoaded = true;
+    return true;
+}
+
+// The connection was closed under the list (a compaction): the rows are read again once the
+// operation that closed it has finished with the register.
+void TForm4::listClosedUnderneath()
+{
+    if (!m_listLoaded || m_reloadPending)
+        return;
+    const int row = ui->DBGrid1->currentRow();
+    ui->DBGrid1->reload();
+    setListedState(false);
+    m_reloadPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this, row] {
+            m_reloadPending = false;
+            if (loadList())
+                ui->DBGrid1->setCurrentRow(qMin(row, ui->DBGrid1->rowCount() - 1));
+        },
+        Qt::QueuedConnection);
 }
 
 void TForm4::sBitBtn1Click()

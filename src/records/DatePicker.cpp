@@ -49,6 +49,8 @@ void DatePicker::nameParts()
             dateLabel = label->text();
     for (int i = 0; i < m_boxes.size(); ++i)
         m_boxes.at(i)->setAccessibleName(dateLabel + units.at(i));
+    m_label = dateLabel;
+    m_label.remove(QStringLiteral("："));
 }
 
 void DatePicker::select(int year, int month, int day)
@@ -78,11 +80,32 @@ QStringList DatePicker::parts() const
 
 QString DatePicker::dateText() const
 {
-    return parts().join(QLatin1Char('-'));
+    return isEmpty() ? QString() : parts().join(QLatin1Char('-'));
+}
+
+int DatePicker::chosenParts() const
+{
+    int chosen = 0;
+    for (const QString &part : parts())
+        chosen += part.trimmed().isEmpty() ? 0 : 1;
+    return chosen;
+}
+
+bool DatePicker::isEmpty() const
+{
+    return chosenParts() == 0;
+}
+
+bool DatePicker::isIncomplete() const
+{
+    const int chosen = chosenParts();
+    return chosen > 0 && chosen < m_boxes.size();
 }
 
 bool DatePicker::isBefore(const DatePicker &other) const
 {
+    if (isEmpty() || other.isEmpty())
+        return false;
     const QStringList mine = parts();
     const QStringList theirs = other.parts();
     for (int i = 0; i < mine.size(); ++i) {

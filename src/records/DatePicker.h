@@ -22,10 +22,16 @@ public:
     // Shows the three parts as they are, whether or not the lists hold them.
     void show(const QStringList &parts);
     QStringList parts() const;
-    // Year, month and day exactly as shown, joined by "-" (2011-3-7).
+    // Year, month and day exactly as shown, joined by "-" (2011-3-7); "" when no part is chosen.
     QString dateText() const;
-    // Calendar order, each part taken as a number.
+    // No part chosen: the record holds no date here.
+    bool isEmpty() const;
+    // Some parts chosen and some not.
+    bool isIncomplete() const;
+    // Calendar order, each part taken as a number; a picker without a date is before nothing.
     bool isBefore(const DatePicker &other) const;
+    // The text of the date's label, without its colon ("网站空间到期时间").
+    QString label() const { return m_label; }
 
     // A read-only picker still shows its value and takes focus, but nothing changes it.
     void setReadOnly(bool readOnly);
@@ -36,8 +42,10 @@ protected:
 
 private:
     void nameParts();
+    int chosenParts() const;
     bool dropsKey(const class QKeyEvent *key) const;
 
     QList<QComboBox *> m_boxes;
+    QString m_label;
     bool m_readOnly = false;
 };

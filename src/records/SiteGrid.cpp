@@ -47,10 +47,6 @@ SiteGrid::SiteGrid(QWidget *parent) : QTableView(parent), m_model(new SiteGridMo
             if (current.isValid() && query() && query()->isOpen() && current.row() < query()->recordCount())
                 query()->moveTo(current.row());
         });
-    connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex &index) {
-        if (index.isValid())
-            emit cellClicked();
-    });
 }
 
 QList<GridColumn> SiteGrid::mainListColumns()
@@ -87,8 +83,10 @@ void SiteGrid::setMultiSelect(bool multi)
 void SiteGrid::reload()
 {
     m_model->reload();
+    // The row the actions will take is the one the user sees selected.
     if (rowCount() > 0)
-        selectionModel()->setCurrentIndex(m_model->index(0, 0), QItemSelectionModel::NoUpdate);
+        selectionModel()->setCurrentIndex(m_model->index(0, 0),
+                                          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 int SiteGrid::currentRow() const
@@ -282,8 +280,11 @@ int SiteGrid::pixelsPerInch() const
 
 void SiteGrid::first()
 {
-    if (query() && query()->isOpen())
-        query()->first();
+    // The export writes the rows the user sees or nothing: rows shown but no longer held
+    // (a connection closed under the grid) would be left out without a word.
+    if (!query() || !query()->isOpen() || query()->recordCount() != rowCount())
+        throw ExportError("the rows shown are no longer readable");
+    query()->first();
 }
 
 void SiteGrid::next()

@@ -26,7 +26,7 @@ public:
     // Several rows (Ctrl and Shift clicks) or one row at a time.
     void setMultiSelect(bool multi);
 
-    // Shows the query's rows as they are now; the first row becomes current.
+    // Shows the query's rows as they are now; the first row becomes current and selected.
     void reload();
     int rowCount() const { return m_model->rowCount(); }
     // -1 when there is no current row.
@@ -59,8 +59,6 @@ public:
     void resumeUpdates() override;
 
 signals:
-    // A left click on a data cell, after it became current.
-    void cellClicked();
     void gridDoubleClicked();
     // A right button press over the rows; the window opens its menu there.
     void menuRequested(const QPoint &globalPos);

@@ -10,8 +10,8 @@
 #include "misc/TForm7.h"
 #include "misc/TForm8.h"
 #include "misc/TForm9.h"
-#include "misc/WindowPlacement.h"
 #include "misc/WindowLook.h"
+#include "misc/WindowPlacement.h"
 #include "platform/Dialogs.h"
 #include "platform/ProgramFolder.h"
 #include "records/KeywordSearch.h"
@@ -44,8 +44,10 @@ TForm1::TForm1(QWidget *parent) : QWidget(parent), ui(new Ui::TForm1), m_tray(ne
 
     ui->DBGrid1->setColumns(SiteGrid::mainListColumns());
     ui->DBGrid1->setMultiSelect(true);
-    if (DataModule1)
+    if (DataModule1) {
         ui->DBGrid1->setQuery(DataModule1->ADOQuery1);
+        connect(DataModule1->ADOConnection1, &Connection::closed, this, &TForm1::listClosedUnderneath);
+    }
 
     buildGridMenu();
     connectHandlers();
@@ -97,7 +99,6 @@ void TForm1::connectHandlers()
     for (const auto &[action, handler] : items)
         connect(action, &QAction::triggered, this, handler);
 
-    connect(ui->DBGrid1, &SiteGrid::cellClicked, this, &TForm1::DBGrid1CellClick);
     connect(ui->DBGrid1, &SiteGrid::gridDoubleClicked, this, &TForm1::DBGrid1DblClick);
     connect(ui->DBGrid1, &SiteGrid::menuRequested, PopupMenu2,
             [this](const QPoint &at) { PopupMenu2->popup(at); });
@@ -188,11 +189,12 @@ void TForm1::FormShow()
         const QString notice = connection->takeConversionNotice();
         if (!notice.isEmpty())
             Dialogs::notice(this, Caption, notice);
+        // A carrier without a record holds no key: the key is empty, and it was read. Preparing
+        // again at every showing would close the connection under a loaded list.
         QString key;
-        if (readSecret(SecretStore::secretKey(), key)) {
-            ui->sEdit4->setText(key);
-            m_prepared = true;
-        }
+        readSecret(SecretStore::secretKey(), key);
+        ui->sEdit4->setText(key);
+        m_prepared = true;
         Form8->attachTo(this);
         Form8->show();
     } catch (const JetConversionError &error) {
@@ -207,7 +209,8 @@ void TForm1::FormShow()
 void TForm1::failPreparation(const QString &detail)
 {
     Dialogs::error(this, Caption,
-                   QStringLiteral("数据库接连失败，请查看数据库文件是否存在") + detail + Maker::contactBlock());
+                   QStringLiteral("数据库接连失败，请查看数据库文件是否存在") + detail +
+                       Maker::contactBlock());
     Dialogs::requestTerminate();
 }
 
@@ -216,29 +219,58 @@ void TForm1::failPreparation(const QString &detail)
 void TForm1::sBitBtn1Click()
 {
     try {
-        Query *list = DataModule1->ADOQuery1;
-        list->close();
-        list->open();
-        ui->DBGrid1->reload();
-        const int rows = list->recordCount();
-        ui->sLabel3->setText(QString::number(rows));
-        if (rows > 0)
-            setActionSetEnabled(true);
+        loadList();
     } catch (...) {
-        ui->DBGrid1->reload();
+        emptyList();
         Dialogs::error(this, Caption, QStringLiteral("数据刷新出错"));
     }
 }
 
-void TForm1::DBGrid1CellClick()
+void TForm1::loadList()
 {
-    if (ui->sLabel3->text() == NeverCounted)
+    Query *list = DataModule1->ADOQuery1;
+    list->close();
+    list->open();
+    ui->DBGrid1->reload();
+    const int rows = list->recordCount();
+    ui->sLabel3->setText(QString::number(rows));
+    if (rows > 0)
+        setActionSetEnabled(true);
+    m_listLoaded = true;
+}
+
+// A list that could not be read shows no rows, claims none and offers nothing to act on.
+void TForm1::emptyList()
+{
+    DataModule1->ADOQuery1->close();
+    ui->DBGrid1->reload();
+    ui->sLabel3->setText(NeverCounted);
+    setActionSetEnabled(false);
+    m_listLoaded = false;
+}
+
+// The connection was closed under the list (a compaction): its rows are gone until it is read
+// again, which waits until the operation that closed it has finished with the register.
+void TForm1::listClosedUnderneath()
+{
+    if (!m_listLoaded || m_reloadPending)
         return;
+    const int row = ui->DBGrid1->currentRow();
+    ui->DBGrid1->reload();
+    setActionSetEnabled(false);
+    m_reloadPending = true;
+    QMetaObject::invokeMethod(
+        this, [this, row] { reloadClosedList(row); }, Qt::QueuedConnection);
+}
+
+void TForm1::reloadClosedList(int row)
+{
+    m_reloadPending = false;
     try {
-        m_siteAddress = ui->DBGrid1->currentText(QStringLiteral("web_address"));
-        m_adminAddress = ui->DBGrid1->currentText(QStringLiteral("web_login"));
+        loadList();
+        ui->DBGrid1->setCurrentRow(qMin(row, ui->DBGrid1->rowCount() - 1));
     } catch (...) {
-        // A list closed under the grid leaves the remembered addresses as they were.
+        emptyList();
     }
 }
 
@@ -253,12 +285,12 @@ void TForm1::openAddress(const QString &address)
 
 void TForm1::sBitBtn5Click()
 {
-    openAddress(m_siteAddress);
+    openAddress(ui->DBGrid1->currentText(QStringLiteral("web_address")));
 }
 
 void TForm1::sBitBtn6Click()
 {
-    openAddress(m_adminAddress);
+    openAddress(ui->DBGrid1->currentText(QStringLiteral("web_login")));
 }
 
 void TForm1::sBitBtn2Click()

@@ -43,11 +43,14 @@ private:
     void afterDelete();
     void showSearchBar(bool show);
     void failPreparation(const QString &detail);
+    void loadList();
+    void emptyList();
+    void listClosedUnderneath();
+    void reloadClosedList(int row);
 
     void FormShow();
     void FormCloseQuery(QCloseEvent *event);
     void sBitBtn1Click();
-    void DBGrid1CellClick();
     void sBitBtn5Click();
     void sBitBtn6Click();
     void sBitBtn2Click();
@@ -69,11 +72,11 @@ private:
     Ui::TForm1 *ui;
     QMenu *PopupMenu2;
     TrayIcon *m_tray;
-    // Set once the secret key was read; until then every showing prepares again.
+    // Set once the register was opened and the secret key read; later showings change nothing.
     bool m_prepared = false;
-    // Remembered by a click on a cell, for "访问网站" and "访问后台".
-    QString m_siteAddress;
-    QString m_adminAddress;
+    // The list was read and is what the grid shows; a closed connection makes it read again.
+    bool m_listLoaded = false;
+    bool m_reloadPending = false;
     // The export dialog starts on the file type chosen last.
     int m_exportFilterIndex = 1;
 };

@@ -8,6 +8,7 @@
 #include "records/RecordWindow.h"
 #include "records/SiteCredentials.h"
 #include "records/TForm1.h"
+#include "store/DateText.h"
 #include "store/Query.h"
 #include "store/Statements.h"
 #include "store/StoreError.h"
@@ -146,6 +147,7 @@ void TForm3::FormShow()
         query->open();
         loadSections(*query);
         query->close();
+        reportMissingDates();
     } catch (const std::exception &) {
         query->close();
         emptyUnloadedSections();
@@ -177,6 +179,9 @@ void TForm3::loadSections(const Query &query)
 {
     const bool found = !query.eof();
     const auto text = [&query](const char *field) { return columnText(query, QLatin1String(field)); };
+    // Saves go to this very record: another site that takes its address later is never touched.
+    m_recordId = text("id");
+    m_recordAddress = text("web_address");
     const QString number = text("web_id").trimmed();
     QString domainUser;
     if (!SiteCredentials::readDomainUser(columnBytes(query, QStringLiteral("web_domainuser")), number,
@@ -228,16 +233,33 @@ void TForm3::loadDates(const Query &query)
                                                             {"web_endtime", m_hostingExpires},
                                                             {"web_domaintime", m_domainRegistered},
                                                             {"web_enddomaintime", m_domainExpires}};
-    for (int i = 0; i < dates.size(); ++i) {
-        const QString date = columnText(query, QLatin1String(dates.at(i).first));
-        const QStringList parts = date.split(separator);
-        if (parts.size() < 3) {
-            for (int rest = i; rest < dates.size(); ++rest)
-                dates.at(rest).second->show({});
-            throw StoreError(QStringLiteral("not a date text: ") + date);
-        }
-        dates.at(i).second->show(parts.mid(0, 3));
+    m_missingDates.clear();
+    if (query.eof()) {
+        for (DatePicker *picker : pickers())
+            picker->show({});
+        throw StoreError(QStringLiteral("no record has this address"));
     }
+    for (const auto &[field, picker] : dates) {
+        const QStringList parts = columnText(query, QLatin1String(field)).split(separator).mid(0, 3);
+        // An empty or unreadable date is left for the user to choose, not a reason to refuse the site.
+        if (!DateText::parse(parts.join(QLatin1Char('-'))).isValid()) {
+            picker->show({});
+            m_missingDates << picker->label();
+            continue;
+        }
+        picker->show(parts);
+    }
+}
+
+void TForm3::reportMissingDates()
+{
+    if (m_missingDates.isEmpty())
+        return;
+    QString text =
+        QStringLiteral("此网站以下日期为空或无法读取：\r") + m_missingDates.join(QLatin1Char('\r'));
+    if (ui->sBitBtn3->isEnabled())
+        text += QStringLiteral("\r请选择日期后保存日期资料");
+    Dialogs::notice(this, QStringLiteral("日期资料"), text);
 }
 
 void TForm3::refuseRecord()
@@ -258,18 +280,22 @@ void TForm3::save(Loaded needed, const QString &caption, const QString &statemen
         return;
     }
     Query *query = DataModule1->ADOQuery4;
+    int changed = 0;
     try {
         query->close();
         query->clearSql();
         query->addSql(statement);
         bind(*query);
-        query->setParameter(QStringLiteral("web_address"), ui->sEdit3->text().trimmed());
-        query->execute();
+        query->setParameter(QStringLiteral("id"), m_recordId);
+        query->setParameter(QStringLiteral("web_address"), m_recordAddress);
+        changed = query->execute();
     } catch (const std::exception &) {
-        Dialogs::error(this, caption, NotSaved);
-        return;
     }
-    Dialogs::notice(this, caption, Saved);
+    // No row changed: the record was deleted or given another address since it was loaded.
+    if (changed == 0)
+        Dialogs::error(this, caption, NotSaved);
+    else
+        Dialogs::notice(this, caption, Saved);
 }
 
 void TForm3::sBitBtn1Click()
@@ -315,6 +341,12 @@ void TForm3::sBitBtn3Click()
 {
     const QString caption = QStringLiteral("日期资料");
     if (m_loaded >= Loaded::Dates) {
+        for (const DatePicker *picker : pickers()) {
+            if (picker->isIncomplete()) {
+                Dialogs::error(this, caption, picker->label() + QStringLiteral("不完整，请选择年、月、日"));
+                return;
+            }
+        }
         if (m_hostingExpires->isBefore(*m_hostingBought)) {
             Dialogs::error(this, caption, QStringLiteral("网站到期时间不能小网站申请日期"));
             return;

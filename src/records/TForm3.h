@@ -36,6 +36,7 @@ private:
     void FormShow();
     void loadSections(const Query &query);
     void loadDates(const Query &query);
+    void reportMissingDates();
     void refuseRecord();
     void emptyUnloadedSections();
     void sBitBtn1Click();
@@ -56,6 +57,11 @@ private:
     DatePicker *m_domainRegistered;
     DatePicker *m_domainExpires;
     Loaded m_loaded = Loaded::Nothing;
+    // The loaded record's id and stored address: every save is keyed by both.
+    QString m_recordId;
+    QString m_recordAddress;
+    // Labels of the dates the loaded record lacks.
+    QStringList m_missingDates;
     // The remark as stored, and as the editor showed it, so an untouched remark is saved back unchanged.
     QString m_loadedRemark;
     QString m_shownRemark;

@@ -21,8 +21,8 @@ namespace {
 
 bool isReadOnly(const QString &path)
 {
-    const QFileDevice::Permissions anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup |
-                                              QFileDevice::WriteOther;
+    const QFileDevice::Permissions anyWrite =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
     return (QFileInfo(path).permissions() & anyWrite) == 0 ||
            ::access(QFile::encodeName(path).constData(), W_OK) != 0;
 }
@@ -36,6 +36,7 @@ Connection::Connection(QObject *parent)
 
 Connection::~Connection()
 {
+    blockSignals(true);
     close();
     QSqlDatabase::removeDatabase(m_name);
 }
@@ -74,8 +75,9 @@ void Connection::open()
         m_conversionNotice = JetImport::convert(path);
     if (!isSqliteFile(path))
         throw StoreError(QStringLiteral("not a register: ") + path);
-    QSqlDatabase db = QSqlDatabase::contains(m_name) ? QSqlDatabase::database(m_name, false)
-                                                     : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+    QSqlDatabase db = QSqlDatabase::contains(m_name)
+                          ? QSqlDatabase::database(m_name, false)
+                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
     // mode=rw / mode=ro: SQLite itself refuses to create the file, even if it vanished
     // since the check above. A file marked read-only stays so, also for root.
     const bool readOnly = isReadOnly(path);
@@ -90,10 +92,13 @@ void Connection::open()
 
 void Connection::close()
 {
+    const bool wasOpen = isOpen();
     for (Query *query : std::as_const(m_queries))
         query->close();
     if (QSqlDatabase::contains(m_name))
         QSqlDatabase::database(m_name, false).close();
+    if (wasOpen)
+        emit closed();
 }
 
 QString Connection::takeConversionNotice()

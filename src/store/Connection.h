@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QSqlDatabase>
-#include <QList>
 #include <QString>
 
 class Query;
@@ -35,6 +35,11 @@ public:
 
     // Connection string for db.mdb in the given folder.
     static QString connectionStringFor(const QString &folder);
+
+signals:
+    // The open connection was closed, and every result on it with it: the lists that showed one
+    // read it again.
+    void closed();
 
 private:
     friend class Query;

@@ -8,7 +8,8 @@ const QString MainList = QStringLiteral(
 const QString AddressLookup = QStringLiteral("select id from t_webinfo where web_address=:web_address");
 const QString SiteNumberLookup = QStringLiteral("select id from t_webinfo where web_id=:web_id");
 const QString InsertSite = QStringLiteral(
-    "insert into t_webinfo(web_id,web_name,web_address,web_login,web_user,web_pass,web_ip,web_size,web_domain,"
+    "insert into "
+    "t_webinfo(web_id,web_name,web_address,web_login,web_user,web_pass,web_ip,web_size,web_domain,"
     "web_domainuser,web_domainpass,web_linkman,web_dbname,web_dbsize,web_dbip,web_dbuser,web_dbpass,"
     "web_domaintime,web_enddomaintime,web_time,web_endtime,web_remark,web_dbtype) "
     "values(:web_id,:web_name,:web_address,:web_login,:web_user,:web_pass,:web_ip,:web_size,:web_domain,"
@@ -18,25 +19,31 @@ const QString LoadSite = QStringLiteral("select * from t_webinfo where web_addre
 const QString SaveSiteSection = QStringLiteral(
     "update t_webinfo set web_name=:web_name,web_login=:web_login,web_user=:web_user,web_pass=:web_pass,"
     "web_ip=:web_ip,web_domain=:web_domain,web_domainuser=:web_domainuser,web_domainpass=:web_domainpass,"
-    "web_linkman=:web_linkman,web_size=:web_size where web_address=:web_address");
-const QString SaveDatabaseSection = QStringLiteral(
-    "update t_webinfo set web_dbname=:web_dbname,web_dbsize=:web_dbsize,web_dbip=:web_dbip,"
-    "web_dbuser=:web_dbuser,web_dbpass=:web_dbpass,web_dbtype=:web_dbtype where web_address=:web_address");
+    "web_linkman=:web_linkman,web_size=:web_size where id=:id and web_address=:web_address");
+const QString SaveDatabaseSection =
+    QStringLiteral("update t_webinfo set web_dbname=:web_dbname,web_dbsize=:web_dbsize,web_dbip=:web_dbip,"
+                   "web_dbuser=:web_dbuser,web_dbpass=:web_dbpass,web_dbtype=:web_dbtype where id=:id and "
+                   "web_address=:web_address");
 const QString SaveDateSection = QStringLiteral(
     "update t_webinfo set web_time=:web_time,web_endtime=:web_endtime,web_domaintime=:web_domaintime,"
-    "web_enddomaintime=:web_enddomaintime where web_address=:web_address");
-const QString SaveRemark = QStringLiteral("update t_webinfo set web_remark=:web_remark where web_address=:web_address");
+    "web_enddomaintime=:web_enddomaintime where id=:id and web_address=:web_address");
+const QString SaveRemark =
+    QStringLiteral("update t_webinfo set web_remark=:web_remark where id=:id and web_address=:web_address");
 const QString ReadLeadTimes = QStringLiteral("select web_alarm,domain_alarm from t_set");
-const QString WriteLeadTimes = QStringLiteral("update t_set set web_alarm=:web_alarm,domain_alarm=:domain_alarm");
+const QString WriteLeadTimes =
+    QStringLiteral("update t_set set web_alarm=:web_alarm,domain_alarm=:domain_alarm");
+const QString InsertLeadTimes =
+    QStringLiteral("insert into t_set(web_alarm,domain_alarm) values(:web_alarm,:domain_alarm)");
 const QString CountHostingDue = QStringLiteral("select id from t_webinfo where web_endtime<=:web_endtime");
-const QString CountDomainDue = QStringLiteral("select id from t_webinfo where web_enddomaintime<=:web_enddomaintime");
+const QString CountDomainDue =
+    QStringLiteral("select id from t_webinfo where web_enddomaintime<=:web_enddomaintime");
 
 QString expiryList(const QString &hostingCutOff, const QString &domainCutOff)
 {
     return QStringLiteral("select web_id,web_name,web_address,web_login,web_linkman,web_time,web_endtime,"
                           "web_domaintime,web_enddomaintime from t_webinfo where web_endtime<=#") +
-           hostingCutOff + QStringLiteral("#") + QStringLiteral(" or ") + QStringLiteral("web_enddomaintime<=") +
-           QStringLiteral("#") + domainCutOff + QStringLiteral("#");
+           hostingCutOff + QStringLiteral("#") + QStringLiteral(" or ") +
+           QStringLiteral("web_enddomaintime<=") + QStringLiteral("#") + domainCutOff + QStringLiteral("#");
 }
 
 } // namespace Statements

@@ -4,19 +4,22 @@
 
 // Every statement the program runs, as the program has always written them.
 namespace Statements {
-extern const QString MainList;              // 1
-extern const QString AddressLookup;         // 2 (bound as :web_address)
-extern const QString SiteNumberLookup;      // 3 (bound as :web_id)
-extern const QString InsertSite;            // 4
-extern const QString LoadSite;              // 5 (bound as :web_address)
-extern const QString SaveSiteSection;       // 6
-extern const QString SaveDatabaseSection;   // 7
-extern const QString SaveDateSection;       // 8
-extern const QString SaveRemark;            // 9
-extern const QString ReadLeadTimes;         // 10
-extern const QString WriteLeadTimes;        // 11
-extern const QString CountHostingDue;       // 12
-extern const QString CountDomainDue;        // 13
+extern const QString MainList;         // 1
+extern const QString AddressLookup;    // 2 (bound as :web_address)
+extern const QString SiteNumberLookup; // 3 (bound as :web_id)
+extern const QString InsertSite;       // 4
+extern const QString LoadSite;         // 5 (bound as :web_address)
+// The section saves take the record's id and the address it was loaded with: a record deleted,
+// or given another address, since it was loaded is changed nowhere.
+extern const QString SaveSiteSection;     // 6
+extern const QString SaveDatabaseSection; // 7
+extern const QString SaveDateSection;     // 8
+extern const QString SaveRemark;          // 9
+extern const QString ReadLeadTimes;       // 10
+extern const QString WriteLeadTimes;      // 11
+extern const QString InsertLeadTimes;     // the settings row, when a register lost it
+extern const QString CountHostingDue;     // 12
+extern const QString CountDomainDue;      // 13
 // 14: the expiry list with its two cut-offs as #date# literals.
 QString expiryList(const QString &hostingCutOff, const QString &domainCutOff);
 } // namespace Statements

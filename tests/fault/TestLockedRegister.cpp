@@ -48,6 +48,7 @@ void saveSection(Query &query, int version)
 {
     query.setSql(Statements::SaveSiteSection);
     FaultSites::bind(query, FaultSites::sectionValues(version), FaultSites::siteNumber(0));
+    query.setParameter(QStringLiteral("id"), QStringLiteral("1")); // the first and only site
     query.setParameter(QStringLiteral("web_address"), FaultSites::address(0));
     query.execute();
 }

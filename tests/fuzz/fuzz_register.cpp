@@ -146,6 +146,7 @@ void useRegister(FuzzInput &input)
     attempt([&] {
         row.setSql(Statements::SaveRemark);
         row.setParameter(QStringLiteral("web_remark"), input.text(40));
+        row.setParameter(QStringLiteral("id"), QStringLiteral("1"));
         row.setParameter(QStringLiteral("web_address"), QStringLiteral("s0.cn"));
         row.execute();
     });

@@ -62,14 +62,10 @@ protected:
     }
     static void select(const QList<int> &rows)
     {
+        grid()->clearSelection();
         for (int row : rows)
             grid()->selectionModel()->select(grid()->model()->index(row, 0),
                                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
-    static void clickCell(int row)
-    {
-        const QRect cell = grid()->visualRect(grid()->model()->index(row, 1));
-        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, cell.center());
     }
     void search(int item, const QString &keyword) const
     {

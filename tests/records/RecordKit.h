@@ -161,7 +161,8 @@ inline QList<QPair<const char *, QString>> typedSite(const QString &tag)
 inline const QStringList TypedDates = {"2010", "12", "1", "2011", "1", "1",
                                        "2010", "1",  "1", "2011", "6", "30"};
 
-// With no record loaded, each section's save writes nothing and says so under its own caption.
+// With no record loaded (or one deleted since), each section's save writes nothing and says so
+// under its own caption.
 inline void expectEverySaveRefused(const TestWorld &world, DialogRecorder &dialogs, QWidget *window)
 {
     const QStringList before = rowSnapshot(world, QStringLiteral("100001"), AllColumns);

@@ -22,7 +22,8 @@ private slots:
     void eachSaveChangesOnlyItsColumns();
     void dateSaveChecks();
     void storedYearOutsideTheListsIsSavedBack();
-    void emptyDateColumnStopsTheLoad();
+    void emptyDateIsLeftToChoose();
+    void staleWindowNeverSavesIntoAnotherSite();
     void recordUnderAnotherSecretKeyIsRefused();
     void openingAgainLoadsTheNewRecord();
     void unknownOrEmptyAddress();
@@ -255,35 +256,42 @@ void TestModifyWindow::storedYearOutsideTheListsIsSavedBack()
     QCOMPARE(stored(*m_world, "100001", "web_endtime").toString(), QStringLiteral("3500-01-02"));
 }
 
-void TestModifyWindow::emptyDateColumnStopsTheLoad()
+void TestModifyWindow::emptyDateIsLeftToChoose()
 {
     add("100001", "www.a.com", "remark of a");
-    add("100002", "www.b.com", "remark of b");
-    m_world->exec("update t_webinfo set web_domaintime=NULL where web_id='100002'");
+    m_world->exec("update t_webinfo set web_domaintime=NULL where web_id='100001'");
     open("www.a.com");
-    open("www.b.com");
-    expectMessage(*m_dialogs, QStringLiteral("提示"),
-                  QStringLiteral("数据查询出错") + Maker::shortContactBlock(), Dialogs::Icon::Error);
-    // Text fields were loaded; the dates from the empty one on and the remark were not,
-    // and nothing of the record shown before is left.
-    QCOMPARE(edit(m_form, "sEdit2")->text(), QStringLiteral("站点100002"));
-    QCOMPARE(edit(m_form, "sEdit17")->text(), QStringLiteral("100001pass"));
-    QCOMPARE(combo(m_form, 4)->currentText(), QStringLiteral("2011"));
+    expectMessage(
+        *m_dialogs, QStringLiteral("日期资料"),
+        QStringLiteral("此网站以下日期为空或无法读取：\r网站域名申请时间\r请选择日期后保存日期资料"),
+        Dialogs::Icon::Exclamation);
     QCOMPARE(combo(m_form, 7)->currentText(), QString());
-    QCOMPARE(combo(m_form, 12)->currentText(), QString());
-    QVERIFY(control<QPlainTextEdit>(m_form, "sMemo1")->toPlainText().isEmpty());
+    QCOMPARE(combo(m_form, 12)->currentText(), QStringLiteral("30"));
+    QCOMPARE(control<QPlainTextEdit>(m_form, "sMemo1")->toPlainText(), QStringLiteral("remark of a"));
 
-    const QStringList before = rowSnapshot(*m_world, QStringLiteral("100002"), AllColumns);
-    click(m_form, "sBitBtn3");
-    expectMessage(*m_dialogs, QStringLiteral("日期资料"), QStringLiteral("数据修改出错"),
-                  Dialogs::Icon::Error);
-    click(m_form, "sBitBtn4");
-    expectMessage(*m_dialogs, QStringLiteral("备注资料"), QStringLiteral("数据修改出错"),
-                  Dialogs::Icon::Error);
-    QCOMPARE(rowSnapshot(*m_world, QStringLiteral("100002"), AllColumns), before);
-    click(m_form, "sBitBtn1");
-    expectMessage(*m_dialogs, QStringLiteral("网站资料"), QStringLiteral("数据修改成功"),
-                  Dialogs::Icon::Exclamation);
+    // Left empty it stays empty; half chosen it is refused; chosen whole it is stored.
+    const auto saveDates = [this](const QString &text, Dialogs::Icon icon) {
+        click(m_form, "sBitBtn3");
+        expectMessage(*m_dialogs, QStringLiteral("日期资料"), text, icon);
+    };
+    saveDates(QStringLiteral("数据修改成功"), Dialogs::Icon::Exclamation);
+    QVERIFY(stored(*m_world, "100001", "web_domaintime").isNull());
+    combo(m_form, 7)->setCurrentText("2009");
+    saveDates(QStringLiteral("网站域名申请时间不完整，请选择年、月、日"), Dialogs::Icon::Error);
+    combo(m_form, 8)->setCurrentText("12");
+    combo(m_form, 9)->setCurrentText("31");
+    saveDates(QStringLiteral("数据修改成功"), Dialogs::Icon::Exclamation);
+    QCOMPARE(stored(*m_world, "100001", "web_domaintime").toString(), QStringLiteral("2009-12-31"));
+}
+
+void TestModifyWindow::staleWindowNeverSavesIntoAnotherSite()
+{
+    add("100002", "www.a.com");
+    open("www.a.com");
+    // The site on screen is deleted from the list and another added at its address.
+    m_world->exec("delete from t_webinfo");
+    add("100001", "www.a.com");
+    expectEverySaveRefused(*m_world, *m_dialogs, m_form);
 }
 
 void TestModifyWindow::recordUnderAnotherSecretKeyIsRefused()

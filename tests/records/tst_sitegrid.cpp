@@ -1,5 +1,7 @@
 #include "DialogRecorder.h"
 #include "TestWorld.h"
+#include "export/ExportError.h"
+#include "export/ExportFile.h"
 #include "export/TextGridExporter.h"
 #include "records/SiteGrid.h"
 #include "store/Connection.h"
@@ -7,6 +9,7 @@
 #include "store/Statements.h"
 
 #include <QBuffer>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QTest>
@@ -36,6 +39,7 @@ private:
         }
         void select(const QList<int> &rows)
         {
+            grid.clearSelection();
             for (int row : rows)
                 grid.selectionModel()->select(grid.model()->index(row, 0),
                                               QItemSelectionModel::Select | QItemSelectionModel::Rows);
@@ -88,6 +92,10 @@ private slots:
         f.connection.close();
         // Painting a list closed by someone else must not fail; a reload empties it.
         QCOMPARE(f.grid.model()->index(2, 1).data().toString(), QString());
+        // Rows shown but no longer held are not exported as a list with titles only.
+        const QString file = f.world.file(QStringLiteral("list.txt"));
+        QVERIFY_THROWS_EXCEPTION(ExportError, SaveGridToExportFile(ExportKind::Text, f.grid, file));
+        QVERIFY(!QFileInfo::exists(file));
         f.grid.reload();
         QCOMPARE(f.grid.rowCount(), 0);
         QCOMPARE(f.grid.currentRow(), -1);

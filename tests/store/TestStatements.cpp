@@ -13,7 +13,7 @@ private slots:
     void lookupsBindTheirValue();
     void loadOneRecordGivesEveryColumn();
     void sectionSavesChangeOnlyTheirRow();
-    void saveByUnknownAddressChangesNothing();
+    void saveNeedsTheLoadedIdAndAddress();
     void leadTimesReadAndWrite();
     void leadTimeThatIsNoNumberIsRefused_data();
     void leadTimeThatIsNoNumberIsRefused();
@@ -25,6 +25,15 @@ private slots:
 
 private:
     int rowCount() const { return m_world->scalar(QStringLiteral("select count(*) from t_webinfo")).toInt(); }
+    // A section save keyed to the record that holds this address now.
+    void keyTo(Query &save, const QString &address) const
+    {
+        save.setParameter(
+            QStringLiteral("id"),
+            m_world->scalar(QStringLiteral("select id from t_webinfo where web_address='%1'").arg(address))
+                .toString());
+        save.setParameter(QStringLiteral("web_address"), address);
+    }
 };
 
 void TestStatements::mainListHasItsColumnsInOrder()
@@ -125,7 +134,7 @@ void TestStatements::sectionSavesChangeOnlyTheirRow()
     for (const QString &column :
          QStringLiteral("web_user,web_pass,web_domainuser,web_domainpass").split(QLatin1Char(',')))
         save.setParameterBytes(column, QByteArray("\x01\xfe", 2) + column.toLatin1());
-    save.setParameter(QStringLiteral("web_address"), address);
+    keyTo(save, address);
     QCOMPARE(save.execute(), 1);
 
     save.setSql(Statements::SaveDatabaseSection);
@@ -134,7 +143,7 @@ void TestStatements::sectionSavesChangeOnlyTheirRow()
     for (const QString &column :
          QStringLiteral("web_dbname,web_dbip,web_dbuser,web_dbpass").split(QLatin1Char(',')))
         save.setParameterBytes(column, QByteArray("\x02\xfd", 2) + column.toLatin1());
-    save.setParameter(QStringLiteral("web_address"), address);
+    keyTo(save, address);
     QCOMPARE(save.execute(), 1);
 
     save.setSql(Statements::SaveDateSection);
@@ -142,12 +151,12 @@ void TestStatements::sectionSavesChangeOnlyTheirRow()
     save.setParameter(QStringLiteral("web_endtime"), QStringLiteral("2013-12-1"));
     save.setParameter(QStringLiteral("web_domaintime"), QStringLiteral("2012-2-29"));
     save.setParameter(QStringLiteral("web_enddomaintime"), QStringLiteral("2014-10-10"));
-    save.setParameter(QStringLiteral("web_address"), address);
+    keyTo(save, address);
     QCOMPARE(save.execute(), 1);
 
     save.setSql(Statements::SaveRemark);
     save.setParameter(QStringLiteral("web_remark"), QStringLiteral("  第一行\r\n second  "));
-    save.setParameter(QStringLiteral("web_address"), address);
+    keyTo(save, address);
     QCOMPARE(save.execute(), 1);
 
     Query &record = *m_module->ADOQuery3;
@@ -167,14 +176,21 @@ void TestStatements::sectionSavesChangeOnlyTheirRow()
     QCOMPARE(record.text(QStringLiteral("web_remark")), QStringLiteral("web_remark of 400001"));
 }
 
-void TestStatements::saveByUnknownAddressChangesNothing()
+void TestStatements::saveNeedsTheLoadedIdAndAddress()
 {
     insertSite(*m_module->ADOQuery2, sampleSite(QStringLiteral("500001"), QStringLiteral("there.cn")));
+    const QString id = m_world->scalar(QStringLiteral("select id from t_webinfo")).toString();
     Query &save = *m_module->ADOQuery4;
-    save.setSql(Statements::SaveRemark);
-    save.setParameter(QStringLiteral("web_remark"), QStringLiteral("changed"));
-    save.setParameter(QStringLiteral("web_address"), QStringLiteral("nowhere.cn"));
-    QCOMPARE(save.execute(), 0);
+    // A record deleted since it was loaded (another site now has its address), or one given
+    // another address, is changed nowhere.
+    for (const auto &[key, address] : {std::pair{QString::number(id.toInt() + 1), QStringLiteral("there.cn")},
+                                       std::pair{id, QStringLiteral("nowhere.cn")}}) {
+        save.setSql(Statements::SaveRemark);
+        save.setParameter(QStringLiteral("web_remark"), QStringLiteral("changed"));
+        save.setParameter(QStringLiteral("id"), key);
+        save.setParameter(QStringLiteral("web_address"), address);
+        QCOMPARE(save.execute(), 0);
+    }
     QCOMPARE(m_world->scalar(QStringLiteral("select web_remark from t_webinfo")).toString(),
              QStringLiteral("web_remark of 500001"));
 }
@@ -298,7 +314,7 @@ void TestStatements::impossibleDatesAreRefused()
     save.setParameter(QStringLiteral("web_endtime"), QStringLiteral("2012-1-1"));
     save.setParameter(QStringLiteral("web_domaintime"), date);
     save.setParameter(QStringLiteral("web_enddomaintime"), QStringLiteral("2012-1-1"));
-    save.setParameter(QStringLiteral("web_address"), QStringLiteral("kept.cn"));
+    keyTo(save, QStringLiteral("kept.cn"));
     QVERIFY_THROWS_EXCEPTION(StoreError, save.execute());
     QCOMPARE(m_world->scalar(QStringLiteral("select web_time from t_webinfo")).toString(),
              QStringLiteral("2011-03-07"));
