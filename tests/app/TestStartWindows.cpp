@@ -14,8 +14,32 @@
 #include "store/TDataModule1.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QPushButton>
 #include <QTest>
 #include <QWidget>
+
+namespace {
+
+QPushButton *buttonCaptioned(QWidget *window, const QString &caption)
+{
+    for (QPushButton *button : window->findChildren<QPushButton *>())
+        if (button->text() == caption)
+            return button;
+    qFatal("no button %s", qPrintable(caption));
+}
+
+// Where the keyboard is when a window opens: its first control in tab order.
+QWidget *firstTabStop(QWidget *window)
+{
+    QWidget *widget = window->nextInFocusChain();
+    while (widget != window &&
+           !((widget->focusPolicy() & Qt::TabFocus) && widget->isVisibleTo(window) && widget->isEnabled()))
+        widget = widget->nextInFocusChain();
+    return widget;
+}
+
+} // namespace
 
 // The global objects as the program creates them at start.
 class TestStartWindows : public QObject
@@ -26,6 +50,7 @@ private slots:
     void windowsHaveTheirCaptionsAndSizes();
     void windowsStartHidden();
     void objectsAreGoneAfterwards();
+    void keysPressButtonsAndCloseSecondaryWindows();
 };
 
 void TestStartWindows::objectsHaveTheirClassesAndNames()
@@ -100,6 +125,33 @@ void TestStartWindows::objectsAreGoneAfterwards()
     for (QObject *object : objects)
         QVERIFY(!object);
     QCOMPARE(QApplication::topLevelWidgets().size(), 0);
+}
+
+void TestStartWindows::keysPressButtonsAndCloseSecondaryWindows()
+{
+    DialogRecorder dialogs;
+    TestWorld world;
+    Form6->show();
+    Form1->show();
+    Form2->show();
+    QTest::keyClick(buttonCaptioned(Form2, QStringLiteral("添  加")), Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("数据库添加成功")});
+    QCOMPARE(world.scalar(QStringLiteral("select count(*) from t_webinfo")).toInt(), 1);
+
+    for (QWidget *window : QList<QWidget *>{Form2, Form3, Form4, Form5, Form7, Form9}) {
+        window->show();
+        QTest::keyClick(firstTabStop(window), Qt::Key_Escape);
+        QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
+    }
+    for (QWidget *window : QList<QWidget *>{Form6, Form1}) {
+        QTest::keyClick(firstTabStop(window), Qt::Key_Escape);
+        QVERIFY2(window->isVisible(), qPrintable(window->objectName()));
+    }
+    // The detail view takes no typing, yet Escape from one of its dates still closes it.
+    world.addPlainSite(QStringLiteral("100001"), QStringLiteral("站点"), QStringLiteral("www.a.com"));
+    Form3->openRecord(QStringLiteral("www.a.com"), TForm3::Mode::Detail);
+    QTest::keyClick(Form3->findChild<QComboBox *>(), Qt::Key_Escape);
+    QVERIFY(!Form3->isVisible());
 }
 
 QTEST_MAIN(TestStartWindows)

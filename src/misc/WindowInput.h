@@ -1,0 +1,14 @@
+#pragma once
+
+class QWidget;
+
+// How every window of the program takes keys.
+namespace WindowInput {
+
+enum class Escape { ClosesWindow, Ignored };
+
+// Enter on a focused button presses it, as Space does; with ClosesWindow, Escape closes the
+// window the way its close box does.
+void prepare(QWidget *window, Escape escape);
+
+} // namespace WindowInput
