@@ -15,6 +15,8 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 TDataModule1 *DataModule1 = nullptr;
 TForm6 *Form6 = nullptr;
@@ -93,4 +95,17 @@ void applyLook()
     // only when propagation is asked for.
     QCoreApplication::setAttribute(Qt::AA_UseStyleSheetPropagationInWidgetStyles);
     qApp->setStyleSheet(QString::fromUtf8(sheet.readAll()));
+}
+
+bool loadQtTranslations()
+{
+    // The program speaks Chinese whatever the user's locale, so the file is named, not
+    // looked up by locale.
+    auto *translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QStringLiteral("qtbase_zh_CN"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
 }

@@ -1,6 +1,7 @@
 #include "DialogRecorder.h"
 #include "TestWorld.h"
 #include "app/Globals.h"
+#include "app/Startup.h"
 #include "expiry/TForm4.h"
 #include "expiry/TForm5.h"
 #include "misc/TForm7.h"
@@ -15,9 +16,16 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
+#include <QLibraryInfo>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QWidget>
+
+#include <memory>
 
 namespace {
 
@@ -51,6 +59,7 @@ private slots:
     void windowsStartHidden();
     void objectsAreGoneAfterwards();
     void keysPressButtonsAndCloseSecondaryWindows();
+    void qtTextsAreChinese();
 };
 
 void TestStartWindows::objectsHaveTheirClassesAndNames()
@@ -152,6 +161,22 @@ void TestStartWindows::keysPressButtonsAndCloseSecondaryWindows()
     Form3->openRecord(QStringLiteral("www.a.com"), TForm3::Mode::Detail);
     QTest::keyClick(Form3->findChild<QComboBox *>(), Qt::Key_Escape);
     QVERIFY(!Form3->isVisible());
+}
+
+void TestStartWindows::qtTextsAreChinese()
+{
+    if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) +
+                       QStringLiteral("/qtbase_zh_CN.qm")))
+        QSKIP("Qt's Chinese translations (qt6-translations-l10n) are not installed");
+    QVERIFY(loadQtTranslations());
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+    QCOMPARE(box.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
+    QLineEdit field;
+    const std::unique_ptr<QMenu> menu(field.createStandardContextMenu());
+    // The item's shortcut follows a tab.
+    QCOMPARE(menu->actions().constFirst()->text().section(QLatin1Char('\t'), 0, 0),
+             QStringLiteral("撤消(&U)"));
 }
 
 QTEST_MAIN(TestStartWindows)
