@@ -2,7 +2,10 @@
 
 #include <QAbstractButton>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QWidget>
+
+#include <limits>
 
 namespace {
 
@@ -53,6 +56,10 @@ void prepare(QWidget *window, Escape escape)
     window->installEventFilter(keys);
     for (QAbstractButton *button : window->findChildren<QAbstractButton *>())
         button->installEventFilter(keys);
+    // A line edit cuts its text at 32,767 characters unless told otherwise, and a cut
+    // there would be stored without a word.
+    for (QLineEdit *field : window->findChildren<QLineEdit *>())
+        field->setMaxLength(std::numeric_limits<int>::max());
 }
 
 } // namespace WindowInput
