@@ -50,6 +50,7 @@ void TestWholeTexts::textsAreStoredExactly_data()
 {
     QTest::addColumn<QString>("text");
     QTest::newRow("past 32,767 characters") << QString(40000, QLatin1Char('x')) + QStringLiteral("尾");
+    QTest::newRow("leading U+FEFF") << QStringLiteral("\uFEFF站点");
 }
 
 void TestWholeTexts::textsAreStoredExactly()
