@@ -12,12 +12,29 @@ const QList<QPair<const char *, const char *>> PlainFields = {{"sEdit2", "web_na
 const QList<QPair<const char *, const char *>> ScrambledFields = {{"sEdit5", "web_user"},
                                                                   {"sEdit13", "web_dbname"}};
 const QString SiteNumber = QStringLiteral("100001");
+const QString Address = QStringLiteral("www.a.com");
 
 void typeEverywhere(QWidget *window, const QString &text)
 {
     for (const auto &[field, column] : PlainFields + ScrambledFields)
         edit(window, field)->setText(text);
     control<QPlainTextEdit>(window, "sMemo1")->setPlainText(text);
+}
+
+void addSiteWith(const QString &text)
+{
+    Form2->show();
+    edit(Form2, "sEdit1")->setText(SiteNumber);
+    edit(Form2, "sEdit3")->setText(Address);
+    typeEverywhere(Form2, text);
+    click(Form2, "sBitBtn1");
+}
+
+// The saves of the modify window's site, database and remark sections.
+void saveTextSections()
+{
+    for (const char *save : {"sBitBtn1", "sBitBtn2", "sBitBtn4"})
+        click(Form3, save);
 }
 
 QStringList columnsNotHolding(const TestWorld &world, const QString &text)
@@ -60,20 +77,15 @@ void TestWholeTexts::textsAreStoredExactly()
     DialogRecorder dialogs;
     connectRegister(world);
 
-    Form2->show();
-    edit(Form2, "sEdit1")->setText(SiteNumber);
-    edit(Form2, "sEdit3")->setText(QStringLiteral("www.a.com"));
-    typeEverywhere(Form2, text);
-    click(Form2, "sBitBtn1");
+    addSiteWith(text);
     QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("数据库添加成功")});
     QCOMPARE(columnsNotHolding(world, text), QStringList());
 
-    Form3->openRecord(QStringLiteral("www.a.com"), TForm3::Mode::Modify);
+    Form3->openRecord(Address, TForm3::Mode::Modify);
     const QString changed = text + QStringLiteral("改");
     typeEverywhere(Form3, changed);
     dialogs.clear();
-    for (const char *save : {"sBitBtn1", "sBitBtn2", "sBitBtn4"})
-        click(Form3, save);
+    saveTextSections();
     QCOMPARE(dialogs.texts(), QStringList(3, QStringLiteral("数据修改成功")));
     QCOMPARE(columnsNotHolding(world, changed), QStringList());
 }
