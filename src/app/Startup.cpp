@@ -6,6 +6,7 @@
 #include "misc/TForm7.h"
 #include "misc/TForm8.h"
 #include "misc/TForm9.h"
+#include "misc/WindowInput.h"
 #include "records/TForm1.h"
 #include "records/TForm2.h"
 #include "records/TForm3.h"
@@ -14,6 +15,8 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 TDataModule1 *DataModule1 = nullptr;
 TForm6 *Form6 = nullptr;
@@ -41,6 +44,17 @@ template <typename T> void destroy(T *&object)
     object = nullptr;
 }
 
+// The login window waits for its password, and the main window and the ad board stay
+// until the program ends: Escape closes only the windows the user opened from them.
+void prepareInput()
+{
+    using WindowInput::Escape;
+    for (QWidget *window : std::initializer_list<QWidget *>{Form6, Form1, Form8})
+        WindowInput::prepare(window, Escape::Ignored);
+    for (QWidget *window : std::initializer_list<QWidget *>{Form2, Form3, Form4, Form5, Form7, Form9})
+        WindowInput::prepare(window, Escape::ClosesWindow);
+}
+
 } // namespace
 
 void createGlobalObjects()
@@ -55,6 +69,7 @@ void createGlobalObjects()
     Form7 = create<TForm7>("Form7");
     Form8 = create<TForm8>("Form8");
     Form9 = create<TForm9>("Form9");
+    prepareInput();
 }
 
 void destroyGlobalObjects()
@@ -80,4 +95,17 @@ void applyLook()
     // only when propagation is asked for.
     QCoreApplication::setAttribute(Qt::AA_UseStyleSheetPropagationInWidgetStyles);
     qApp->setStyleSheet(QString::fromUtf8(sheet.readAll()));
+}
+
+bool loadQtTranslations()
+{
+    // The program speaks Chinese whatever the user's locale, so the file is named, not
+    // looked up by locale.
+    auto *translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QStringLiteral("qtbase_zh_CN"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
 }

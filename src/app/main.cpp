@@ -20,6 +20,7 @@ int main(int argc, char *argv[])
     {
         SingleInstance instance(QStringLiteral("Corvane"));
         if (instance.acquired()) {
+            loadQtTranslations();
             applyLook();
             createGlobalObjects();
             Form6->show();

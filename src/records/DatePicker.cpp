@@ -124,7 +124,8 @@ void DatePicker::setReadOnly(bool readOnly)
 
 bool DatePicker::dropsKey(const QKeyEvent *key) const
 {
-    if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+    // Tab moves on and Escape closes the window, even where the dates cannot be changed.
+    if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab || key->key() == Qt::Key_Escape)
         return false;
     if (m_readOnly)
         return true;

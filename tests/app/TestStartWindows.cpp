@@ -1,6 +1,7 @@
 #include "DialogRecorder.h"
 #include "TestWorld.h"
 #include "app/Globals.h"
+#include "app/Startup.h"
 #include "expiry/TForm4.h"
 #include "expiry/TForm5.h"
 #include "misc/TForm7.h"
@@ -14,8 +15,39 @@
 #include "store/TDataModule1.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QLibraryInfo>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <QWidget>
+
+#include <memory>
+
+namespace {
+
+QPushButton *buttonCaptioned(QWidget *window, const QString &caption)
+{
+    for (QPushButton *button : window->findChildren<QPushButton *>())
+        if (button->text() == caption)
+            return button;
+    qFatal("no button %s", qPrintable(caption));
+}
+
+// Where the keyboard is when a window opens: its first control in tab order.
+QWidget *firstTabStop(QWidget *window)
+{
+    QWidget *widget = window->nextInFocusChain();
+    while (widget != window &&
+           !((widget->focusPolicy() & Qt::TabFocus) && widget->isVisibleTo(window) && widget->isEnabled()))
+        widget = widget->nextInFocusChain();
+    return widget;
+}
+
+} // namespace
 
 // The global objects as the program creates them at start.
 class TestStartWindows : public QObject
@@ -26,6 +58,8 @@ private slots:
     void windowsHaveTheirCaptionsAndSizes();
     void windowsStartHidden();
     void objectsAreGoneAfterwards();
+    void keysPressButtonsAndCloseSecondaryWindows();
+    void qtTextsAreChinese();
 };
 
 void TestStartWindows::objectsHaveTheirClassesAndNames()
@@ -100,6 +134,49 @@ void TestStartWindows::objectsAreGoneAfterwards()
     for (QObject *object : objects)
         QVERIFY(!object);
     QCOMPARE(QApplication::topLevelWidgets().size(), 0);
+}
+
+void TestStartWindows::keysPressButtonsAndCloseSecondaryWindows()
+{
+    DialogRecorder dialogs;
+    TestWorld world;
+    Form6->show();
+    Form1->show();
+    Form2->show();
+    QTest::keyClick(buttonCaptioned(Form2, QStringLiteral("添  加")), Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("数据库添加成功")});
+    QCOMPARE(world.scalar(QStringLiteral("select count(*) from t_webinfo")).toInt(), 1);
+
+    for (QWidget *window : QList<QWidget *>{Form2, Form3, Form4, Form5, Form7, Form9}) {
+        window->show();
+        QTest::keyClick(firstTabStop(window), Qt::Key_Escape);
+        QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
+    }
+    for (QWidget *window : QList<QWidget *>{Form6, Form1}) {
+        QTest::keyClick(firstTabStop(window), Qt::Key_Escape);
+        QVERIFY2(window->isVisible(), qPrintable(window->objectName()));
+    }
+    // The detail view takes no typing, yet Escape from one of its dates still closes it.
+    world.addPlainSite(QStringLiteral("100001"), QStringLiteral("站点"), QStringLiteral("www.a.com"));
+    Form3->openRecord(QStringLiteral("www.a.com"), TForm3::Mode::Detail);
+    QTest::keyClick(Form3->findChild<QComboBox *>(), Qt::Key_Escape);
+    QVERIFY(!Form3->isVisible());
+}
+
+void TestStartWindows::qtTextsAreChinese()
+{
+    if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) +
+                       QStringLiteral("/qtbase_zh_CN.qm")))
+        QSKIP("Qt's Chinese translations (qt6-translations-l10n) are not installed");
+    QVERIFY(loadQtTranslations());
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+    QCOMPARE(box.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
+    QLineEdit field;
+    const std::unique_ptr<QMenu> menu(field.createStandardContextMenu());
+    // The item's shortcut follows a tab.
+    QCOMPARE(menu->actions().constFirst()->text().section(QLatin1Char('\t'), 0, 0),
+             QStringLiteral("撤消(&U)"));
 }
 
 QTEST_MAIN(TestStartWindows)
