@@ -92,6 +92,9 @@ public:
     explicit WriteLock(const QString &live) : m_connection(std::make_unique<StepConnection>(live))
     {
         m_connection->run(QStringLiteral("BEGIN IMMEDIATE"));
+        // A copy would carry the zeros read for the missing tail into a file that looks whole.
+        if (isCutShort(live))
+            fail(QStringLiteral("db.mdb is shorter than its header records"));
         m_live = ::open(nativePath(live).constData(), O_RDONLY | O_CLOEXEC);
         if (m_live < 0)
             fail(QStringLiteral("db.mdb cannot be read"));

@@ -200,6 +200,18 @@ private slots:
         expectFailureLeavesRegister(world, *shared, Backup::OfTheRegister);
     }
 
+    // A register cut short reads zeros for its lost tail and passes SQLite's own check;
+    // a compacted copy would make that loss look whole.
+    void cutShortRegisterIsNotCompacted()
+    {
+        TestFolder world;
+        addSites(world, 50);
+        QFile file(world.databasePath());
+        QVERIFY(file.resize(file.size() - 1));
+        std::unique_ptr<Connection> shared(sharedConnection(world));
+        expectFailureLeavesRegister(world, *shared, Backup::None);
+    }
+
     void missingRegisterIsNotCreated()
     {
         TestFolder world;
