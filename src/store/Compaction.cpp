@@ -232,8 +232,10 @@ namespace Compaction {
 void compactRegister(Connection *shared, const QString &folder)
 {
     shared->close();
-    const QDir dir(folder);
-    const QString live = dir.filePath(QLatin1String(LiveName));
+    // Where db.mdb is a link, the register is compacted where it lives: the copy and the
+    // backup sit beside it and the rename replaces it, so the link keeps naming it.
+    const QString live = registerLocation(QDir(folder).filePath(QLatin1String(LiveName)));
+    const QDir dir = QFileInfo(live).absoluteDir();
     const QString fresh = dir.filePath(QLatin1String(FreshName));
     const QString backup = dir.filePath(QLatin1String(BackupName));
     requireReplaceableRegister(live);
@@ -256,7 +258,7 @@ void compactRegister(Connection *shared, const QString &folder)
         if (std::rename(nativePath(fresh).constData(), nativePath(live).constData()) != 0)
             fail(QStringLiteral("cannot put the compacted copy in place"));
         placed = true;
-        syncFolder(folder);
+        syncFolder(dir.path());
     }
     QFile::remove(backup);
 }

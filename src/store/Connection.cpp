@@ -37,7 +37,7 @@ const QString busyMilliseconds = QStringLiteral("2000");
 // read does not wait: a register locked now is left to the statements that follow.
 bool readsCutShort(const QSqlDatabase &db, const QString &path)
 {
-    if (QFileInfo::exists(path + QStringLiteral("-journal"))) {
+    if (QFileInfo::exists(registerLocation(path) + QStringLiteral("-journal"))) {
         QSqlQuery probe(db);
         probe.exec(QStringLiteral("pragma busy_timeout = 0"));
         const bool read = probe.exec(QStringLiteral("select count(*) from sqlite_master"));

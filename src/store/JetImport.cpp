@@ -132,8 +132,11 @@ bool isJetFile(const QString &path)
            (head.mid(4) == QByteArray("Standard Jet DB") || head.mid(4) == QByteArray("Standard ACE DB"));
 }
 
-QString convert(const QString &path)
+QString convert(const QString &requested)
 {
+    // Where db.mdb is a link, the register is converted where it lives, so the link names
+    // the new register and the original is kept beside it.
+    const QString path = registerLocation(requested);
     const QString folder = QFileInfo(path).absolutePath();
     const QString work = path + QStringLiteral(".converting");
     // Left behind only by a conversion that was cut short; it is ours to replace.

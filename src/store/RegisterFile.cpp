@@ -3,6 +3,7 @@
 #include "store/StoreError.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -114,4 +115,13 @@ bool isCutShort(const QString &path)
     const qint64 size = file.size();
     const qint64 pages = recorded != 0 && word(24) == word(92) ? recorded : (size + pageSize - 1) / pageSize;
     return size < pages * pageSize;
+}
+
+QString registerLocation(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isSymLink())
+        return path;
+    const QString target = info.canonicalFilePath();
+    return target.isEmpty() ? path : target;
 }

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -95,6 +96,7 @@ private slots:
     void longRemarksComeWhole();
     void oldCarriersReadBack();
     void neverOverwritesAnEarlierCopy();
+    void convertsTheRegisterALinkNames();
     void refusesDamagedFiles_data();
     void refusesDamagedFiles();
     void refusesValuesThatDoNotFit_data();
@@ -257,6 +259,21 @@ void TestJetImport::neverOverwritesAnEarlierCopy()
              qPrintable(notice));
     QCOMPARE(folder->readFile(QStringLiteral("db.jet.mdb")), QByteArray("kept by the user"));
     QCOMPARE(folder->readFile(QStringLiteral("db.jet.1.mdb")), legacyFile(QStringLiteral("db.mdb")));
+}
+
+void TestJetImport::convertsTheRegisterALinkNames()
+{
+    auto folder = legacyFolder();
+    QVERIFY(QDir(folder->folder()).mkdir(QStringLiteral("store")));
+    const QString target = folder->file(QStringLiteral("store/db.mdb"));
+    QVERIFY(QFile::rename(folder->databasePath(), target) && QFile::link(target, folder->databasePath()));
+    Connection connection;
+    QVERIFY(!openRegister(*folder, connection).isEmpty());
+    connection.close();
+    QVERIFY(QFileInfo(folder->databasePath()).isSymLink());
+    QVERIFY(folder->readFile(QStringLiteral("store/db.mdb")).startsWith("SQLite format 3"));
+    QCOMPARE(folder->readFile(QStringLiteral("store/db.jet.mdb")), legacyFile(QStringLiteral("db.mdb")));
+    QCOMPARE(entries(*folder), (QStringList{"db.mdb", "key.exe", "sk.exe"}));
 }
 
 void TestJetImport::expectRefused(const TestFolder &folder, const QString &fragment)
