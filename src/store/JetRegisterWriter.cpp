@@ -89,7 +89,7 @@ QVariant convertValue(const JetValue &value, int type, Kind kind, QString &reaso
     }
     case Kind::Scrambled: {
         QByteArray bytes;
-        if (!JetValues::encodeGbk(text, bytes))
+        if (!JetValues::encodeCodePage936(text, bytes))
             reason = QStringLiteral("含有 GBK 无法表示的字符");
         return QVariant(bytes);
     }
