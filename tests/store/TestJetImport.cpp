@@ -18,7 +18,6 @@
 #include <QTest>
 #include <QtEndian>
 
-#include <limits>
 #include <memory>
 #include <sys/fsuid.h>
 #include <sys/stat.h>
@@ -336,15 +335,6 @@ void TestJetImport::refusesValuesThatDoNotFit_data()
     QTest::addColumn<QByteArray>("db");
     QTest::addColumn<QString>("fragment");
     const QByteArray original = legacyFile(QStringLiteral("db.mdb"));
-    // The old engine held any Unicode text; a scrambled value GBK cannot hold has no bytes to give back.
-    QTest::newRow("scrambled text outside GBK")
-        << replaced(original, utf16(QStringLiteral("管理员")), utf16(QStringLiteral("한理员")))
-        << QStringLiteral("表 t_webinfo 第 2 行（id=2），列 web_user：含有 GBK 无法表示的字符");
-    QByteArray badDate = original;
-    const qsizetype firstDates = badDate.indexOf(dateBytes(40179.0) + dateBytes(40544.0));
-    badDate.replace(firstDates + 8, 8, dateBytes(std::numeric_limits<double>::quiet_NaN()));
-    QTest::newRow("date the store refuses")
-        << badDate << QStringLiteral("表 t_webinfo 第 1 行（id=1），列 web_endtime：日期超出范围");
     // A flagged row the table's count still includes: the walk and the file disagree.
     QTest::newRow("row count disagrees")
         << withThirdRowDeleted(false) << QStringLiteral("表 t_webinfo：读到 3 行，文件记载 4 行");
