@@ -92,6 +92,9 @@ public:
     explicit WriteLock(const QString &live) : m_connection(std::make_unique<StepConnection>(live))
     {
         m_connection->run(QStringLiteral("BEGIN IMMEDIATE"));
+        // A copy would carry the zeros read for the missing tail into a file that looks whole.
+        if (isCutShort(live))
+            fail(QStringLiteral("db.mdb is shorter than its header records"));
         m_live = ::open(nativePath(live).constData(), O_RDONLY | O_CLOEXEC);
         if (m_live < 0)
             fail(QStringLiteral("db.mdb cannot be read"));
@@ -229,8 +232,10 @@ namespace Compaction {
 void compactRegister(Connection *shared, const QString &folder)
 {
     shared->close();
-    const QDir dir(folder);
-    const QString live = dir.filePath(QLatin1String(LiveName));
+    // Where db.mdb is a link, the register is compacted where it lives: the copy and the
+    // backup sit beside it and the rename replaces it, so the link keeps naming it.
+    const QString live = registerLocation(QDir(folder).filePath(QLatin1String(LiveName)));
+    const QDir dir = QFileInfo(live).absoluteDir();
     const QString fresh = dir.filePath(QLatin1String(FreshName));
     const QString backup = dir.filePath(QLatin1String(BackupName));
     requireReplaceableRegister(live);
@@ -253,7 +258,7 @@ void compactRegister(Connection *shared, const QString &folder)
         if (std::rename(nativePath(fresh).constData(), nativePath(live).constData()) != 0)
             fail(QStringLiteral("cannot put the compacted copy in place"));
         placed = true;
-        syncFolder(folder);
+        syncFolder(dir.path());
     }
     QFile::remove(backup);
 }

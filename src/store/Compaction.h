@@ -10,7 +10,7 @@ class Connection;
 // atomic rename, so a failure or a killed process at any point leaves a register that
 // opens with every record. tempdb.mdb (a byte copy taken under the write lock) stays
 // until the new file is in place; newdb.mdb never stays after a success, nor after a
-// failure.
+// failure. Where db.mdb is a symbolic link, all of this happens in its target's folder.
 namespace Compaction {
 
 // Closes the shared connection first; the next query opens it again on the new file.

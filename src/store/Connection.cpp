@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QUrl>
 #include <QUuid>
 
@@ -25,6 +26,26 @@ bool isReadOnly(const QString &path)
         QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
     return (QFileInfo(path).permissions() & anyWrite) == 0 ||
            ::access(QFile::encodeName(path).constData(), W_OK) != 0;
+}
+
+// How long a statement waits for another program's write before it fails.
+const QString busyMilliseconds = QStringLiteral("2000");
+
+// A journal beside the register may hold what a killed writer left: until the first read
+// rolls it back, the register may rightly end short of the size its header records. A
+// register that still does is refused before anything reads a wrong value from it. The
+// read does not wait: a register locked now is left to the statements that follow.
+bool readsCutShort(const QSqlDatabase &db, const QString &path)
+{
+    if (QFileInfo::exists(registerLocation(path) + QStringLiteral("-journal"))) {
+        QSqlQuery probe(db);
+        probe.exec(QStringLiteral("pragma busy_timeout = 0"));
+        const bool read = probe.exec(QStringLiteral("select count(*) from sqlite_master"));
+        probe.exec(QStringLiteral("pragma busy_timeout = ") + busyMilliseconds);
+        if (!read)
+            return false;
+    }
+    return isCutShort(path);
 }
 
 } // namespace
@@ -84,10 +105,14 @@ void Connection::open()
     db.setDatabaseName(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded) +
                        (readOnly ? QStringLiteral("?mode=ro") : QStringLiteral("?mode=rw")));
     // Wait briefly for another writer, then fail instead of hanging the window.
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=2000") +
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=") + busyMilliseconds +
                          (readOnly ? QStringLiteral(";QSQLITE_OPEN_READONLY") : QString()));
     if (!db.open())
         throw StoreError(db.lastError().text());
+    if (readsCutShort(db, path)) {
+        db.close();
+        throw StoreError(QStringLiteral("register cut short: ") + path);
+    }
 }
 
 void Connection::close()

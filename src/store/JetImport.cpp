@@ -1,10 +1,12 @@
 #include "store/JetImport.h"
 
 #include "store/JetConversionError.h"
+#include "store/JetConversionReport.h"
 #include "store/JetReader.h"
 #include "store/JetRegisterWriter.h"
 #include "store/RegisterFile.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -41,22 +43,27 @@ QString keptPath(const QFileInfo &info, int number)
     return info.dir().filePath(name);
 }
 
-// Copies into a name that must not exist yet; 0 or the errno of the failure.
-int copyExclusive(const QString &from, const QString &to)
+bool writeAll(int fd, const QByteArray &chunk)
+{
+    for (qsizetype done = 0; done < chunk.size();) {
+        const ssize_t written = ::write(fd, chunk.constData() + done, size_t(chunk.size() - done));
+        if (written <= 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
+// Writes source into a name that must not exist yet; 0 or the errno of the failure.
+int writeExclusive(QIODevice &source, const QString &to)
 {
     const int target = ::open(nativePath(to).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (target < 0)
         return errno;
-    QFile source(from);
     bool ok = source.open(QIODevice::ReadOnly);
     while (ok && !source.atEnd()) {
         const QByteArray chunk = source.read(1 << 20);
-        ok = !chunk.isEmpty();
-        for (qsizetype done = 0; ok && done < chunk.size();) {
-            const ssize_t written = ::write(target, chunk.constData() + done, size_t(chunk.size() - done));
-            ok = written > 0;
-            done += written > 0 ? written : 0;
-        }
+        ok = !chunk.isEmpty() && writeAll(target, chunk);
     }
     ok = ok && ::fsync(target) == 0;
     const int error = ok ? 0 : (errno ? errno : EIO);
@@ -66,19 +73,29 @@ int copyExclusive(const QString &from, const QString &to)
     return error;
 }
 
+bool occupied(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
 // Keeps the Jet file under the first free name. A hard link keeps it without copying
 // and without a moment in which db.mdb is missing; where the file system has no links
 // (a FAT stick), an exclusive copy does the same. Nothing existing is ever overwritten.
-QString keepOriginal(const QString &path)
+QString keepOriginal(const QString &path, bool withList)
 {
     const QFileInfo info(path);
     for (int number = 0; number < 1000; ++number) {
         const QString kept = keptPath(info, number);
+        // The list of values left out goes beside the original, under a name of its own.
+        if (withList && occupied(JetConversionReport::listPath(kept)))
+            continue;
         if (::link(nativePath(path).constData(), nativePath(kept).constData()) == 0)
             return kept;
         if (errno == EEXIST)
             continue;
-        const int error = copyExclusive(path, kept);
+        QFile original(path);
+        const int error = writeExclusive(original, kept);
         if (error == 0)
             return kept;
         if (error != EEXIST)
@@ -107,7 +124,7 @@ const JetTable &tableNamed(const QList<JetTable> &tables, const QString &name)
     throw JetConversionError(QStringLiteral("缺少表 ") + name);
 }
 
-void fill(const QString &work, const QList<JetTable> &tables)
+JetConversionReport::LeftOut fill(const QString &work, const QList<JetTable> &tables)
 {
     try {
         createRegister(work);
@@ -118,6 +135,23 @@ void fill(const QString &work, const QList<JetTable> &tables)
     JetRegisterWriter writer(work);
     writer.write(tableNamed(tables, QStringLiteral("t_webinfo")),
                  tableNamed(tables, QStringLiteral("t_set")));
+    return writer.leftOut();
+}
+
+// The list of values left out, beside the kept original; the original is let go again
+// when the list cannot be written, so that nothing is converted without it.
+QString writeList(const QString &kept, const JetConversionReport::LeftOut &leftOut)
+{
+    const QString list = JetConversionReport::listPath(kept);
+    QByteArray text = JetConversionReport::listText(kept, leftOut);
+    QBuffer buffer(&text);
+    const int error = writeExclusive(buffer, list);
+    if (error == 0)
+        return list;
+    ::unlink(nativePath(kept).constData());
+    throw JetConversionError(
+        QStringLiteral("无法保存未转换内容的清单 %1（%2）")
+            .arg(QDir::toNativeSeparators(list), QString::fromLocal8Bit(strerror(error))));
 }
 
 } // namespace
@@ -132,8 +166,11 @@ bool isJetFile(const QString &path)
            (head.mid(4) == QByteArray("Standard Jet DB") || head.mid(4) == QByteArray("Standard ACE DB"));
 }
 
-QString convert(const QString &path)
+QString convert(const QString &requested)
 {
+    // Where db.mdb is a link, the register is converted where it lives, so the link names
+    // the new register and the original is kept beside it.
+    const QString path = registerLocation(requested);
     const QString folder = QFileInfo(path).absolutePath();
     const QString work = path + QStringLiteral(".converting");
     // Left behind only by a conversion that was cut short; it is ours to replace.
@@ -141,12 +178,18 @@ QString convert(const QString &path)
     const QList<JetTable> tables =
         JetReader::read(path, {QStringLiteral("t_webinfo"), QStringLiteral("t_set")});
     QString kept;
+    QString list;
+    JetConversionReport::LeftOut leftOut;
     try {
-        fill(work, tables);
-        kept = keepOriginal(path);
+        leftOut = fill(work, tables);
+        kept = keepOriginal(path, !leftOut.isEmpty());
+        if (!leftOut.isEmpty())
+            list = writeList(kept, leftOut);
         if (::rename(nativePath(work).constData(), nativePath(path).constData()) != 0) {
             const int error = errno;
             ::unlink(nativePath(kept).constData());
+            if (!list.isEmpty())
+                ::unlink(nativePath(list).constData());
             throw JetConversionError(
                 QStringLiteral("无法启用新数据库文件（%1）").arg(QString::fromLocal8Bit(strerror(error))));
         }
@@ -157,8 +200,7 @@ QString convert(const QString &path)
     // Only now is the kept file no longer db.mdb as well, so its mode is ours to set.
     ::chmod(nativePath(kept).constData(), 0600);
     syncFolder(folder);
-    return QStringLiteral("数据库文件已从旧版格式转换为新格式。\r原数据库文件已保留为：") +
-           QDir::toNativeSeparators(kept);
+    return JetConversionReport::notice(kept, list, leftOut);
 }
 
 } // namespace JetImport

@@ -89,8 +89,8 @@ QVariant convertValue(const JetValue &value, int type, Kind kind, QString &reaso
     }
     case Kind::Scrambled: {
         QByteArray bytes;
-        if (!JetValues::encodeGbk(text, bytes))
-            reason = QStringLiteral("含有 GBK 无法表示的字符");
+        if (!JetValues::encodeCodePage936(text, bytes))
+            reason = QStringLiteral("含有无法还原的字符");
         return QVariant(bytes);
     }
     case Kind::Text:
@@ -140,6 +140,21 @@ QString idText(const JetRegisterWriter::Plan &plan, const QVariantList &row)
     for (int i = 0; i < plan.size(); ++i) {
         if (plan[i].name == QLatin1String("id") && !row.value(i).isNull())
             return QString::number(row[i].toLongLong());
+    }
+    return QString();
+}
+
+bool isIdentity(const QString &column)
+{
+    return column == QLatin1String("id") || column == QLatin1String("web_id");
+}
+
+// Identity columns come first in the plan, so a row's site number is known before its other values.
+QString siteNumber(const JetRegisterWriter::Plan &plan, const QVariantList &row)
+{
+    for (int i = 0; i < plan.size() && i < row.size(); ++i) {
+        if (plan[i].name == QLatin1String("web_id"))
+            return row[i].toString();
     }
     return QString();
 }
@@ -226,27 +241,27 @@ JetRegisterWriter::Plan JetRegisterWriter::plan(const JetTable &table) const
     return plan;
 }
 
-JetRegisterWriter::Rows JetRegisterWriter::convert(const JetTable &table, const Plan &plan) const
+JetRegisterWriter::Rows JetRegisterWriter::convert(const JetTable &table, const Plan &plan)
 {
     Rows rows;
     rows.reserve(table.rows.size());
     for (int r = 0; r < table.rows.size(); ++r) {
         QVariantList row;
         row.reserve(plan.size());
-        QString failedColumn;
-        QString reason;
         for (const Column &column : plan) {
             const int type = table.columns[column.jetIndex].type;
+            QString reason;
             row << convertValue(table.rows[r][column.jetIndex], type, column.kind, reason);
             if (column.name == QLatin1String("id") && row.last().isNull() && reason.isEmpty())
                 reason = QStringLiteral("编号为空");
-            if (!reason.isEmpty()) {
-                failedColumn = column.name;
-                break;
-            }
+            if (reason.isEmpty())
+                continue;
+            // A row without its identity cannot be told apart from the others.
+            if (isIdentity(column.name))
+                throw JetConversionError::at(table.name, r + 1, idText(plan, row), column.name, reason);
+            row.last() = nullOf(column.kind);
+            m_leftOut << LeftOut{table.name, r + 1, siteNumber(plan, row), column.name, reason};
         }
-        if (!reason.isEmpty())
-            throw JetConversionError::at(table.name, r + 1, idText(plan, row), failedColumn, reason);
         rows << row;
     }
     return rows;

@@ -57,6 +57,55 @@ private:
     iconv_t m_decode;
 };
 
+// The two-byte codes GBK leaves unassigned outside its user areas, in code order.
+struct CodeRange
+{
+    quint16 first;
+    quint16 last;
+};
+constexpr CodeRange unassignedCodes[] = {
+    {0xa2ab, 0xa2b0}, {0xa2e3, 0xa2e4}, {0xa2ef, 0xa2f0}, {0xa2fd, 0xa2fe}, {0xa4f4, 0xa4fe},
+    {0xa5f7, 0xa5fe}, {0xa6b9, 0xa6c0}, {0xa6d9, 0xa6df}, {0xa6ec, 0xa6ed}, {0xa6f3, 0xa6f3},
+    {0xa6f6, 0xa6fe}, {0xa7c2, 0xa7d0}, {0xa7f2, 0xa7fe}, {0xa896, 0xa8a0}, {0xa8bc, 0xa8bc},
+    {0xa8bf, 0xa8bf}, {0xa8c1, 0xa8c4}, {0xa8ea, 0xa8fe}, {0xa958, 0xa958}, {0xa95b, 0xa95b},
+    {0xa95d, 0xa95f}, {0xa989, 0xa995}, {0xa997, 0xa9a3}, {0xa9f0, 0xa9fe}, {0xd7fa, 0xd7fe},
+    {0xfe50, 0xfea0},
+};
+
+bool isWindowsOnly(char16_t c)
+{
+    return c == 0xf8f5 || (c >= 0xe000 && c <= 0xe864);
+}
+
+// Windows gives the single byte 0xFF U+F8F5, and numbers its private-use characters
+// through the user areas AAA1-AFFE, F8A1-FEFE and A140-A7A0 (U+E000 to U+E765), then
+// through the unassigned codes (from U+E766). Trail bytes skip 0x7F.
+QByteArray windowsOnlyBytes(char16_t c)
+{
+    if (c == 0xf8f5)
+        return QByteArray(1, char(0xff));
+    const auto code = [](int lead, int trail) { return QByteArray(1, char(lead)) + char(trail); };
+    int index = c - 0xe000;
+    if (index < 6 * 94)
+        return code(0xaa + index / 94, 0xa1 + index % 94);
+    index -= 6 * 94;
+    if (index < 7 * 94)
+        return code(0xf8 + index / 94, 0xa1 + index % 94);
+    index -= 7 * 94;
+    if (index < 7 * 96) {
+        const int trail = 0x40 + index % 96;
+        return code(0xa1 + index / 96, trail < 0x7f ? trail : trail + 1);
+    }
+    index -= 7 * 96;
+    for (const CodeRange &range : unassignedCodes) {
+        for (int unassigned = range.first; unassigned <= range.last; ++unassigned) {
+            if ((unassigned & 0xff) != 0x7f && index-- == 0)
+                return code(unassigned >> 8, unassigned & 0xff);
+        }
+    }
+    return QByteArray();
+}
+
 } // namespace
 
 bool decodeText(const QByteArray &raw, QString &text)
@@ -131,15 +180,34 @@ bool decodeWhole(const QByteArray &raw, int type, qint64 &value)
     }
 }
 
-bool encodeGbk(const QString &text, QByteArray &bytes)
+bool encodeCodePage936(const QString &text, QByteArray &bytes)
 {
     static const GbkCodec codec;
+    bytes.clear();
     if (!codec.valid() || !text.isValidUtf16())
         return false;
-    QByteArray back;
-    if (!codec.run(true, text.toUtf8(), bytes) || !codec.run(false, bytes, back))
-        return false;
-    return QString::fromUtf8(back) == text;
+    // What iconv's GBK holds goes through it a run at a time; it also gives 0x80 the euro sign.
+    QString run;
+    const auto takeRun = [&]() {
+        QByteArray encoded;
+        QByteArray back;
+        if (!codec.run(true, run.toUtf8(), encoded) || !codec.run(false, encoded, back) ||
+            QString::fromUtf8(back) != run)
+            return false;
+        bytes += encoded;
+        run.clear();
+        return true;
+    };
+    for (const QChar c : text) {
+        if (!isWindowsOnly(c.unicode())) {
+            run += c;
+            continue;
+        }
+        if (!takeRun())
+            return false;
+        bytes += windowsOnlyBytes(c.unicode());
+    }
+    return takeRun();
 }
 
 } // namespace JetValues

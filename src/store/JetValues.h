@@ -21,9 +21,11 @@ bool decodeDate(const QByteArray &raw, QDate &date);
 // Byte, Integer and Long Integer values (type as in JetStream::Type).
 bool decodeWhole(const QByteArray &raw, int type, qint64 &value);
 
-// The GBK (code page 936) bytes of a text. The old program handed its scrambled bytes
-// to the engine as GBK text, so encoding the text back gives those bytes. False when a
-// character has no GBK form or does not come back unchanged: a "?" would lose the value.
-bool encodeGbk(const QString &text, QByteArray &bytes);
+// The bytes Windows code page 936 gives a text. The old program handed its scrambled
+// bytes to the engine as text of that code page, so encoding the text back gives those
+// bytes: GBK, and where GBK has no character, the ones Windows has (0x80 the euro sign,
+// 0xFF U+F8F5, every other two-byte code a private-use character). False when a
+// character has no such bytes: a "?" would lose the value.
+bool encodeCodePage936(const QString &text, QByteArray &bytes);
 
 } // namespace JetValues

@@ -3,10 +3,12 @@
 #include "store/StoreError.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUuid>
+#include <QtEndian>
 
 #include <cerrno>
 #include <cstring>
@@ -91,4 +93,35 @@ bool isSqliteFile(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return false;
     return file.read(16) == QByteArray("SQLite format 3", 16);
+}
+
+bool isCutShort(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray header = file.read(100);
+    if (header.size() < 100)
+        return true;
+    const auto word = [&header](int offset) { return qFromBigEndian<quint32>(header.constData() + offset); };
+    const quint16 sizeField = qFromBigEndian<quint16>(header.constData() + 16);
+    const qint64 pageSize = sizeField == 1 ? 65536 : sizeField;
+    // SQLite refuses a file with any other page size by itself.
+    if (pageSize < 512 || (pageSize & (pageSize - 1)) != 0)
+        return false;
+    // The recorded page count is only trusted by SQLite while the change counter matches
+    // the number it was written with; otherwise the size of the file decides.
+    const quint32 recorded = word(28);
+    const qint64 size = file.size();
+    const qint64 pages = recorded != 0 && word(24) == word(92) ? recorded : (size + pageSize - 1) / pageSize;
+    return size < pages * pageSize;
+}
+
+QString registerLocation(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isSymLink())
+        return path;
+    const QString target = info.canonicalFilePath();
+    return target.isEmpty() ? path : target;
 }

@@ -7,6 +7,7 @@
 #include "store/Statements.h"
 #include "store/StoreError.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -198,6 +199,34 @@ private slots:
         file.close();
         std::unique_ptr<Connection> shared(sharedConnection(world));
         expectFailureLeavesRegister(world, *shared, Backup::OfTheRegister);
+    }
+
+    // A register cut short reads zeros for its lost tail and passes SQLite's own check;
+    // a compacted copy would make that loss look whole.
+    void cutShortRegisterIsNotCompacted()
+    {
+        TestFolder world;
+        addSites(world, 50);
+        QFile file(world.databasePath());
+        QVERIFY(file.resize(file.size() - 1));
+        std::unique_ptr<Connection> shared(sharedConnection(world));
+        expectFailureLeavesRegister(world, *shared, Backup::None);
+    }
+
+    // Where db.mdb is a link, the register it names is the one compacted, and it stays linked.
+    void linkedRegisterIsCompactedWhereItLives()
+    {
+        TestFolder world;
+        addSites(world, 50);
+        QVERIFY(QDir(world.folder()).mkdir(QStringLiteral("store")));
+        const QString target = world.file(QStringLiteral("store/db.mdb"));
+        QVERIFY(QFile::rename(world.databasePath(), target) && QFile::link(target, world.databasePath()));
+        std::unique_ptr<Connection> shared(sharedConnection(world));
+        Compaction::compactRegister(shared.get(), world.folder());
+        QVERIFY(QFileInfo(world.databasePath()).isSymLink());
+        QCOMPARE(integrity(target), QStringLiteral("ok"));
+        QCOMPARE(world.scalar(QStringLiteral("select count(*) from t_webinfo")).toInt(), 50);
+        QCOMPARE(QDir(world.file(QStringLiteral("store"))).entryList(QDir::Files), QStringList{"db.mdb"});
     }
 
     void missingRegisterIsNotCreated()

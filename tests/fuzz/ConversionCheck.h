@@ -17,8 +17,9 @@
 #include <sys/stat.h>
 
 // What every conversion of a foreign db.mdb must end in: either a sound register in its
-// place, owner-only, with the original kept byte for byte beside it, or a refusal that
-// leaves the original as it was and nothing else behind.
+// place, owner-only, with the original kept byte for byte beside it (and the list of
+// values left out, if any), or a refusal that leaves the original as it was and nothing
+// else behind.
 class ConversionCheck
 {
 public:
@@ -31,11 +32,16 @@ public:
         m_world.writeFile(QStringLiteral("db.mdb"), input);
         const QString path = m_world.file(QStringLiteral("db.mdb"));
         bool converted = false;
+        QString notice;
         try {
-            JetImport::convert(path);
+            notice = JetImport::convert(path);
             converted = true;
         } catch (const JetConversionError &) {
         }
+        // Values left out are listed beside the original, and the notice says where.
+        const QString list = m_world.file(QStringLiteral("db.jet.txt"));
+        const bool listed = QFile::exists(list);
+        FUZZ_CHECK(listed == notice.contains(QDir::toNativeSeparators(list)));
         if (converted) {
             FUZZ_CHECK(m_world.readFile(QStringLiteral("db.jet.mdb")) == input);
             FUZZ_CHECK(ownerOnly(QStringLiteral("db.jet.mdb")));
@@ -46,9 +52,11 @@ public:
             FUZZ_CHECK(!QFile::exists(m_world.file(QStringLiteral("db.jet.mdb"))));
         }
         const QStringList left = QDir(m_world.folder()).entryList(QDir::Files | QDir::Hidden);
-        const QStringList expected = converted
-                                         ? QStringList{QStringLiteral("db.jet.mdb"), QStringLiteral("db.mdb")}
-                                         : QStringList{QStringLiteral("db.mdb")};
+        QStringList expected{QStringLiteral("db.mdb")};
+        if (converted)
+            expected = listed ? QStringList{QStringLiteral("db.jet.mdb"), QStringLiteral("db.jet.txt"),
+                                            QStringLiteral("db.mdb")}
+                              : QStringList{QStringLiteral("db.jet.mdb"), QStringLiteral("db.mdb")};
         FUZZ_CHECK(left == expected);
         clean();
         return converted;

@@ -1,6 +1,7 @@
 #include "store/JetStream.h"
 #include "store/JetValues.h"
 
+#include <QSet>
 #include <QTest>
 #include <QtEndian>
 
@@ -135,37 +136,63 @@ private slots:
         QVERIFY(!JetValues::decodeWhole(QByteArray(8, '\0'), JetStream::DateTimeType, value));
     }
 
-    void encodesGbk_data()
+    void encodesCodePage936_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("chinese") << QStringLiteral("管理员") << QByteArray("\xb9\xdc\xc0\xed\xd4\xb1");
         QTest::newRow("ascii and controls") << QStringLiteral("5d\rg\x1a") << QByteArray("5d\rg\x1a");
-        // Code page 936 gives 0x80 as the euro sign; a scrambled lead byte can become 0x80.
+        // A scrambled lead byte can become 0x80 or 0xFF; Windows read them as these two.
         QTest::newRow("euro") << QStringLiteral("€") << QByteArray("\x80");
+        QTest::newRow("among GBK") << QStringLiteral("密€码") + QChar(0xf8f5)
+                                   << QByteArray("\xc3\xdc\x80\xc2\xeb\xff");
+        // A lead byte with a trail byte GBK leaves to users or unassigned: a private-use character.
+        QTest::newRow("third user area, past 0x7F") << QString(QChar(0xe505)) << QByteArray("\xa1\x80");
+        QTest::newRow("unassigned FE50") << QString(QChar(0xe815)) << QByteArray("\xfe\x50");
         QTest::newRow("empty") << QString() << QByteArray();
     }
-    void encodesGbk()
+    void encodesCodePage936()
     {
         QFETCH(QString, text);
         QFETCH(QByteArray, bytes);
         QByteArray encoded;
-        QVERIFY(JetValues::encodeGbk(text, encoded));
+        QVERIFY(JetValues::encodeCodePage936(text, encoded));
         QCOMPARE(encoded, bytes);
     }
 
-    void refusesTextGbkCannotHold_data()
+    // Windows gave every code its own character: 0x80, 0xFF and the 126 × 190 two-byte
+    // codes (trail bytes 0x40 to 0xFE but 0x7F) each lead back from theirs.
+    void everyCodeHasItsCharacter()
+    {
+        QSet<QByteArray> codes;
+        int encodable = 0;
+        for (int c = 0x80; c <= 0xffff; ++c) {
+            QByteArray code;
+            if (QChar::isSurrogate(char32_t(c)) || !JetValues::encodeCodePage936(QString(QChar(c)), code))
+                continue;
+            ++encodable;
+            codes << code;
+            const quint8 last = quint8(code.back());
+            QVERIFY(code.size() == 1 ? last == 0x80 || last == 0xff
+                                     : code.size() == 2 && quint8(code[0]) >= 0x81 && last >= 0x40 &&
+                                           last != 0x7f && last != 0xff);
+        }
+        QCOMPARE(codes.size(), encodable);
+        QCOMPARE(codes.size(), 2 + 126 * 190);
+    }
+
+    void refusesTextCodePage936CannotHold_data()
     {
         QTest::addColumn<QString>("text");
         QTest::newRow("hangul") << QStringLiteral("a한b");
         QTest::newRow("emoji") << QStringLiteral("😀");
         QTest::newRow("unpaired surrogate") << QString(QChar(0xd83d));
     }
-    void refusesTextGbkCannotHold()
+    void refusesTextCodePage936CannotHold()
     {
         QFETCH(QString, text);
         QByteArray encoded;
-        QVERIFY(!JetValues::encodeGbk(text, encoded));
+        QVERIFY(!JetValues::encodeCodePage936(text, encoded));
     }
 };
 

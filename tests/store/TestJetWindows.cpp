@@ -18,6 +18,8 @@
 #include <QScopedPointer>
 #include <QTest>
 
+#include <limits>
+
 // An earlier installation's three files, and the program started on them as a user
 // would: log in, the main window opens the register (converting it), records open.
 class TestJetWindows : public QObject
@@ -35,6 +37,7 @@ private slots:
     void sitesAddedBeforeTheKeyAreRefused();
     void exportOfTheConvertedListMatchesTheRows();
     void damagedRegisterStopsTheStart();
+    void everyValueComesOverOrIsNamedOnce();
 
 private:
     void install(const QByteArray &db);
@@ -188,6 +191,39 @@ void TestJetWindows::damagedRegisterStopsTheStart()
     QCOMPARE(m_dialogs->terminateRequests(), 1);
     QCOMPARE(m_world->readFile(QStringLiteral("db.mdb")), damaged);
     QCOMPARE(QDir(m_world->folder()).entryList(QDir::Files), before);
+}
+
+void TestJetWindows::everyValueComesOverOrIsNamedOnce()
+{
+    // Windows handed the old engine the scrambled bytes 0x80, A2 AB and 0xFF as the first three
+    // characters. No bytes of its code page give a Hangul syllable, and no date is not a number.
+    QByteArray db = replaced(legacyFile(QStringLiteral("db.mdb")), utf16(QStringLiteral("管理员")),
+                             utf16(QStringLiteral("€") + QChar(0xe766) + QChar(0xf8f5)));
+    db = replaced(db, utf16(QStringLiteral("域名密码")), utf16(QStringLiteral("한名密码")));
+    const qsizetype firstDates = db.indexOf(dateBytes(40179.0) + dateBytes(40544.0));
+    db.replace(firstDates + 8, 8, dateBytes(std::numeric_limits<double>::quiet_NaN()));
+    install(db);
+    logIn(QStringLiteral("newpass1"));
+    QCOMPARE(m_dialogs->count(), 1);
+    const QString notice = m_dialogs->lastMessage().text;
+    const QString list = QString::fromUtf8(m_world->readFile(QStringLiteral("db.jet.txt")));
+    for (const QString &line :
+         {QStringLiteral("网站编号 20110307090502，网站空间到期时间（web_endtime）：日期超出范围"),
+          QStringLiteral("网站编号 20110308101010，域名密码（web_domainpass）：含有无法还原的字符")}) {
+        QVERIFY2(notice.contains(QLatin1Char('\r') + line + QLatin1Char('\r')), qPrintable(notice));
+        QVERIFY2(list.contains(QLatin1Char('\n') + line + QLatin1Char('\n')), qPrintable(list));
+    }
+    QVERIFY(notice.endsWith(m_world->file(QStringLiteral("db.jet.txt"))));
+    QCOMPARE(m_world->readFile(QStringLiteral("db.jet.mdb")), db);
+    // Everything else comes over; the two values are empty.
+    QCOMPARE(m_world->scalar(QStringLiteral("select web_time from t_webinfo where id = 1")).toString(),
+             QStringLiteral("2010-01-01"));
+    QVERIFY(m_world->scalar(QStringLiteral("select web_endtime from t_webinfo where id = 1")).isNull());
+    QVERIFY(m_world->scalar(QStringLiteral("select web_domainpass from t_webinfo where id = 2")).isNull());
+    QCOMPARE(
+        m_world->scalar(QStringLiteral("select web_user from t_webinfo where id = 2")).toByteArray().mid(1),
+        QByteArray("\x80\xa2\xab\xff"
+                   "20110308101010"));
 }
 
 QTEST_MAIN(TestJetWindows)

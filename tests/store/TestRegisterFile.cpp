@@ -5,8 +5,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 #include <sys/stat.h>
 
@@ -22,6 +25,7 @@ private slots:
     void unusableFileIsRefusedAndLeftAlone_data();
     void unusableFileIsRefusedAndLeftAlone();
     void readOnlyRegisterReadsButRefusesWrites();
+    void registerAKilledWriterLeftShortOpens();
     void emptySettingsTableFailsTheReader();
 };
 
@@ -89,6 +93,11 @@ void TestRegisterFile::unusableFileIsRefusedAndLeftAlone_data()
     QTest::newRow("zip archive") << QByteArray("PK\x03\x04\x14\x00\x00\x00", 8) + QByteArray(2040, '\x5a');
     QTest::newRow("text") << QByteArray("web_id;web_name\r\n1;a\r\n");
     QTest::newRow("damaged SQLite") << QByteArray("SQLite format 3\0", 16) + QByteArray(4080, '\xee');
+    // It would open and pass SQLite's own check, reading zeros where the last byte was.
+    TestFolder whole;
+    whole.addPlainSite(QStringLiteral("100001"), QStringLiteral("a"), QStringLiteral("a.cn"));
+    whole.exec(QStringLiteral("update t_set set web_alarm = 30, domain_alarm = 30"));
+    QTest::newRow("register cut one byte short") << whole.readFile(QStringLiteral("db.mdb")).chopped(1);
 }
 
 void TestRegisterFile::unusableFileIsRefusedAndLeftAlone()
@@ -130,6 +139,42 @@ void TestRegisterFile::readOnlyRegisterReadsButRefusesWrites()
     module.ADOConnection1->close();
     QCOMPARE(world.readFile(QStringLiteral("db.mdb")), before);
     QCOMPARE(world.scalar(QStringLiteral("select count(*) from t_webinfo")).toInt(), 1);
+}
+
+// A writer killed in the middle of a transaction leaves its journal beside the register,
+// and until SQLite rolls it back the register may end short of the pages its header
+// records. That register is sound: it opens with what was committed.
+void TestRegisterFile::registerAKilledWriterLeftShortOpens()
+{
+    TestFolder world;
+    world.addPlainSite(QStringLiteral("100001"), QStringLiteral("a"), QStringLiteral("a.cn"));
+    QTemporaryDir killed;
+    {
+        QSqlDatabase writer = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("writer"));
+        writer.setDatabaseName(world.databasePath());
+        QVERIFY(writer.open());
+        QSqlQuery query(writer);
+        // A small cache makes the transaction write into the register before it ends.
+        query.exec(QStringLiteral("pragma cache_size = 2"));
+        QVERIFY(query.exec(QStringLiteral("begin")) && query.exec(QStringLiteral("create table grown(x)")));
+        for (int i = 0; i < 50; ++i)
+            query.exec(QStringLiteral("insert into grown values(randomblob(4000))"));
+        for (const QString name : {QStringLiteral("db.mdb"), QStringLiteral("db.mdb-journal")})
+            QVERIFY(QFile::copy(world.file(name), QDir(killed.path()).filePath(name)));
+        query.exec(QStringLiteral("rollback"));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("writer"));
+    QFile copy(QDir(killed.path()).filePath(QStringLiteral("db.mdb")));
+    QVERIFY(copy.open(QIODevice::ReadWrite) && copy.seek(28));
+    QByteArray pages = copy.read(4);
+    qToBigEndian(qFromBigEndian<quint32>(pages.constData()) + 100, pages.data()); // far beyond the end
+    QVERIFY(copy.seek(28) && copy.write(pages) == 4);
+    copy.close();
+
+    TDataModule1 module;
+    pointAt(module, killed.path());
+    module.ADOQuery1->open();
+    QCOMPARE(module.ADOQuery1->recordCount(), 1);
 }
 
 void TestRegisterFile::emptySettingsTableFailsTheReader()
