@@ -18,9 +18,10 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <linux/capability.h>
 #include <memory>
-#include <sys/fsuid.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
@@ -57,23 +58,32 @@ QList<QVariantList> siteRows(Connection &connection)
     return rows;
 }
 
-// Root writes into any folder; with its file-system uid dropped it is held to the
-// folder's mode like anyone else, which is what a read-only folder means to a user.
-class FileSystemUser
+// Root writes into any folder; without its override of the write bits it is held to the
+// folder's mode like any user, while it still reaches every folder on the way, so the test
+// runs wherever the checkout and the temporary folders lie (a home folder of mode 0700 too).
+class WithoutWriteOverride
 {
 public:
-    FileSystemUser() : m_dropped(::geteuid() == 0)
+    WithoutWriteOverride() : m_dropped(::geteuid() == 0 && setWriteOverride(false)) {}
+    ~WithoutWriteOverride()
     {
         if (m_dropped)
-            ::setfsuid(65534);
-    }
-    ~FileSystemUser()
-    {
-        if (m_dropped)
-            ::setfsuid(0);
+            setWriteOverride(true);
     }
 
 private:
+    static bool setWriteOverride(bool on)
+    {
+        __user_cap_header_struct header = {_LINUX_CAPABILITY_VERSION_3, 0};
+        __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3] = {};
+        if (::syscall(SYS_capget, &header, data) != 0)
+            return false;
+        __u32 &effective = data[CAP_TO_INDEX(CAP_DAC_OVERRIDE)].effective;
+        effective =
+            on ? effective | CAP_TO_MASK(CAP_DAC_OVERRIDE) : effective & ~CAP_TO_MASK(CAP_DAC_OVERRIDE);
+        return ::syscall(SYS_capset, &header, data) == 0;
+    }
+
     bool m_dropped;
 };
 
@@ -366,7 +376,7 @@ void TestJetImport::refusesReadOnlyFolder()
     QFile::setPermissions(folder->databasePath(), readable | QFile::WriteOwner);
     QFile::setPermissions(folder->folder(), readable | enterable);
     {
-        FileSystemUser user;
+        WithoutWriteOverride heldToModes;
         QFile probe(folder->file(QStringLiteral("probe")));
         QVERIFY2(!probe.open(QIODevice::WriteOnly), "the folder still takes new files");
         expectRefused(*folder, QStringLiteral("请检查该文件夹是否可写"));
