@@ -11,15 +11,12 @@
 
 SingleInstance::SingleInstance(const QString &name)
 {
-    QString folder = WorkFolder::path();
-    QString fileName = name;
-    if (folder.isEmpty()) {
-        // No private folder: the shared temp folder, under a name of this user's own.
-        folder = QDir::tempPath();
-        fileName += QStringLiteral("-%1").arg(getuid());
-    }
-    const QByteArray lockPath = QFile::encodeName(QDir(folder).filePath(fileName));
-    const int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    // Only in a folder of the user's own: a lock file anyone else can reach could be
+    // held by them to keep the program from ever starting.
+    const QString folder = WorkFolder::path();
+    const QByteArray lockPath = QFile::encodeName(QDir(folder).filePath(name));
+    const int fd =
+        folder.isEmpty() ? -1 : ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {
         // No lock file can be had: better to run unguarded than never to start.
         m_unguarded = true;

@@ -3,6 +3,7 @@
 // exports, which hold no credentials, follow the umask like any document.
 #include "FaultKit.h"
 #include "TableGrid.h"
+#include "TempLocation.h"
 #include "TestFolder.h"
 
 #include "export/ExportFile.h"
@@ -220,17 +221,18 @@ private slots:
         QCOMPARE(modeOf(target), mode_t(0600));
     }
 
-    // A work folder others can reach is refused, and no secret is written through it.
-    void sharedWorkFolderIsRefused()
+    // A work folder others can reach is passed over for one that is the owner's alone.
+    void sharedWorkFolderIsPassedOver()
     {
         TestFolder world;
-        const QString folder = WorkFolder::path();
-        QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0770) == 0);
-        QVERIFY(WorkFolder::path().isEmpty());
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error,
-                                 writeSecret(SecretStore::secretKey(), QStringLiteral("x")));
-        QCOMPARE(filesIn(folder), QStringList());
-        QCOMPARE(world.readFile(QStringLiteral("sk.exe")), QByteArray());
+        const TempLocation temp(world.runtimeFolder()); // where the fresh folder goes
+        const QString shared = WorkFolder::path();
+        QVERIFY(::chmod(QFile::encodeName(shared).constData(), 0770) == 0);
+        QCOMPARE(writeSecret(SecretStore::secretKey(), QStringLiteral("x")), WriteResult::Written);
+        const QString used = WorkFolder::path();
+        QVERIFY(used != shared);
+        QCOMPARE(modeOf(used), mode_t(0700));
+        QCOMPARE(filesIn(shared), QStringList());
     }
 
     void exportsFollowTheUmask_data()

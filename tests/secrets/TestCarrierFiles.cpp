@@ -1,3 +1,4 @@
+#include "TempLocation.h"
 #include "TestFolder.h"
 #include "platform/WorkFolder.h"
 #include "secrets/ScrambleCodec.h"
@@ -82,7 +83,7 @@ private slots:
     void missingCarrierOnWriteAppendsNothing();
     void lockedCarrierOnWriteAppendsNothing();
     void appendFailingHalfWayCutsTheCarrierBack();
-    void noPrivateFolderMeansNoWorkFile();
+    void sharedWorkFolderIsPassedOver();
 };
 
 void TestCarrierFiles::writeWorkFileLivesInThePrivateFolder()
@@ -203,17 +204,18 @@ void TestCarrierFiles::appendFailingHalfWayCutsTheCarrierBack()
     QCOMPARE(world.readFile(QStringLiteral("key.exe")).size(), before.size() + 1004);
 }
 
-void TestCarrierFiles::noPrivateFolderMeansNoWorkFile()
+void TestCarrierFiles::sharedWorkFolderIsPassedOver()
 {
     TestFolder world;
-    const QString folder = WorkFolder::path();
-    QVERIFY(chmod(QFile::encodeName(folder).constData(), 0777) == 0);
-    QVERIFY_THROWS_EXCEPTION(std::runtime_error,
-                             writeSecret(SecretStore::loginPassword(), QStringLiteral("abc123")));
+    const TempLocation temp(world.runtimeFolder()); // where the fresh folder goes
+    const QString shared = WorkFolder::path();
+    QVERIFY(chmod(QFile::encodeName(shared).constData(), 0777) == 0);
+    QCOMPARE(writeSecret(SecretStore::loginPassword(), QStringLiteral("abc123")), WriteResult::Written);
     QString secret;
-    QVERIFY_THROWS_EXCEPTION(std::runtime_error, readSecret(SecretStore::loginPassword(), secret));
-    QCOMPARE(world.readFile(QStringLiteral("key.exe")), QByteArray());
-    QVERIFY(QDir(folder).isEmpty());
+    QVERIFY(readSecret(SecretStore::loginPassword(), secret));
+    QCOMPARE(secret, QStringLiteral("abc123"));
+    QVERIFY(QDir(shared).isEmpty());
+    QVERIFY(WorkFolder::path() != shared);
     QCOMPARE(QDir(world.folder()).entryList(QDir::Files),
              QStringList({QStringLiteral("db.mdb"), QStringLiteral("key.exe"), QStringLiteral("sk.exe")}));
 }

@@ -1,4 +1,5 @@
 #include "DialogRecorder.h"
+#include "TempLocation.h"
 #include "TestWorld.h"
 #include "WindowControls.h"
 
@@ -152,11 +153,13 @@ void TestTForm6::unloadablePasswordEndsProgram()
 {
     TestWorld world;
     DialogRecorder recorder;
-    // A work folder open to others is never used for the scrambled password.
+    // A work folder open to others is never used for the scrambled password, and with the
+    // temp location gone no other can be made.
     const QString workFolder = QDir(world.runtimeFolder()).filePath(QStringLiteral("corvane"));
     QVERIFY(QDir().mkpath(workFolder));
     QVERIFY(QFile::setPermissions(workFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                                   QFile::ReadOther | QFile::ExeOther));
+    const TempLocation gone(world.file(QStringLiteral("missing")));
     Form6->show();
     QCOMPARE(recorder.count(), 1);
     QCOMPARE(recorder.lastMessage().text,
