@@ -6,6 +6,7 @@
 #include "secrets/ScrambleCodec.h"
 
 #include <QFile>
+#include <QScopeGuard>
 #include <QtEndian>
 
 #include <cerrno>
@@ -15,6 +16,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -34,6 +36,7 @@ public:
     Descriptor &operator=(const Descriptor &) = delete;
     int fd() const { return m_fd; }
     bool valid() const { return m_fd >= 0; }
+    int release() { return std::exchange(m_fd, -1); }
 
 private:
     int m_fd;
@@ -80,19 +83,6 @@ QByteArray lengthField(qint64 payloadSize)
     return field;
 }
 
-// Writes a whole file, replacing it; owner-only whatever the umask. A file cut short (a
-// full disk) is removed: it would hold part of a scrambled secret and read as a record.
-void writeWorkFile(const QString &path, const QByteArray &bytes)
-{
-    Descriptor file(openFile(path, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW));
-    if (!file.valid())
-        throw std::runtime_error("work file cannot be written");
-    if (fchmod(file.fd(), 0600) != 0 || !writeAll(file.fd(), bytes)) {
-        ::unlink(QFile::encodeName(path).constData());
-        throw std::runtime_error("work file cannot be written");
-    }
-}
-
 QByteArray readWholeFile(const QString &path)
 {
     Descriptor file(openFile(path, O_RDONLY));
@@ -100,6 +90,32 @@ QByteArray readWholeFile(const QString &path)
     if (!file.valid() || !readAll(file.fd(), bytes))
         throw std::runtime_error("work file cannot be read");
     return bytes;
+}
+
+[[noreturn]] void refuseCarrier()
+{
+    throw std::runtime_error("carrier is not a plain file");
+}
+
+// Opens a carrier without following a link and without waiting on a pipe; -1 when it is
+// missing or, for writing, when it may not be written. Anything there that is no plain file
+// is refused. A carrier copied from an earlier installation is readable by everyone: it is
+// made owner-only the first time it is used.
+int openCarrier(const QString &path, int access)
+{
+    Descriptor file(openFile(path, access | O_NOFOLLOW | O_NONBLOCK));
+    if (!file.valid()) {
+        const bool notPlain = errno == ELOOP || errno == ENXIO || errno == EISDIR;
+        if (errno == ENOENT || (access != O_RDONLY && !notPlain))
+            return -1;
+        refuseCarrier();
+    }
+    struct stat info = {};
+    if (fstat(file.fd(), &info) != 0 || !S_ISREG(info.st_mode))
+        refuseCarrier();
+    if ((info.st_mode & 077) != 0)
+        fchmod(file.fd(), info.st_mode & 0700); // someone else's carrier keeps its mode
+    return file.release();
 }
 
 // The first line of a payload: every byte before the CR LF that ends it, so key
@@ -126,12 +142,35 @@ bool newestRecord(const QByteArray &carrier, QByteArray &record)
     return true;
 }
 
+// A file cut short (a full disk) is removed: it would hold part of a scrambled secret and
+// read as a record.
+void writePrivateFile(const QString &path, const QByteArray &bytes)
+{
+    Descriptor file(openFile(path, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK));
+    if (!file.valid())
+        throw std::runtime_error("private file cannot be written");
+    if (fchmod(file.fd(), 0600) != 0 || !writeAll(file.fd(), bytes) || fsync(file.fd()) != 0) {
+        ::unlink(QFile::encodeName(path).constData());
+        throw std::runtime_error("private file cannot be written");
+    }
+}
+
+bool readCarrier(const QString &carrierPath, QByteArray &bytes)
+{
+    Descriptor file(openCarrier(carrierPath, O_RDONLY));
+    if (!file.valid())
+        return false;
+    if (!readAll(file.fd(), bytes))
+        throw std::runtime_error("carrier cannot be read");
+    return true;
+}
+
 bool AppendTrailer(const QString &sourcePath, const QString &carrierPath)
 {
     Descriptor source(openFile(sourcePath, O_RDONLY));
     if (!source.valid() || flock(source.fd(), LOCK_EX | LOCK_NB) != 0)
         return false;
-    Descriptor carrier(openFile(carrierPath, O_WRONLY)); // never created here
+    Descriptor carrier(openCarrier(carrierPath, O_WRONLY)); // never created here
     if (!carrier.valid() || flock(carrier.fd(), LOCK_EX | LOCK_NB) != 0)
         return false;
     QByteArray payload;
@@ -142,7 +181,7 @@ bool AppendTrailer(const QString &sourcePath, const QString &carrierPath)
     const off_t formerSize = lseek(carrier.fd(), 0, SEEK_END);
     if (formerSize < 0)
         return false;
-    if (writeAll(carrier.fd(), payload + lengthField(payload.size())) && fsync(carrier.fd()) == 0)
+    if (writeAll(carrier.fd(), trailerOf(payload)) && fsync(carrier.fd()) == 0)
         return true;
     // A carrier never ends in a partial record: cut it back to what it was.
     if (ftruncate(carrier.fd(), formerSize) == 0)
@@ -153,19 +192,12 @@ bool AppendTrailer(const QString &sourcePath, const QString &carrierPath)
 bool ExtractTrailer(const QString &carrierPath, const QString &targetPath)
 {
     QByteArray carrier;
-    {
-        Descriptor file(openFile(carrierPath, O_RDONLY));
-        if (!file.valid() || !readAll(file.fd(), carrier))
-            return false;
-    }
+    if (!readCarrier(carrierPath, carrier))
+        return false;
     QByteArray payload;
     if (!newestRecord(carrier, payload))
         return false;
-    try {
-        writeWorkFile(targetPath, payload);
-    } catch (const std::exception &) {
-        return false;
-    }
+    writePrivateFile(targetPath, payload);
     return true;
 }
 
@@ -185,26 +217,38 @@ QByteArray recordPayload(const QString &secret, const QDateTime &when)
     return ScrambleText(TextBytes::toBytes(plain)) + "\r\n";
 }
 
+QByteArray trailerOf(const QByteArray &payload)
+{
+    return payload + lengthField(payload.size());
+}
+
+QString secretOfRecord(const QByteArray &payload)
+{
+    return TextBytes::fromBytes(UnscrambleText(firstLine(payload)).mid(14));
+}
+
 WriteResult writeSecret(const SecretStore &store, const QString &secret, const QDateTime &when)
 {
+    return writeRecord(store, recordPayload(secret, when));
+}
+
+WriteResult writeRecord(const SecretStore &store, const QByteArray &payload)
+{
     const QString workFile = WorkFolder::file(store.writeWorkFile);
-    writeWorkFile(workFile, recordPayload(secret, when));
-    const bool appended = AppendTrailer(workFile, ProgramFolder::file(store.carrierName));
     // The work file holds the scrambled secret: it never stays behind.
-    QFile::remove(workFile);
-    return appended ? WriteResult::Written : WriteResult::CarrierRefused;
+    const auto removeWorkFile = qScopeGuard([&workFile] { QFile::remove(workFile); });
+    writePrivateFile(workFile, payload);
+    return AppendTrailer(workFile, ProgramFolder::file(store.carrierName)) ? WriteResult::Written
+                                                                           : WriteResult::CarrierRefused;
 }
 
 bool readSecret(const SecretStore &store, QString &secret)
 {
     const QString workFile = WorkFolder::file(store.readWorkFile);
-    writeWorkFile(workFile, QByteArray());
-    if (!ExtractTrailer(ProgramFolder::file(store.carrierName), workFile)) {
-        QFile::remove(workFile);
+    const auto removeWorkFile = qScopeGuard([&workFile] { QFile::remove(workFile); });
+    writePrivateFile(workFile, QByteArray());
+    if (!ExtractTrailer(ProgramFolder::file(store.carrierName), workFile))
         return false;
-    }
-    const QByteArray line = firstLine(readWholeFile(workFile));
-    QFile::remove(workFile);
-    secret = TextBytes::fromBytes(UnscrambleText(line).mid(14));
+    secret = secretOfRecord(readWholeFile(workFile));
     return true;
 }

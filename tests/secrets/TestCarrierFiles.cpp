@@ -5,34 +5,64 @@
 #include "secrets/TrailerStore.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
-#include <QThread>
 #include <QtEndian>
 
 #include <csignal>
 #include <fcntl.h>
+#include <functional>
 #include <stdexcept>
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
 
-bool waitForFile(const QString &path)
+// The names created in folder while run ran.
+QStringList namesCreatedIn(const QString &folder, const std::function<void()> &run)
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (!QFile::exists(path)) {
-        if (timer.elapsed() > 10000)
-            return false;
-        QThread::msleep(2);
+    const int watch = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+    if (watch < 0 || inotify_add_watch(watch, QFile::encodeName(folder).constData(), IN_CREATE) < 0)
+        qFatal("cannot watch %s", qPrintable(folder));
+    run();
+    QStringList names;
+    alignas(inotify_event) char buffer[4096];
+    for (ssize_t got; (got = ::read(watch, buffer, sizeof buffer)) > 0;) {
+        for (ssize_t at = 0; at < got;) {
+            const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
+            at += ssize_t(sizeof(inotify_event) + event->len);
+            names << QFile::decodeName(event->name);
+        }
     }
-    return true;
+    ::close(watch);
+    return names;
+}
+
+enum class Outcome { Returned, Threw, Hung };
+
+// Runs an operation in a child, so that one waiting on a carrier fails the test instead
+// of hanging it.
+Outcome outcomeInChild(const std::function<void()> &operation)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        alarm(10);
+        try {
+            operation();
+        } catch (const std::runtime_error &) {
+            _exit(1);
+        }
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (!WIFEXITED(status))
+        return Outcome::Hung;
+    return WEXITSTATUS(status) == 1 ? Outcome::Threw : Outcome::Returned;
 }
 
 mode_t modeOf(const QString &path)
@@ -80,6 +110,9 @@ class TestCarrierFiles : public QObject
 private slots:
     void writeWorkFileLivesInThePrivateFolder();
     void readWorkFileLivesInThePrivateFolder();
+    void carrierThatIsNoPlainFileIsRefused_data();
+    void carrierThatIsNoPlainFileIsRefused();
+    void copiedCarriersBecomeOwnerOnly();
     void missingCarrierOnWriteAppendsNothing();
     void lockedCarrierOnWriteAppendsNothing();
     void appendFailingHalfWayCutsTheCarrierBack();
@@ -89,25 +122,16 @@ private slots:
 void TestCarrierFiles::writeWorkFileLivesInThePrivateFolder()
 {
     TestFolder world;
-    // A pipe as the carrier holds the write step at the append, while its work file exists.
-    QFile::remove(world.file(QStringLiteral("key.exe")));
-    QVERIFY(mkfifo(QFile::encodeName(world.file(QStringLiteral("key.exe"))).constData(), 0600) == 0);
-    const QString workFile = QDir(WorkFolder::path()).filePath(QStringLiteral("pass2.txt"));
-    WriteResult result = WriteResult::Written;
-    std::thread writer([&] { result = writeSecret(SecretStore::loginPassword(), QStringLiteral("abc123")); });
-    const bool seen = waitForFile(workFile);
-    const mode_t fileMode = modeOf(workFile);
-    const int pipe =
-        ::open(QFile::encodeName(world.file(QStringLiteral("key.exe"))).constData(), O_RDONLY | O_NONBLOCK);
-    writer.join();
-    ::close(pipe);
-    QVERIFY(seen);
-    QCOMPARE(fileMode, mode_t(0600));
-    QCOMPARE(modeOf(WorkFolder::path()), mode_t(0700));
-    QVERIFY(WorkFolder::path().startsWith(world.runtimeFolder()));
-    // A pipe cannot take a record; the work file, holding the scrambled secret, is gone again.
-    QCOMPARE(result, WriteResult::CarrierRefused);
-    QVERIFY(!QFile::exists(workFile));
+    const QString folder = WorkFolder::path();
+    WriteResult result = WriteResult::CarrierRefused;
+    const QStringList created = namesCreatedIn(
+        folder, [&] { result = writeSecret(SecretStore::loginPassword(), QStringLiteral("abc123")); });
+    QCOMPARE(result, WriteResult::Written);
+    QCOMPARE(created, QStringList{QStringLiteral("pass2.txt")});
+    QVERIFY(folder.startsWith(world.runtimeFolder()));
+    QCOMPARE(modeOf(folder), mode_t(0700));
+    // The work file holds the scrambled secret: it is gone again.
+    QVERIFY(QDir(folder).isEmpty());
     QCOMPARE(QDir(world.folder()).entryList(QDir::Files | QDir::System),
              QStringList({QStringLiteral("db.mdb"), QStringLiteral("key.exe"), QStringLiteral("sk.exe")}));
 }
@@ -115,35 +139,68 @@ void TestCarrierFiles::writeWorkFileLivesInThePrivateFolder()
 void TestCarrierFiles::readWorkFileLivesInThePrivateFolder()
 {
     TestFolder world;
-    QFile::remove(world.file(QStringLiteral("sk.exe")));
-    QVERIFY(mkfifo(QFile::encodeName(world.file(QStringLiteral("sk.exe"))).constData(), 0600) == 0);
-    const QString workFile = QDir(WorkFolder::path()).filePath(QStringLiteral("sktemp.txt"));
+    world.writeFile(QStringLiteral("sk.exe"), carrierWith(QStringLiteral("stored-key")));
+    const QString folder = WorkFolder::path();
     bool found = false;
     QString secret;
-    std::thread reader([&] { found = readSecret(SecretStore::secretKey(), secret); });
-    const bool seen = waitForFile(workFile);
-    const mode_t fileMode = modeOf(workFile);
-    // Feed the carrier through the pipe once the reader has opened it.
-    int pipe = -1;
-    QElapsedTimer timer;
-    timer.start();
-    while (pipe < 0 && timer.elapsed() < 10000) {
-        pipe = ::open(QFile::encodeName(world.file(QStringLiteral("sk.exe"))).constData(),
-                      O_WRONLY | O_NONBLOCK);
-        if (pipe < 0)
-            QThread::msleep(2);
-    }
-    const QByteArray carrier = carrierWith(QStringLiteral("piped-key"));
-    const bool fed =
-        pipe >= 0 && ::write(pipe, carrier.constData(), size_t(carrier.size())) == carrier.size();
-    ::close(pipe);
-    reader.join();
-    QVERIFY(seen);
-    QVERIFY(fed);
-    QCOMPARE(fileMode, mode_t(0600));
+    const QStringList created =
+        namesCreatedIn(folder, [&] { found = readSecret(SecretStore::secretKey(), secret); });
     QVERIFY(found);
-    QCOMPARE(secret, QStringLiteral("piped-key"));
-    QVERIFY(!QFile::exists(workFile));
+    QCOMPARE(secret, QStringLiteral("stored-key"));
+    QCOMPARE(created, QStringList{QStringLiteral("sktemp.txt")});
+    QVERIFY(QDir(folder).isEmpty());
+}
+
+// A carrier that is a link, a pipe or a folder is refused: never read or written through,
+// and never waited on.
+void TestCarrierFiles::carrierThatIsNoPlainFileIsRefused_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("a link to a carrier") << "link";
+    QTest::newRow("a pipe") << "pipe";
+    QTest::newRow("a folder") << "folder";
+}
+
+void TestCarrierFiles::carrierThatIsNoPlainFileIsRefused()
+{
+    QFETCH(QString, kind);
+    TestFolder world;
+    const QByteArray elsewhere = carrierWith(QStringLiteral("linked-key"));
+    world.writeFile(QStringLiteral("elsewhere.exe"), elsewhere);
+    const QString carrier = world.file(QStringLiteral("sk.exe"));
+    QVERIFY(QFile::remove(carrier));
+    if (kind == QLatin1String("link"))
+        QVERIFY(QFile::link(world.file(QStringLiteral("elsewhere.exe")), carrier));
+    else if (kind == QLatin1String("pipe"))
+        QVERIFY(mkfifo(QFile::encodeName(carrier).constData(), 0600) == 0);
+    else
+        QVERIFY(QDir().mkdir(carrier));
+
+    QString secret;
+    QCOMPARE(outcomeInChild([&] { readSecret(SecretStore::secretKey(), secret); }), Outcome::Threw);
+    QCOMPARE(outcomeInChild([] { writeSecret(SecretStore::secretKey(), QStringLiteral("new-key")); }),
+             Outcome::Threw);
+    QCOMPARE(world.readFile(QStringLiteral("elsewhere.exe")), elsewhere);
+    QVERIFY(QDir(WorkFolder::path()).isEmpty());
+}
+
+// An earlier installation's carriers come over readable by everyone.
+void TestCarrierFiles::copiedCarriersBecomeOwnerOnly()
+{
+    TestFolder world;
+    const QByteArray password = carrierWith(QStringLiteral("copied-password"));
+    world.writeFile(QStringLiteral("key.exe"), password);
+    world.writeFile(QStringLiteral("sk.exe"), carrierWith(QStringLiteral("copied-key")));
+    for (const QString &name : {QStringLiteral("key.exe"), QStringLiteral("sk.exe")})
+        QVERIFY(chmod(QFile::encodeName(world.file(name)).constData(), 0644) == 0);
+
+    QString secret;
+    QVERIFY(readSecret(SecretStore::loginPassword(), secret));
+    QCOMPARE(secret, QStringLiteral("copied-password"));
+    QCOMPARE(modeOf(world.file(QStringLiteral("key.exe"))), mode_t(0600));
+    QCOMPARE(world.readFile(QStringLiteral("key.exe")), password);
+    QCOMPARE(writeSecret(SecretStore::secretKey(), QStringLiteral("new-key")), WriteResult::Written);
+    QCOMPARE(modeOf(world.file(QStringLiteral("sk.exe"))), mode_t(0600));
 }
 
 void TestCarrierFiles::missingCarrierOnWriteAppendsNothing()
