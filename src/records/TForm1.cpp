@@ -17,6 +17,7 @@
 #include "records/KeywordSearch.h"
 #include "records/TForm2.h"
 #include "records/TForm3.h"
+#include "secrets/KeyChange.h"
 #include "secrets/TrailerStore.h"
 #include "store/Connection.h"
 #include "store/JetConversionError.h"
@@ -189,6 +190,7 @@ void TForm1::FormShow()
         const QString notice = connection->takeConversionNotice();
         if (!notice.isEmpty())
             Dialogs::notice(this, Caption, notice);
+        KeyChange::finishInterrupted(connection);
         // A carrier without a record holds no key: the key is empty, and it was read. Preparing
         // again at every showing would close the connection under a loaded list.
         QString key;

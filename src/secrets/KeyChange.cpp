@@ -15,6 +15,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <functional>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -68,10 +69,85 @@ void store(const QSqlDatabase &db, const QList<Rekeyed> &records)
     }
 }
 
-void cutBack(const QString &carrier, qint64 size)
+bool cutBack(const QString &carrier, qint64 size)
 {
-    if (::truncate(QFile::encodeName(carrier).constData(), off_t(size)) != 0)
+    return ::truncate(QFile::encodeName(carrier).constData(), off_t(size)) == 0;
+}
+
+QString carrierPath()
+{
+    return ProgramFolder::file(SecretStore::secretKey().carrierName);
+}
+
+// Beside sk.exe while a change is under way: the record of the key the change starts from
+// and the record it appends, in the carrier's own layout. Found at a start together with
+// that record at the end of sk.exe, it tells that the re-keyed records were not committed.
+QString markPath()
+{
+    return carrierPath() + QStringLiteral(".changing");
+}
+
+void removeMark()
+{
+    QFile::remove(markPath());
+}
+
+// The two records of a mark: the key changed from, and the record appended for the new one.
+bool readMark(QByteArray &from, QByteArray &appended)
+{
+    QByteArray mark;
+    if (!readCarrier(markPath(), mark) || !newestRecord(mark, appended))
+        return false;
+    mark.chop(appended.size() + 4);
+    return newestRecord(mark, from);
+}
+
+bool appendedLast(const QByteArray &record)
+{
+    QByteArray carrier;
+    QByteArray newest;
+    return readCarrier(carrierPath(), carrier) && newestRecord(carrier, newest) && newest == record;
+}
+
+void commitOrThrow(QSqlDatabase &db)
+{
+    if (!db.commit())
+        throw StoreError(db.lastError().text());
+}
+
+// Re-keys the records stored under from, in one transaction that commit ends; anything
+// commit throws leaves them as they were.
+int rekeyInOneTransaction(Connection *connection, const QString &from, const QString &to,
+                          const std::function<void(QSqlDatabase &)> &commit = commitOrThrow)
+{
+    QSqlDatabase db = connection->database();
+    if (!db.transaction())
+        throw StoreError(db.lastError().text());
+    auto rollBack = qScopeGuard([&db] { db.rollback(); });
+    const QList<Rekeyed> records = rekeyedRecords(db, from, to);
+    store(db, records);
+    commit(db);
+    rollBack.dismiss();
+    return int(records.size());
+}
+
+// The new key goes to sk.exe first and the records are committed after it; the mark
+// covers the moment between.
+void appendThenCommit(QSqlDatabase &db, const QByteArray &from, const QByteArray &record)
+{
+    writePrivateFile(markPath(), trailerOf(from) + trailerOf(record));
+    auto dropMark = qScopeGuard(removeMark);
+    const qint64 formerSize = QFileInfo(carrierPath()).size();
+    if (writeRecord(SecretStore::secretKey(), record) != WriteResult::Written)
+        throw std::runtime_error("sk.exe refused the new key");
+    if (db.commit())
+        return;
+    const QString error = db.lastError().text();
+    if (!cutBack(carrierPath(), formerSize)) {
+        dropMark.dismiss(); // the next start finishes the change
         throw std::runtime_error("sk.exe could not be cut back after a failed commit");
+    }
+    throw StoreError(error);
 }
 
 } // namespace
@@ -92,24 +168,25 @@ Refusal check(const QString &currentKey, const QString &typedCurrentKey, const Q
 
 int change(Connection *connection, const QString &currentKey, const QString &newKey, const QDateTime &when)
 {
-    QSqlDatabase db = connection->database();
-    if (!db.transaction())
-        throw StoreError(db.lastError().text());
-    auto rollBack = qScopeGuard([&db] { db.rollback(); });
-    const QList<Rekeyed> records = rekeyedRecords(db, currentKey, newKey);
-    store(db, records);
+    const QByteArray from = recordPayload(currentKey, when);
+    const QByteArray record = recordPayload(newKey, when);
+    return rekeyInOneTransaction(connection, currentKey, newKey,
+                                 [&](QSqlDatabase &db) { appendThenCommit(db, from, record); });
+}
 
-    const QString carrier = ProgramFolder::file(SecretStore::secretKey().carrierName);
-    const qint64 formerSize = QFileInfo(carrier).size();
-    if (writeSecret(SecretStore::secretKey(), newKey, when) != WriteResult::Written)
-        throw std::runtime_error("sk.exe refused the new key");
-    if (!db.commit()) {
-        const QString error = db.lastError().text();
-        cutBack(carrier, formerSize);
-        throw StoreError(error);
+int finishInterrupted(Connection *connection)
+{
+    QByteArray from;
+    QByteArray appended;
+    if (!readMark(from, appended)) {
+        removeMark(); // none, or one cut short before anything was appended
+        return 0;
     }
-    rollBack.dismiss();
-    return int(records.size());
+    const int rekeyed = appendedLast(appended) ? rekeyInOneTransaction(connection, secretOfRecord(from),
+                                                                       secretOfRecord(appended))
+                                               : 0;
+    removeMark();
+    return rekeyed;
 }
 
 } // namespace KeyChange

@@ -24,4 +24,12 @@ Refusal check(const QString &currentKey, const QString &typedCurrentKey, const Q
 int change(Connection *connection, const QString &currentKey, const QString &newKey,
            const QDateTime &when = QDateTime::currentDateTime());
 
+// At start, before the secret key is read: a change that was stopped (killed, or the
+// machine went down) after sk.exe took the new key but before the records were committed
+// is finished, so every record opens under the key sk.exe now gives. Does nothing, without
+// touching the register, when no change was under way. Returns how many records were re-keyed.
+// Throws std::runtime_error (StoreError for the register) and then stays to be finished
+// at the next start.
+int finishInterrupted(Connection *connection);
+
 } // namespace KeyChange

@@ -26,6 +26,17 @@ inline QString address(int site)
     return QStringLiteral("site%1.example.cn").arg(site);
 }
 
+// The secret key after the k-th change of a run that starts without one.
+inline QString changedKey(int number)
+{
+    return number == 0 ? QString() : QStringLiteral("密钥-%1").arg(number);
+}
+
+inline int changeNumber(const QString &key)
+{
+    return key.isEmpty() ? 0 : key.section(QLatin1Char('-'), 1).toInt();
+}
+
 // Every column of the insert, as the add window hands them over.
 inline Values insertValues(int site)
 {

@@ -1,12 +1,14 @@
 // The program killed (SIGKILL) at random moments of its writes: after every kill the
 // register opens, passes the integrity check and holds the old or the new state of the
 // record, never a mixture; a carrier reads the old or the new secret and never ends in
-// a partial record.
+// a partial record; after a key change every site opens under the key the next start reads.
 #include "FaultKit.h"
 #include "FaultSites.h"
 #include "TestFolder.h"
 
 #include "platform/TextBytes.h"
+#include "records/SiteCredentials.h"
+#include "secrets/KeyChange.h"
 #include "secrets/ScrambleCodec.h"
 #include "secrets/TrailerStore.h"
 #include "store/Compaction.h"
@@ -16,6 +18,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QSqlQuery>
 #include <QTest>
 #include <QtEndian>
 
@@ -86,6 +89,39 @@ QString checkCarrierRecords(QByteArray carrier, int newest, const QByteArray &su
     return carrier == supplied ? QString() : QStringLiteral("the supplied content changed");
 }
 
+// Sites whose domain user carries no secret key yet, as before the first key change.
+void addKeylessSites(Connection &connection, int count)
+{
+    QSqlDatabase db = connection.database();
+    db.transaction();
+    QSqlQuery insert(db);
+    insert.prepare(QStringLiteral("insert into t_webinfo(web_id,web_address,web_domainuser) values(?,?,?)"));
+    for (int site = 0; site < count; ++site) {
+        const QString number = FaultSites::siteNumber(site);
+        insert.addBindValue(number);
+        insert.addBindValue(FaultSites::address(site));
+        insert.addBindValue(SiteCredentials::scramble(QStringLiteral("用户") + number, number));
+        if (!insert.exec())
+            qFatal("cannot add a site");
+    }
+    db.commit();
+}
+
+// How many sites the domain-user check lets through under key, each with its own user.
+int sitesOpenUnder(Connection &connection, const QString &key)
+{
+    QSqlQuery all(connection.database());
+    all.exec(QStringLiteral("select web_id,web_domainuser from t_webinfo"));
+    int open = 0;
+    while (all.next()) {
+        const QString number = all.value(0).toString();
+        QString user;
+        open += SiteCredentials::readDomainUser(all.value(1).toByteArray(), number, key, user) &&
+                user == QStringLiteral("用户") + number;
+    }
+    return open;
+}
+
 // A journal left with content means the kill came in the middle of a transaction.
 bool interrupted(const TestFolder &world)
 {
@@ -107,6 +143,7 @@ private slots:
     void siteInsertIsWholeOrAbsent();
     void sectionSaveIsOldOrNew();
     void carrierAppendIsOldOrNew();
+    void keyChangeKeepsEverySiteOpen();
     void compactionKeepsEveryRecordOwnerOnly();
 };
 
@@ -210,6 +247,37 @@ void TestKillPoints::carrierAppendIsOldOrNew()
     }
     report("between the work file and its removal", inside, killCount());
     QVERIFY(secrets > 0);
+}
+
+void TestKillPoints::keyChangeKeepsEverySiteOpen()
+{
+    TestFolder world;
+    const int sites = 500;
+    {
+        std::unique_ptr<Connection> connection(openShared(world));
+        addKeylessSites(*connection, sites);
+    }
+    int changes = 0;
+    int finished = 0;
+    for (int kill = 0; kill < killCount(); ++kill) {
+        const Outcome outcome = killDuring(QStringLiteral("rekey"), world.folder(), 40000);
+        QVERIFY2(outcome.failure.isEmpty(), qPrintable(outcome.failure));
+        const int done = lastKnown(outcome, changes);
+        std::unique_ptr<Connection> connection(openShared(world));
+        // What the next start does before it reads the key.
+        finished += KeyChange::finishInterrupted(connection.get()) > 0;
+        QCOMPARE(integrity(*connection), QStringLiteral("ok"));
+        QString key;
+        readSecret(SecretStore::secretKey(), key);
+        const int now = FaultSites::changeNumber(key);
+        QVERIFY2(now == done || now == done + 1,
+                 qPrintable(QStringLiteral("key %1 after %2").arg(now).arg(done)));
+        QCOMPARE(sitesOpenUnder(*connection, key), sites);
+        QVERIFY(!filesIn(world.folder()).contains(QStringLiteral("sk.exe.changing")));
+        changes = now;
+    }
+    report("after sk.exe took the key and before the records were committed", finished, killCount());
+    QVERIFY(changes > 0);
 }
 
 void TestKillPoints::compactionKeepsEveryRecordOwnerOnly()

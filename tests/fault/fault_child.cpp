@@ -1,6 +1,6 @@
 // The program's own operations, run by a process the fault tests can kill or starve:
 //
-//   fault_child loop <insert|save|append|compact> <folder>
+//   fault_child loop <insert|save|append|rekey|compact> <folder>
 //       repeats the operation until killed; prints "ready", then the number of every
 //       operation that completed, one per line.
 //   fault_child once <append|compact|export|convert> <folder> <file size limit> [rows]
@@ -12,6 +12,7 @@
 
 #include "export/ExportFile.h"
 #include "platform/ProgramFolder.h"
+#include "secrets/KeyChange.h"
 #include "secrets/TrailerStore.h"
 #include "store/Compaction.h"
 #include "store/Connection.h"
@@ -85,6 +86,18 @@ int lastSecretNumber()
         if (writeSecret(SecretStore::secretKey(), QStringLiteral("secret-%1").arg(number)) !=
             WriteResult::Written)
             std::exit(3);
+        say(QString::number(number));
+    }
+}
+
+[[noreturn]] void rekeyLoop(Connection &connection)
+{
+    QString key;
+    readSecret(SecretStore::secretKey(), key);
+    for (int number = FaultSites::changeNumber(key) + 1;; ++number) {
+        const QString next = FaultSites::changedKey(number);
+        KeyChange::change(&connection, key, next);
+        key = next;
         say(QString::number(number));
     }
 }
@@ -167,6 +180,8 @@ int main(int argc, char **argv)
             saveLoop(connection);
         if (operation == QLatin1String("append"))
             appendLoop();
+        if (operation == QLatin1String("rekey"))
+            rekeyLoop(connection);
         if (operation == QLatin1String("compact"))
             compactLoop(connection, folder);
     } catch (const std::exception &error) {
