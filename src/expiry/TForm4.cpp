@@ -9,7 +9,6 @@
 #include "records/KeywordSearch.h"
 #include "records/TForm1.h"
 #include "records/TForm3.h"
-#include "store/Connection.h"
 #include "store/Query.h"
 #include "store/Statements.h"
 #include "store/StoreError.h"
@@ -51,7 +50,6 @@ TForm4::TForm4(QWidget *parent) : QWidget(parent), ui(new Ui::TForm4)
     ui->DBGrid1->setMultiSelect(false);
     ui->DBGrid1->setColumns(expiryColumns());
     ui->DBGrid1->setQuery(DataModule1->ADOQuery5);
-    connect(DataModule1->ADOConnection1, &Connection::closed, this, &TForm4::listClosedUnderneath);
     for (const KeywordSearch::Item &item : KeywordSearch::items())
         ui->sComboBox1->addItem(item.caption);
     ui->sComboBox1->setCurrentIndex(KeywordSearch::defaultItem());
@@ -69,6 +67,11 @@ TForm4::TForm4(QWidget *parent) : QWidget(parent), ui(new Ui::TForm4)
     connect(ui->sBitBtn11, &QPushButton::clicked, this, &TForm4::sBitBtn11Click);
     connect(ui->sEdit2, &QLineEdit::returnPressed, this, &TForm4::sBitBtn10Click);
     connect(ui->DBGrid1, &SiteGrid::gridDoubleClicked, this, &TForm4::sBitBtn2Click);
+    connect(ui->DBGrid1, &SiteGrid::rowsLost, this, [this] { setListedState(false); });
+    connect(ui->DBGrid1, &SiteGrid::readAgainWanted, this, [this](int row) {
+        if (loadList())
+            ui->DBGrid1->setCurrentRow(qMin(row, ui->DBGrid1->rowCount() - 1));
+    });
     connect(ui->DBGrid1, &SiteGrid::menuRequested, this, [this](const QPoint &at) { PopupMenu1->popup(at); });
 }
 
@@ -147,7 +150,6 @@ bool TForm4::loadList()
     list->close();
     list->clearSql();
     ui->DBGrid1->reload();
-    m_listLoaded = false;
     list->addSql(Statements::expiryList(Form1->hostingCutOff().trimmed(), Form1->domainCutOff().trimmed()));
     try {
         list->open();
@@ -159,28 +161,7 @@ bool TForm4::loadList()
     }
     ui->DBGrid1->reload();
     setListedState(list->recordCount() > 0);
-    m_listLoaded = true;
     return true;
-}
-
-// The connection was closed under the list (a compaction): the rows are read again once the
-// operation that closed it has finished with the register.
-void TForm4::listClosedUnderneath()
-{
-    if (!m_listLoaded || m_reloadPending)
-        return;
-    const int row = ui->DBGrid1->currentRow();
-    ui->DBGrid1->reload();
-    setListedState(false);
-    m_reloadPending = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this, row] {
-            m_reloadPending = false;
-            if (loadList())
-                ui->DBGrid1->setCurrentRow(qMin(row, ui->DBGrid1->rowCount() - 1));
-        },
-        Qt::QueuedConnection);
 }
 
 void TForm4::sBitBtn1Click()

@@ -29,7 +29,6 @@ private:
     void setListedState(bool rowsListed);
     // Runs the expiry query; false (the list emptied) when it fails.
     bool loadList();
-    void listClosedUnderneath();
     void showSearchBar(bool show);
 
     void sBitBtn4Click();  // the expiry query
@@ -46,9 +45,6 @@ private:
     QAction *N1, *N3, *N5, *N6, *N8;
     QRect m_gridArea; // the grid's place while the search bar is hidden
     bool m_placed = false;
-    // The query ran and the grid shows its rows; a closed connection makes it run again.
-    bool m_listLoaded = false;
-    bool m_reloadPending = false;
     // The export dialog starts on the file type chosen last.
     int m_exportFilterIndex = 1;
 };

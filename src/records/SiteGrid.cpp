@@ -4,6 +4,7 @@
 #include "misc/WindowLook.h"
 #include "platform/Dialogs.h"
 #include "store/Columns.h"
+#include "store/Connection.h"
 #include "store/Query.h"
 #include "store/StoreError.h"
 
@@ -66,6 +67,27 @@ QList<GridColumn> SiteGrid::mainListColumns()
 void SiteGrid::setQuery(Query *query)
 {
     m_model->setQuery(query);
+    m_loaded = query && query->isOpen();
+    if (query)
+        connect(query->connection(), &Connection::closed, this, &SiteGrid::connectionClosed,
+                Qt::UniqueConnection);
+}
+
+void SiteGrid::connectionClosed()
+{
+    if (!m_loaded || m_readAgainAsked)
+        return;
+    const int row = currentRow();
+    reload();
+    emit rowsLost();
+    m_readAgainAsked = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this, row] {
+            m_readAgainAsked = false;
+            emit readAgainWanted(row);
+        },
+        Qt::QueuedConnection);
 }
 
 void SiteGrid::setColumns(const QList<GridColumn> &columns)
@@ -83,6 +105,7 @@ void SiteGrid::setMultiSelect(bool multi)
 void SiteGrid::reload()
 {
     m_model->reload();
+    m_loaded = query() && query()->isOpen();
     // The row the actions will take is the one the user sees selected.
     if (rowCount() > 0)
         selectionModel()->setCurrentIndex(m_model->index(0, 0),

@@ -59,6 +59,11 @@ public:
     void resumeUpdates() override;
 
 signals:
+    // The connection was closed under the loaded list (a compaction): the grid shows no rows
+    // now, and asks for the list to be read again once whatever closed it has finished with
+    // the register; row is the row that was current.
+    void rowsLost();
+    void readAgainWanted(int row);
     void gridDoubleClicked();
     // A right button press over the rows; the window opens its menu there.
     void menuRequested(const QPoint &globalPos);
@@ -70,12 +75,16 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
+    void connectionClosed();
     void gridDelete();
     void afterRowsChanged(int current, int scroll);
     QString fieldOf(int column) const;
     ExportFont exportFont(const QFont &font, const QColor &color) const;
 
     SiteGridModel *m_model;
+    // The grid shows the rows of an open query; a closed connection makes it ask for them again.
+    bool m_loaded = false;
+    bool m_readAgainAsked = false;
     int m_savedRow = -1;
     int m_savedScroll = 0;
     int m_savedHorizontal = 0;

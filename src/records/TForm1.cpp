@@ -45,10 +45,8 @@ TForm1::TForm1(QWidget *parent) : QWidget(parent), ui(new Ui::TForm1), m_tray(ne
 
     ui->DBGrid1->setColumns(SiteGrid::mainListColumns());
     ui->DBGrid1->setMultiSelect(true);
-    if (DataModule1) {
+    if (DataModule1)
         ui->DBGrid1->setQuery(DataModule1->ADOQuery1);
-        connect(DataModule1->ADOConnection1, &Connection::closed, this, &TForm1::listClosedUnderneath);
-    }
 
     buildGridMenu();
     connectHandlers();
@@ -101,6 +99,8 @@ void TForm1::connectHandlers()
         connect(action, &QAction::triggered, this, handler);
 
     connect(ui->DBGrid1, &SiteGrid::gridDoubleClicked, this, &TForm1::DBGrid1DblClick);
+    connect(ui->DBGrid1, &SiteGrid::rowsLost, this, [this] { setActionSetEnabled(false); });
+    connect(ui->DBGrid1, &SiteGrid::readAgainWanted, this, &TForm1::readListAgain);
     connect(ui->DBGrid1, &SiteGrid::menuRequested, PopupMenu2,
             [this](const QPoint &at) { PopupMenu2->popup(at); });
     connect(ui->sEdit1, &QLineEdit::returnPressed, this, &TForm1::sBitBtn10Click);
@@ -238,7 +238,6 @@ void TForm1::loadList()
     ui->sLabel3->setText(QString::number(rows));
     if (rows > 0)
         setActionSetEnabled(true);
-    m_listLoaded = true;
 }
 
 // A list that could not be read shows no rows, claims none and offers nothing to act on.
@@ -248,26 +247,10 @@ void TForm1::emptyList()
     ui->DBGrid1->reload();
     ui->sLabel3->setText(NeverCounted);
     setActionSetEnabled(false);
-    m_listLoaded = false;
 }
 
-// The connection was closed under the list (a compaction): its rows are gone until it is read
-// again, which waits until the operation that closed it has finished with the register.
-void TForm1::listClosedUnderneath()
+void TForm1::readListAgain(int row)
 {
-    if (!m_listLoaded || m_reloadPending)
-        return;
-    const int row = ui->DBGrid1->currentRow();
-    ui->DBGrid1->reload();
-    setActionSetEnabled(false);
-    m_reloadPending = true;
-    QMetaObject::invokeMethod(
-        this, [this, row] { reloadClosedList(row); }, Qt::QueuedConnection);
-}
-
-void TForm1::reloadClosedList(int row)
-{
-    m_reloadPending = false;
     try {
         loadList();
         ui->DBGrid1->setCurrentRow(qMin(row, ui->DBGrid1->rowCount() - 1));

@@ -45,8 +45,7 @@ private:
     void failPreparation(const QString &detail);
     void loadList();
     void emptyList();
-    void listClosedUnderneath();
-    void reloadClosedList(int row);
+    void readListAgain(int row);
 
     void FormShow();
     void FormCloseQuery(QCloseEvent *event);
@@ -74,9 +73,6 @@ private:
     TrayIcon *m_tray;
     // Set once the register was opened and the secret key read; later showings change nothing.
     bool m_prepared = false;
-    // The list was read and is what the grid shows; a closed connection makes it read again.
-    bool m_listLoaded = false;
-    bool m_reloadPending = false;
     // The export dialog starts on the file type chosen last.
     int m_exportFilterIndex = 1;
 };

@@ -20,6 +20,8 @@ public:
     Query(const Query &) = delete;
     Query &operator=(const Query &) = delete;
 
+    Connection *connection() const { return m_connection; }
+
     void close();
     void clearSql();
     void addSql(const QString &text);
