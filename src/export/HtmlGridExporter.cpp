@@ -25,6 +25,15 @@ const char *alignmentWord(ExportAlignment alignment)
     return "CENTER";
 }
 
+// A Chinese family name without quotes makes some readers (LibreOffice) drop the whole
+// style, the white title colour with it.
+QString quotedFamily(QString name)
+{
+    name.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    name.replace(QLatin1Char('\''), QLatin1String("\\'"));
+    return QLatin1Char('\'') + name + QLatin1Char('\'');
+}
+
 } // namespace
 
 HtmlGridExporter::HtmlGridExporter(ExportGrid &grid) : GridExporter(grid) {}
@@ -149,7 +158,7 @@ void HtmlGridExporter::appendFontBlock(QByteArray &out, const ExportFont &font, 
 {
     if (m_fontNameBytes.isEmpty() || font.name != m_fontName) {
         m_fontName = font.name;
-        m_fontNameBytes = escapedBytes(font.name);
+        m_fontNameBytes = escapedBytes(quotedFamily(font.name));
     }
     out += "<FONT STYLE=\"font-family: ";
     out += m_fontNameBytes;

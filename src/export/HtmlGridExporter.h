@@ -27,6 +27,6 @@ private:
                    const QString &text);
     void appendFontBlock(QByteArray &out, const ExportFont &font, const QString &text);
 
-    QString m_fontName; // the last font name and its escaped bytes, the same in most cells
+    QString m_fontName; // the last font name and its quoted, escaped bytes, the same in most cells
     QByteArray m_fontNameBytes;
 };

@@ -263,9 +263,11 @@ ExportColumn SiteGrid::column(int index) const
     return result;
 }
 
+// The colour the look paints the titles in. The palette's button colour, which the
+// style sheet leaves near white, would hide the white titles of an exported page.
 QColor SiteGrid::fixedColor() const
 {
-    return palette().color(QPalette::Button);
+    return TitleColor;
 }
 
 QString SiteGrid::componentName() const

@@ -1,5 +1,6 @@
 #include "DialogRecorder.h"
 #include "TestWorld.h"
+#include "app/Startup.h"
 #include "export/ExportError.h"
 #include "export/ExportFile.h"
 #include "export/TextGridExporter.h"
@@ -193,6 +194,21 @@ private slots:
         QVERIFY(lines.at(2).contains("site 1\t"));
         QVERIFY(lines.at(2).contains("2011-3-7"));
         QVERIFY(lines.at(3).startsWith("S000002\t"));
+    }
+
+    // The page's title row lies on the fixed-cell colour: it must be the colour the
+    // titles are painted in, or the white titles vanish.
+    void fixedColourIsTheTitleColourOnScreen()
+    {
+        applyLook();
+        Fixture f(1);
+        f.grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.grid));
+        const QImage titles = f.grid.horizontalHeader()->grab().toImage();
+        qApp->setStyleSheet(QString());
+        const QColor painted = titles.pixelColor(3, titles.height() / 2);
+        QCOMPARE(f.grid.fixedColor(), painted);
+        QCOMPARE(f.grid.column(0).titleColor, painted);
     }
 
     void positionSurvivesTheWalk()
