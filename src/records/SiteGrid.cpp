@@ -300,6 +300,11 @@ bool SiteGrid::atEnd() const
     return !query() || !query()->isOpen() || query()->eof();
 }
 
+QString SiteGrid::recordName() const
+{
+    return query()->text(QStringLiteral("web_id"));
+}
+
 QString SiteGrid::displayText(int column) const
 {
     return query()->text(fieldOf(column));

@@ -24,12 +24,13 @@ TableGrid awkwardGrid(const QString &kind)
                     TableGrid::siteColumn(QStringLiteral("聖禱倉\\{}"), 90),
                     TableGrid::siteColumn(QStringLiteral("空间大小"), 70, FieldType::Float),
                     TableGrid::siteColumn(QStringLiteral("备注"), 200, FieldType::Memo)};
-    // Tab-separated text cannot hold tabs or line breaks in a cell, and a
-    // worksheet's GBK labels cannot hold characters outside GBK.
+    // Tab-separated text cannot hold tabs or line breaks in a cell, and only the page
+    // and the document keep characters beyond code page 936.
     const bool text = kind == QLatin1String("txt");
     const QString tab = text ? QStringLiteral("制表 符") : QStringLiteral("制表\t符");
     const QString lines = text ? QStringLiteral("换行 第二行") : QStringLiteral("换行\n第二行");
-    const QString emoji = kind == QLatin1String("xls") ? QStringLiteral("表情") : QStringLiteral("表情😀𪜀");
+    const bool escapes = kind == QLatin1String("htm") || kind == QLatin1String("rtf");
+    const QString emoji = escapes ? QStringLiteral("表情😀𪜀") : QStringLiteral("表情");
     grid.rows = {
         {7, QStringLiteral("a<b>&c"), QStringLiteral("\"引号\";"), QStringLiteral("反斜杠\\{花括号}"), 1.5,
          QStringLiteral("聖禱倉")},

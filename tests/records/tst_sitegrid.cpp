@@ -1,6 +1,7 @@
 #include "DialogRecorder.h"
 #include "TestWorld.h"
 #include "app/Startup.h"
+#include "export/CsvGridExporter.h"
 #include "export/ExportError.h"
 #include "export/ExportFile.h"
 #include "export/TextGridExporter.h"
@@ -209,6 +210,26 @@ private slots:
         const QColor painted = titles.pixelColor(3, titles.height() / 2);
         QCOMPARE(f.grid.fixedColor(), painted);
         QCOMPARE(f.grid.column(0).titleColor, painted);
+    }
+
+    void aRefusedNameIsNamedByItsSiteNumber()
+    {
+        Fixture f(1);
+        f.world.addPlainSite(QStringLiteral("S000009"), QStringLiteral("表情😀站"),
+                             QStringLiteral("www.s9.com"), QString());
+        f.query.open();
+        f.grid.reload();
+        QByteArray out;
+        QBuffer buffer(&out);
+        buffer.open(QIODevice::WriteOnly);
+        CsvGridExporter exporter(f.grid);
+        try {
+            exporter.ExportGridToStream(&buffer);
+            QFAIL("the name was written");
+        } catch (const ExportError &error) {
+            QVERIFY2(error.reason().startsWith(QStringLiteral("网站编号“S000009”的“网站名称”中的字符“😀”")),
+                     qPrintable(error.reason()));
+        }
     }
 
     void positionSurvivesTheWalk()
