@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package the program, its tests and its tools need.
+# Installs every Debian package the program, its tests and its tools need, and any
+# further packages named as arguments; only what is missing is installed.
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 packages=(
@@ -10,6 +11,7 @@ packages=(
   fonts-wqy-microhei fonts-dejavu-core
   xvfb xauth x11-utils imagemagick
   clang libclang-rt-14-dev
+  "$@"
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,8 +1,5 @@
 #include "export/CsvGridExporter.h"
 
-#include "export/ExportText.h"
-#include "platform/TextBytes.h"
-
 CsvGridExporter::CsvGridExporter(ExportGrid &grid) : TextGridExporter(grid) {}
 
 void CsvGridExporter::BeginCell()
@@ -15,28 +12,28 @@ void CsvGridExporter::EmitTitleRow(const QList<ExportColumn> &columns)
 {
     BeginLine();
     for (int i = 0; i < columns.size(); ++i) {
-        writeQuoted(columns.at(i).caption);
+        writeQuoted(columns.at(i).caption, i, TextPlace::Title);
         if (i + 1 < columns.size())
             write(m_separator);
     }
 }
 
-void CsvGridExporter::EmitCell(int, const CellParams &params)
+void CsvGridExporter::EmitCell(int column, const CellParams &params)
 {
     BeginCell();
-    writeQuoted(params.Text);
+    writeQuoted(params.Text, column, TextPlace::Cell);
 }
 
-void CsvGridExporter::EmitFooterCell(int, int, const QString &text, ExportAlignment, const QColor &,
+void CsvGridExporter::EmitFooterCell(int column, int, const QString &text, ExportAlignment, const QColor &,
                                      const ExportFont &)
 {
     BeginCell();
-    writeQuoted(text);
+    writeQuoted(text, column, TextPlace::Footer);
 }
 
-// Quotes are doubled on the text, not its bytes: no GBK or GB18030 sequence
+// Quotes are doubled on the text, not its bytes: no code page 936 sequence
 // holds the quote byte, so only real quote characters are doubled.
-void CsvGridExporter::writeQuoted(const QString &text)
+void CsvGridExporter::writeQuoted(const QString &text, int column, TextPlace place)
 {
     QString quoted;
     quoted.reserve(text.size() + 2);
@@ -47,5 +44,5 @@ void CsvGridExporter::writeQuoted(const QString &text)
         quoted += c;
     }
     quoted += QLatin1Char('"');
-    write(TextBytes::toBytes(quoted));
+    write(plainBytes(quoted, column, place));
 }

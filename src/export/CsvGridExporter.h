@@ -16,7 +16,7 @@ protected:
                         const QColor &background, const ExportFont &font) override;
 
 private:
-    void writeQuoted(const QString &text);
+    void writeQuoted(const QString &text, int column, TextPlace place);
 
     const char m_separator[2] = ";";
 };

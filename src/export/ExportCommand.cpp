@@ -1,9 +1,20 @@
 #include "export/ExportCommand.h"
 
+#include "export/ExportError.h"
 #include "export/ExportFile.h"
 #include "platform/Dialogs.h"
 
 #include <QDateTime>
+
+namespace {
+
+void reportFailure(QWidget *window, const QString &reason)
+{
+    const QString failed = QStringLiteral("数据导出出错");
+    Dialogs::error(window, QStringLiteral("提示"), reason.isEmpty() ? failed : failed + u'\r' + reason);
+}
+
+} // namespace
 
 void runExportCommand(QWidget *window, ExportGrid &grid, int &lastFilterIndex)
 {
@@ -19,8 +30,11 @@ void runExportCommand(QWidget *window, ExportGrid &grid, int &lastFilterIndex)
         if (!kind)
             return;
         SaveGridToExportFile(*kind, grid, ExportFile::fileNameFor(choice.fileName, *kind));
+    } catch (const ExportError &error) {
+        reportFailure(window, error.reason());
+        return;
     } catch (...) {
-        Dialogs::error(window, QStringLiteral("提示"), QStringLiteral("数据导出出错"));
+        reportFailure(window, QString());
         return;
     }
     Dialogs::notice(window, QStringLiteral("提示"), QStringLiteral("数据导出成功"));

@@ -22,9 +22,21 @@ struct ExportFont
 
 // Data type of a bound field, as far as the writers care.
 enum class FieldType {
-    String, Memo, Date, Time, DateTime, Boolean,
-    Int16, Int32, UInt16, AutoInc, Int64,
-    Float, Currency, Bcd, FmtBcd,
+    String,
+    Memo,
+    Date,
+    Time,
+    DateTime,
+    Boolean,
+    Int16,
+    Int32,
+    UInt16,
+    AutoInc,
+    Int64,
+    Float,
+    Currency,
+    Bcd,
+    FmtBcd,
     Other
 };
 
@@ -38,8 +50,8 @@ struct ExportColumn
     ExportAlignment alignment = ExportAlignment::Center;
     QColor color;
     ExportFont font;
-    bool hasField = true;         // false: the column shows no field
-    bool lookupPickList = false;  // shows a key field through a pick list
+    bool hasField = true;        // false: the column shows no field
+    bool lookupPickList = false; // shows a key field through a pick list
     FieldType fieldType = FieldType::String;
 };
 
@@ -69,6 +81,8 @@ public:
     virtual void first() = 0;
     virtual void next() = 0;
     virtual bool atEnd() const = 0;
+    // The site number of the current record, by which a message names the row.
+    virtual QString recordName() const = 0;
     // Current record of the current row, for the bound field of a column.
     virtual QString displayText(int column) const = 0;
     virtual bool isNull(int column) const = 0;

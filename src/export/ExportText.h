@@ -3,15 +3,20 @@
 #include <QByteArray>
 #include <QString>
 
-// Helpers for writers whose readers know GBK only: the GB18030 form of a text
-// is GBK for every GBK character, and four bytes for any other character.
+#include <functional>
+
+// The byte form that readers of the exported files expect: Windows code page 936,
+// where the euro sign is the single byte 0x80 (the register's own byte form,
+// GB18030, has A2 E3 for it, which no GBK reader knows).
 namespace ExportText {
 
-// Length of the GB18030 sequence starting at pos: 1, 2 or 4.
-int sequenceLength(const QByteArray &bytes, qsizetype pos);
-// The character that a four-byte sequence at pos stands for, as UTF-16 units.
-QString wideCharacter(const QByteArray &bytes, qsizetype pos);
-// True when some character of the byte form lies outside GBK.
-bool hasWideCharacters(const QByteArray &bytes);
+// The character that starts at text[i], a surrogate pair taken whole; i is left on
+// its last unit.
+char32_t characterAt(const QString &text, qsizetype &i);
+// The code page bytes of one character; empty when the code page cannot hold it.
+QByteArray characterBytes(char32_t character);
+// The code page bytes of text, with escape(c) written in place of every character c
+// the code page cannot hold. escape may throw to refuse the text instead.
+QByteArray codePageBytes(const QString &text, const std::function<QByteArray(char32_t)> &escape);
 
 } // namespace ExportText

@@ -1,6 +1,7 @@
 #include "export/GridExporter.h"
 
 #include "export/ExportError.h"
+#include "export/ExportText.h"
 
 #include <QBuffer>
 #include <QSaveFile>
@@ -39,6 +40,13 @@ public:
 private:
     ExportGrid &m_grid;
 };
+
+QString characterName(char32_t character)
+{
+    const QString code =
+        QString::number(quint32(character), 16).toUpper().rightJustified(4, QLatin1Char('0'));
+    return QStringLiteral("“%1”（U+%2）").arg(QStringView(QChar::fromUcs4(character)).toString(), code);
+}
 
 } // namespace
 
@@ -154,6 +162,23 @@ void GridExporter::writeLine(const char *ascii)
 {
     write(ascii);
     write("\r\n");
+}
+
+QByteArray GridExporter::plainBytes(const QString &text, int column, TextPlace place) const
+{
+    return ExportText::codePageBytes(text, [&](char32_t character) -> QByteArray {
+        const QString title = m_columns.value(column).caption;
+        QString where;
+        if (place == TextPlace::Cell)
+            where = QStringLiteral("网站编号“%1”的“%2”").arg(m_grid.recordName(), title);
+        else if (place == TextPlace::Title)
+            where = QStringLiteral("标题“%1”").arg(title);
+        else
+            where = QStringLiteral("合计行的“%1”").arg(title);
+        throw ExportError("a character the code page cannot hold",
+                          where + QStringLiteral("中的字符") + characterName(character) +
+                              QStringLiteral("无法保存到此类文件，.htm 和 .rtf 文件可以保存所有字符"));
+    });
 }
 
 int GridExporter::pointSize(const ExportFont &font) const

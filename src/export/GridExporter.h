@@ -46,6 +46,13 @@ protected:
     void writeLine(const QByteArray &bytes);
     void writeLine(const char *ascii);
 
+    // Where a text stands in the export, for the message that refuses it.
+    enum class TextPlace { Title, Cell, Footer };
+    // The code page bytes of a text, for the formats that cannot escape a character:
+    // one the code page cannot hold refuses the whole export with a reason that names
+    // the site, the column and the character.
+    QByteArray plainBytes(const QString &text, int column, TextPlace place) const;
+
     // Whole points of a font, as a 96 pixels-per-inch screen rounds them.
     int pointSize(const ExportFont &font) const;
 

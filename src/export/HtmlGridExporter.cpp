@@ -1,7 +1,6 @@
 #include "export/HtmlGridExporter.h"
 
 #include "export/ExportText.h"
-#include "platform/TextBytes.h"
 
 namespace {
 
@@ -25,6 +24,15 @@ const char *alignmentWord(ExportAlignment alignment)
     return "CENTER";
 }
 
+// A Chinese family name without quotes makes some readers (LibreOffice) drop the whole
+// style, the white title colour with it.
+QString quotedFamily(QString name)
+{
+    name.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    name.replace(QLatin1Char('\''), QLatin1String("\\'"));
+    return QLatin1Char('\'') + name + QLatin1Char('\'');
+}
+
 } // namespace
 
 HtmlGridExporter::HtmlGridExporter(ExportGrid &grid) : GridExporter(grid) {}
@@ -46,22 +54,8 @@ QByteArray HtmlGridExporter::escapedBytes(const QString &text)
     escaped.replace(QLatin1Char('<'), QLatin1String("&lt;"));
     escaped.replace(QLatin1Char('>'), QLatin1String("&gt;"));
     escaped.replace(QLatin1Char('"'), QLatin1String("&quot;"));
-    const QByteArray bytes = TextBytes::toBytes(escaped);
-    if (!ExportText::hasWideCharacters(bytes))
-        return bytes;
-    QByteArray result;
-    result.reserve(bytes.size() + 16);
-    for (qsizetype i = 0; i < bytes.size();) {
-        const int length = ExportText::sequenceLength(bytes, i);
-        if (length == 4) {
-            for (const char32_t code : ExportText::wideCharacter(bytes, i).toUcs4())
-                result += "&#" + QByteArray::number(quint32(code)) + ';';
-        } else {
-            result += bytes.mid(i, length);
-        }
-        i += length;
-    }
-    return result;
+    return ExportText::codePageBytes(
+        escaped, [](char32_t character) { return "&#" + QByteArray::number(quint32(character)) + ';'; });
 }
 
 void HtmlGridExporter::EmitHeader()
@@ -149,7 +143,7 @@ void HtmlGridExporter::appendFontBlock(QByteArray &out, const ExportFont &font, 
 {
     if (m_fontNameBytes.isEmpty() || font.name != m_fontName) {
         m_fontName = font.name;
-        m_fontNameBytes = escapedBytes(font.name);
+        m_fontNameBytes = escapedBytes(quotedFamily(font.name));
     }
     out += "<FONT STYLE=\"font-family: ";
     out += m_fontNameBytes;

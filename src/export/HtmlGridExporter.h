@@ -8,8 +8,8 @@ class HtmlGridExporter : public GridExporter
 public:
     explicit HtmlGridExporter(ExportGrid &grid);
 
-    // Entities for &, <, > and ", and a character reference for any character
-    // outside GBK, since the page declares GBK; the result is in GBK bytes.
+    // Entities for &, <, > and ", and a character reference for any character the
+    // page's code page cannot hold; the result is in code page 936 bytes.
     static QByteArray escapedBytes(const QString &text);
 
 protected:
@@ -27,6 +27,6 @@ private:
                    const QString &text);
     void appendFontBlock(QByteArray &out, const ExportFont &font, const QString &text);
 
-    QString m_fontName; // the last font name and its escaped bytes, the same in most cells
+    QString m_fontName; // the last font name and its quoted, escaped bytes, the same in most cells
     QByteArray m_fontNameBytes;
 };

@@ -1,7 +1,6 @@
 #include "export/RtfGridExporter.h"
 
 #include "export/ExportText.h"
-#include "platform/TextBytes.h"
 
 namespace {
 
@@ -26,10 +25,28 @@ void appendHex(QByteArray &out, uchar byte)
     out += digits[byte & 0xF];
 }
 
-void appendUnicode(QByteArray &out, const QString &character)
+void appendUnicode(QByteArray &out, char32_t character)
 {
-    for (const QChar unit : character)
+    const auto units = QChar::fromUcs4(character);
+    for (const QChar unit : QStringView(units))
         out += "\\u" + QByteArray::number(qint16(unit.unicode())) + '?';
+}
+
+void appendAscii(QByteArray &out, const QString &text, qsizetype &i)
+{
+    const char byte = char(text.at(i).unicode());
+    if (byte == '\\' || byte == '{' || byte == '}') {
+        appendHex(out, uchar(byte));
+    } else if (byte == '\t') {
+        out += "\\tab ";
+    } else if (byte == '\r' || byte == '\n') {
+        // CR LF is one break; a lone CR or LF is one too.
+        if (byte == '\r' && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'))
+            ++i;
+        out += "\\line ";
+    } else {
+        out += byte;
+    }
 }
 
 } // namespace
@@ -38,30 +55,19 @@ RtfGridExporter::RtfGridExporter(ExportGrid &grid) : GridExporter(grid) {}
 
 QByteArray RtfGridExporter::escapedText(const QString &text)
 {
-    const QByteArray bytes = TextBytes::toBytes(text);
     QByteArray out;
-    out.reserve(bytes.size() * 4);
-    for (qsizetype i = 0; i < bytes.size();) {
-        const int length = ExportText::sequenceLength(bytes, i);
-        const auto byte = uchar(bytes.at(i));
-        if (length == 4) {
-            appendUnicode(out, ExportText::wideCharacter(bytes, i));
-        } else if (length == 2) {
-            appendHex(out, byte);
-            appendHex(out, uchar(bytes.at(i + 1)));
-        } else if (byte == '\\' || byte == '{' || byte == '}' || byte >= 0x80) {
-            appendHex(out, byte);
-        } else if (byte == '\t') {
-            out += "\\tab ";
-        } else if (byte == '\r' || byte == '\n') {
-            // CR LF is one break; a lone CR or LF is one too.
-            if (byte == '\r' && i + 1 < bytes.size() && bytes.at(i + 1) == '\n')
-                ++i;
-            out += "\\line ";
-        } else {
-            out += char(byte);
+    out.reserve(text.size() * 8);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i).unicode() < 0x80) {
+            appendAscii(out, text, i);
+            continue;
         }
-        i += length;
+        const char32_t character = ExportText::characterAt(text, i);
+        const QByteArray bytes = ExportText::characterBytes(character);
+        if (bytes.isEmpty())
+            appendUnicode(out, character);
+        for (const char byte : bytes)
+            appendHex(out, uchar(byte));
     }
     return out;
 }

@@ -17,8 +17,8 @@ public:
 
     void ExportGridToStream(QIODevice *stream) override;
 
-    // A text as RTF reads it back under code page 936: GBK bytes and the
-    // markup characters as \'hh, other characters as \u escapes.
+    // A text as RTF reads it back under code page 936: the code page's bytes and
+    // the markup characters as \'hh, other characters as \u escapes.
     static QByteArray escapedText(const QString &text);
 
 protected:

@@ -1,8 +1,5 @@
 #include "export/TextGridExporter.h"
 
-#include "export/ExportText.h"
-#include "platform/TextBytes.h"
-
 TextGridExporter::TextGridExporter(ExportGrid &grid) : GridExporter(grid) {}
 
 void TextGridExporter::ExportGridToStream(QIODevice *stream)
@@ -36,7 +33,7 @@ void TextGridExporter::EmitTitleRow(const QList<ExportColumn> &columns)
 {
     BeginLine();
     for (int i = 0; i < columns.size(); ++i) {
-        write(TextBytes::toBytes(columns.at(i).caption));
+        write(plainBytes(columns.at(i).caption, i, TextPlace::Title));
         if (i + 1 < columns.size())
             write("\t");
     }
@@ -49,10 +46,10 @@ void TextGridExporter::EmitDataRow(const QList<ExportColumn> &columns)
     GridExporter::EmitDataRow(columns);
 }
 
-void TextGridExporter::EmitCell(int, const CellParams &params)
+void TextGridExporter::EmitCell(int column, const CellParams &params)
 {
     BeginCell();
-    write(TextBytes::toBytes(params.Text));
+    write(plainBytes(params.Text, column, TextPlace::Cell));
 }
 
 void TextGridExporter::EmitFooterRow(const QList<ExportColumn> &columns, int footer)
@@ -62,9 +59,9 @@ void TextGridExporter::EmitFooterRow(const QList<ExportColumn> &columns, int foo
     GridExporter::EmitFooterRow(columns, footer);
 }
 
-void TextGridExporter::EmitFooterCell(int, int, const QString &text, ExportAlignment, const QColor &,
+void TextGridExporter::EmitFooterCell(int column, int, const QString &text, ExportAlignment, const QColor &,
                                       const ExportFont &)
 {
     BeginCell();
-    write(TextBytes::toBytes(text));
+    write(plainBytes(text, column, TextPlace::Footer));
 }

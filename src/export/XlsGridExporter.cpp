@@ -1,8 +1,6 @@
 #include "export/XlsGridExporter.h"
 
 #include "export/ExportError.h"
-#include "export/ExportText.h"
-#include "platform/TextBytes.h"
 
 #include <QtEndian>
 
@@ -75,8 +73,8 @@ void XlsGridExporter::EmitTrailer()
 
 void XlsGridExporter::EmitTitleRow(const QList<ExportColumn> &columns)
 {
-    for (const ExportColumn &column : columns)
-        writeLabel(column.caption);
+    for (int i = 0; i < columns.size(); ++i)
+        writeLabel(plainBytes(columns.at(i).caption, i, TextPlace::Title));
 }
 
 void XlsGridExporter::EmitCell(int column, const CellParams &params)
@@ -85,7 +83,7 @@ void XlsGridExporter::EmitCell(int column, const CellParams &params)
     if (!exported.hasField) {
         writeBlank();
     } else if (exported.lookupPickList) {
-        writeLabel(params.Text);
+        writeLabel(plainBytes(params.Text, column, TextPlace::Cell));
     } else if (grid().isNull(column)) {
         writeBlank();
     } else {
@@ -103,15 +101,14 @@ void XlsGridExporter::EmitCell(int column, const CellParams &params)
             writeNumber(grid().floatValue(column));
             break;
         default:
-            writeLabel(params.Text);
+            writeLabel(plainBytes(params.Text, column, TextPlace::Cell));
             break;
         }
     }
 }
 
-void XlsGridExporter::writeLabel(const QString &text)
+void XlsGridExporter::writeLabel(const QByteArray &bytes)
 {
-    const QByteArray bytes = TextBytes::toBytes(text);
     if (bytes.size() > MaxLabelBytes)
         throw ExportError("a text of " + std::to_string(bytes.size()) +
                           " bytes does not fit a worksheet cell");

@@ -22,7 +22,7 @@ protected:
     void EmitCell(int column, const CellParams &params) override;
 
 private:
-    void writeLabel(const QString &text);
+    void writeLabel(const QByteArray &bytes);
     void writeNumber(double value);
     void writeWholeNumber(qint64 value);
     void writeBlank();

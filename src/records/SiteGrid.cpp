@@ -286,9 +286,11 @@ ExportColumn SiteGrid::column(int index) const
     return result;
 }
 
+// The colour the look paints the titles in. The palette's button colour, which the
+// style sheet leaves near white, would hide the white titles of an exported page.
 QColor SiteGrid::fixedColor() const
 {
-    return palette().color(QPalette::Button);
+    return TitleColor;
 }
 
 QString SiteGrid::componentName() const
@@ -319,6 +321,11 @@ void SiteGrid::next()
 bool SiteGrid::atEnd() const
 {
     return !query() || !query()->isOpen() || query()->eof();
+}
+
+QString SiteGrid::recordName() const
+{
+    return query()->text(QStringLiteral("web_id"));
 }
 
 QString SiteGrid::displayText(int column) const

@@ -49,6 +49,7 @@ public:
     void first() override;
     void next() override;
     bool atEnd() const override;
+    QString recordName() const override;
     QString displayText(int column) const override;
     bool isNull(int column) const override;
     qint64 integerValue(int column) const override;

@@ -73,6 +73,8 @@ public:
     void next() override { ++current; }
     bool atEnd() const override { return current >= rows.size(); }
 
+    // The first column holds the site number, as in the program's grids.
+    QString recordName() const override { return displayText(0); }
     QString displayText(int column) const override { return value(column).toString(); }
     bool isNull(int column) const override { return !value(column).isValid(); }
     qint64 integerValue(int column) const override

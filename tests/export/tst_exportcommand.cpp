@@ -101,6 +101,23 @@ private slots:
         QCOMPARE(grid.resumed, 1);
     }
 
+    void aNameBeyondTheCodePageIsRefusedWithTheReason()
+    {
+        QTemporaryDir dir;
+        TableGrid grid = TableGrid::siteNumberAndName(64, 120, {{7, QStringLiteral("表情😀站")}});
+        int lastType = 1;
+        DialogRecorder dialogs;
+        dialogs.scriptSave(dir.filePath("sites"), 2);
+        runExportCommand(nullptr, grid, lastType);
+        QCOMPARE(dialogs.count(), 1);
+        QCOMPARE(
+            dialogs.lastMessage().text,
+            QStringLiteral("数据导出出错\r网站编号“7”的“网站名称”中的字符“😀”（U+1F600）无法保存到此类文件，"
+                           ".htm 和 .rtf 文件可以保存所有字符"));
+        QCOMPARE(dialogs.lastMessage().icon, Dialogs::Icon::Error);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
+    }
+
     void anEntryOutsideTheListDoesNothing()
     {
         QTemporaryDir dir;

@@ -183,6 +183,59 @@ private slots:
         QVERIFY(!QFile::exists(fresh));
     }
 
+    void theEuroSignIsTheByteGbkReadersKnow()
+    {
+        TableGrid grid = TableGrid::siteNumberAndName(64, 120, {{7, QStringLiteral("€5")}});
+        for (const ExportKind kind : {ExportKind::Text, ExportKind::Csv, ExportKind::Html, ExportKind::Xls}) {
+            MemoryOutput output;
+            ExportFile::createExporter(kind, grid)->ExportGridToStream(&output.buffer);
+            QVERIFY2(output.bytes.contains("\x80"
+                                           "5") &&
+                         !output.bytes.contains("\xa2\xe3"),
+                     qPrintable(ExportFile::extension(kind)));
+        }
+    }
+
+    void aCharacterBeyondTheCodePageRefusesTheExport_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("emoji") << QStringLiteral("表情😀站") << QStringLiteral("“😀”（U+1F600）");
+        QTest::newRow("rare character") << QStringLiteral("𪜀字") << QStringLiteral("“𪜀”（U+2A700）");
+        // Characters a converter drops without a byte must not vanish either.
+        QTest::newRow("byte-order mark")
+            << QStringLiteral("\uFEFFabc") << QStringLiteral("“\uFEFF”（U+FEFF）");
+        QTest::newRow("tag character")
+            << QString::fromUcs4(U"a\U000E0041") << QString::fromUcs4(U"“\U000E0041”（U+E0041）");
+    }
+
+    void aCharacterBeyondTheCodePageRefusesTheExport()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, shown);
+        QTemporaryDir dir;
+        TableGrid grid = TableGrid::siteNumberAndName(64, 120, {{7, QStringLiteral("甲")}, {8, name}});
+        const QString former = dir.filePath("former");
+        writeAll(former, "former contents");
+        const QString reason = QStringLiteral("网站编号“8”的“网站名称”中的字符") + shown +
+                               QStringLiteral("无法保存到此类文件，.htm 和 .rtf 文件可以保存所有字符");
+        for (const ExportKind kind : {ExportKind::Text, ExportKind::Csv, ExportKind::Xls}) {
+            for (const QString &path : {former, dir.filePath("fresh")}) {
+                try {
+                    SaveGridToExportFile(kind, grid, path);
+                    QFAIL(qPrintable(ExportFile::extension(kind) + " took the text"));
+                } catch (const ExportError &error) {
+                    QCOMPARE(error.reason(), reason);
+                }
+            }
+            QCOMPARE(readAll(former), QByteArray("former contents"));
+            QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"former"});
+        }
+        QCOMPARE(grid.resumed, grid.suspended);
+        for (const ExportKind kind : {ExportKind::Html, ExportKind::Rtf})
+            SaveGridToExportFile(kind, grid, dir.filePath("kept"));
+    }
+
     void theWalkVisitsEveryRowInOrderAndPutsTheGridBackBeforeTheTrailer()
     {
         TableGrid grid = smallGrid();

@@ -27,9 +27,9 @@ private:
     {
         return gbk(QStringLiteral(
             "<TR>\r\n"
-            "  <TD WIDTH=64 ALIGN=\"CENTER\"><FONT STYLE=\"font-family: 微软雅黑; font-size: 10pt; "
+            "  <TD WIDTH=64 ALIGN=\"CENTER\"><FONT STYLE=\"font-family: '微软雅黑'; font-size: 10pt; "
             "color: #FFFFFF\"><B>网站编号</B></FONT></TD>\r\n"
-            "  <TD WIDTH=120 ALIGN=\"CENTER\"><FONT STYLE=\"font-family: 微软雅黑; font-size: 10pt; "
+            "  <TD WIDTH=120 ALIGN=\"CENTER\"><FONT STYLE=\"font-family: '微软雅黑'; font-size: 10pt; "
             "color: #FFFFFF\"><B>网站名称</B></FONT></TD>\r\n"
             "</TR>\r\n"));
     }
@@ -55,9 +55,9 @@ private slots:
         TableGrid grid = siteGrid();
         const QByteArray row = gbk(QStringLiteral(
             "<TR>\r\n"
-            "  <TD WIDTH=64 ALIGN=\"CENTER\" BGCOLOR=#FFFFFF><FONT STYLE=\"font-family: 微软雅黑; "
+            "  <TD WIDTH=64 ALIGN=\"CENTER\" BGCOLOR=#FFFFFF><FONT STYLE=\"font-family: '微软雅黑'; "
             "font-size: 10pt; color: #000000\"><B>7</B></FONT></TD>\r\n"
-            "  <TD WIDTH=120 ALIGN=\"CENTER\" BGCOLOR=#FFFFFF><FONT STYLE=\"font-family: 微软雅黑; "
+            "  <TD WIDTH=120 ALIGN=\"CENTER\" BGCOLOR=#FFFFFF><FONT STYLE=\"font-family: '微软雅黑'; "
             "font-size: 10pt; color: #000000\"><B>a&lt;b&gt;&amp;c</B></FONT></TD>\r\n"
             "</TR>\r\n"));
         QCOMPARE(exportBytes<HtmlGridExporter>(grid), head() + titleRow() + row + tail());
@@ -73,7 +73,7 @@ private slots:
     void escapingEndsEveryEntityWithASemicolon()
     {
         QCOMPARE(singleCell(QStringLiteral("\"引号\";")),
-                 "<FONT STYLE=\"font-family: A; font-size: 10pt; color: #000000\">" +
+                 "<FONT STYLE=\"font-family: 'A'; font-size: 10pt; color: #000000\">" +
                      gbk(QStringLiteral("&quot;引号&quot;;")) + "</FONT>");
         QCOMPARE(HtmlGridExporter::escapedBytes(QStringLiteral("&amp<&>")),
                  QByteArray("&amp;amp&lt;&amp;&gt;"));
@@ -96,7 +96,7 @@ private slots:
     {
         ExportFont font{QStringLiteral("A"), 16, QColor(1, 2, 3), true, true, true, true};
         QCOMPARE(singleCell(QString(), font),
-                 QByteArray("<FONT STYLE=\"font-family: A; font-size: 12pt; color: "
+                 QByteArray("<FONT STYLE=\"font-family: 'A'; font-size: 12pt; color: "
                             "#010203\"><B><I><U><STRIKE>&nbsp</B></I></U></STRIKE>"
                             "</FONT>"));
     }

@@ -86,6 +86,7 @@ private slots:
         QCOMPARE(RtfGridExporter::escapedText(QStringLiteral("a\tb\r\nc\nd\re;\"<&>")),
                  QByteArray("a\\tab b\\line c\\line d\\line e;\"<&>"));
         QCOMPARE(RtfGridExporter::escapedText(QStringLiteral("x😀")), QByteArray("x\\u-10179?\\u-8704?"));
+        QCOMPARE(RtfGridExporter::escapedText(QStringLiteral("\uFEFF€")), QByteArray("\\u-257?\\'80"));
     }
 
     void documentStaysBalancedWithAwkwardTexts()

@@ -1,12 +1,19 @@
 #include "ExportReaders.h"
 
-#include "platform/TextBytes.h"
-
+#include <QStringDecoder>
 #include <QtEndian>
 
 namespace ExportReaders {
 
 namespace {
+
+// Windows code page 936 as ICU knows it: a decoder apart from the writers' own table.
+QString fromCodePage(const QByteArray &bytes)
+{
+    thread_local QStringDecoder decoder("windows-936");
+    decoder.resetState();
+    return decoder.decode(bytes);
+}
 
 bool lineBreakAt(const QByteArray &bytes, qsizetype at)
 {
@@ -41,7 +48,7 @@ std::optional<QString> quotedField(const QByteArray &bytes, qsizetype &at)
                 continue;
             }
             ++at;
-            return TextBytes::fromBytes(field);
+            return fromCodePage(field);
         }
         field += bytes.at(at);
     }
@@ -68,7 +75,7 @@ std::optional<QString> unescapeHtml(const QByteArray &escaped)
             run += escaped.at(at++);
             continue;
         }
-        text += TextBytes::fromBytes(run);
+        text += fromCodePage(run);
         run.clear();
         const qsizetype end = escaped.indexOf(';', at);
         if (end < 0)
@@ -94,7 +101,7 @@ std::optional<QString> unescapeHtml(const QByteArray &escaped)
             return std::nullopt;
         }
     }
-    return text + TextBytes::fromBytes(run);
+    return text + fromCodePage(run);
 }
 
 } // namespace
@@ -107,7 +114,7 @@ Lines readText(const QByteArray &bytes)
     for (const QByteArray &line : splitLines(bytes)) {
         QStringList cells;
         for (const QByteArray &cell : line.split('\t'))
-            cells << TextBytes::fromBytes(cell);
+            cells << fromCodePage(cell);
         lines << cells;
     }
     return lines;
@@ -207,7 +214,7 @@ std::optional<QList<XlsCell>> readXls(const QByteArray &bytes)
         if (type == 0x0204) {
             if (length < 8 || qFromLittleEndian<quint16>(data + 6) != length - 8)
                 return std::nullopt;
-            cell.text = TextBytes::fromBytes(QByteArray(data + 8, length - 8));
+            cell.text = fromCodePage(QByteArray(data + 8, length - 8));
         }
         cells << cell;
     }

@@ -8,7 +8,8 @@
 #include <optional>
 
 // Independent readers for what the export writers produce, so a fuzz run can check that
-// every cell comes back. Each returns nothing when the bytes do not have the format's shape.
+// every cell comes back. Texts are read as code page 936. Each returns nothing when the bytes do not have the
+// format's shape.
 namespace ExportReaders {
 
 using Lines = QList<QStringList>;

@@ -1,5 +1,7 @@
 #include "DialogRecorder.h"
 #include "TestWorld.h"
+#include "app/Startup.h"
+#include "export/CsvGridExporter.h"
 #include "export/ExportError.h"
 #include "export/ExportFile.h"
 #include "export/TextGridExporter.h"
@@ -193,6 +195,41 @@ private slots:
         QVERIFY(lines.at(2).contains("site 1\t"));
         QVERIFY(lines.at(2).contains("2011-3-7"));
         QVERIFY(lines.at(3).startsWith("S000002\t"));
+    }
+
+    // The page's title row lies on the fixed-cell colour: it must be the colour the
+    // titles are painted in, or the white titles vanish.
+    void fixedColourIsTheTitleColourOnScreen()
+    {
+        applyLook();
+        Fixture f(1);
+        f.grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.grid));
+        const QImage titles = f.grid.horizontalHeader()->grab().toImage();
+        qApp->setStyleSheet(QString());
+        const QColor painted = titles.pixelColor(3, titles.height() / 2);
+        QCOMPARE(f.grid.fixedColor(), painted);
+        QCOMPARE(f.grid.column(0).titleColor, painted);
+    }
+
+    void aRefusedNameIsNamedByItsSiteNumber()
+    {
+        Fixture f(1);
+        f.world.addPlainSite(QStringLiteral("S000009"), QStringLiteral("表情😀站"),
+                             QStringLiteral("www.s9.com"), QString());
+        f.query.open();
+        f.grid.reload();
+        QByteArray out;
+        QBuffer buffer(&out);
+        buffer.open(QIODevice::WriteOnly);
+        CsvGridExporter exporter(f.grid);
+        try {
+            exporter.ExportGridToStream(&buffer);
+            QFAIL("the name was written");
+        } catch (const ExportError &error) {
+            QVERIFY2(error.reason().startsWith(QStringLiteral("网站编号“S000009”的“网站名称”中的字符“😀”")),
+                     qPrintable(error.reason()));
+        }
     }
 
     void positionSurvivesTheWalk()
