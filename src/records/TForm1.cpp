@@ -74,7 +74,7 @@ void TForm1::buildGridMenu()
 void TForm1::connectHandlers()
 {
     const std::pair<QAbstractButton *, void (TForm1::*)()> buttons[] = {
-        {ui->sBitBtn1, &TForm1::sBitBtn1Click},   {ui->sBitBtn2, &TForm1::sBitBtn2Click},
+        {ui->sBitBtn1, &TForm1::refreshList},     {ui->sBitBtn2, &TForm1::sBitBtn2Click},
         {ui->sBitBtn3, &TForm1::sBitBtn3Click},   {ui->sBitBtn4, &TForm1::sBitBtn4Click},
         {ui->sBitBtn5, &TForm1::sBitBtn5Click},   {ui->sBitBtn6, &TForm1::sBitBtn6Click},
         {ui->sBitBtn7, &TForm1::sBitBtn7Click},   {ui->sBitBtn8, &TForm1::sBitBtn8Click},
@@ -82,7 +82,7 @@ void TForm1::connectHandlers()
         {ui->sBitBtn11, &TForm1::sBitBtn11Click}, {ui->sBitBtn12, &TForm1::sBitBtn12Click},
         {ui->sBitBtn13, &TForm1::sBitBtn13Click}, {ui->sBitBtn14, &TForm1::sBitBtn14Click},
         {ui->sBitBtn15, &TForm1::sBitBtn15Click}, {ui->sBitBtn16, &TForm1::sBitBtn16Click},
-        {ui->sBitBtn17, &TForm1::sBitBtn17Click},
+        {ui->sBitBtn17, &TForm1::quitProgram},
     };
     for (const auto &[button, handler] : buttons)
         connect(button, &QAbstractButton::clicked, this, handler);
@@ -90,7 +90,7 @@ void TForm1::connectHandlers()
     // A menu item runs the handler of the button with the same caption.
     const std::pair<QAction *, void (TForm1::*)()> items[] = {
         {ui->N4, &TForm1::sBitBtn2Click},   {ui->N5, &TForm1::sBitBtn3Click},
-        {ui->N6, &TForm1::sBitBtn4Click},   {ui->N12, &TForm1::sBitBtn1Click},
+        {ui->N6, &TForm1::sBitBtn4Click},   {ui->N12, &TForm1::refreshList},
         {ui->N17, &TForm1::sBitBtn14Click}, {ui->N10, &TForm1::sBitBtn7Click},
         {ui->N8, &TForm1::sBitBtn5Click},   {ui->N9, &TForm1::sBitBtn6Click},
         {ui->N18, &TForm1::sBitBtn16Click}, {ui->N16, &TForm1::sBitBtn15Click},
@@ -98,7 +98,7 @@ void TForm1::connectHandlers()
     for (const auto &[action, handler] : items)
         connect(action, &QAction::triggered, this, handler);
 
-    connect(ui->DBGrid1, &SiteGrid::gridDoubleClicked, this, &TForm1::DBGrid1DblClick);
+    connect(ui->DBGrid1, &SiteGrid::gridDoubleClicked, this, &TForm1::sBitBtn14Click);
     connect(ui->DBGrid1, &SiteGrid::rowsLost, this, [this] { setActionSetEnabled(false); });
     connect(ui->DBGrid1, &SiteGrid::readAgainWanted, this, &TForm1::readListAgain);
     connect(ui->DBGrid1, &SiteGrid::menuRequested, PopupMenu2,
@@ -113,11 +113,6 @@ void TForm1::setActionSetEnabled(bool enabled)
         button->setEnabled(enabled);
     for (QAction *action : {ui->N5, ui->N6, ui->N8, ui->N9, ui->N10, ui->N17})
         action->setEnabled(enabled);
-}
-
-void TForm1::refreshList()
-{
-    sBitBtn1Click();
 }
 
 QString TForm1::secretKey() const
@@ -145,11 +140,6 @@ void TForm1::showEvent(QShowEvent *event)
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
-    FormCloseQuery(event);
-}
-
-void TForm1::FormCloseQuery(QCloseEvent *event)
-{
     event->ignore();
     m_tray->sendToTray(this);
 }
@@ -170,11 +160,6 @@ void TForm1::quitProgram()
 {
     m_tray->removeIcon();
     Dialogs::requestTerminate();
-}
-
-void TForm1::sBitBtn17Click()
-{
-    quitProgram();
 }
 
 void TForm1::FormShow()
@@ -218,7 +203,7 @@ void TForm1::failPreparation(const QString &detail)
 
 // The list and its actions.
 
-void TForm1::sBitBtn1Click()
+void TForm1::refreshList()
 {
     try {
         loadList();
@@ -303,11 +288,6 @@ void TForm1::sBitBtn3Click()
 void TForm1::sBitBtn14Click()
 {
     openRecord(false);
-}
-
-void TForm1::DBGrid1DblClick()
-{
-    sBitBtn14Click();
 }
 
 void TForm1::sBitBtn4Click()

@@ -48,14 +48,11 @@ private:
     void readListAgain(int row);
 
     void FormShow();
-    void FormCloseQuery(QCloseEvent *event);
-    void sBitBtn1Click();
     void sBitBtn5Click();
     void sBitBtn6Click();
     void sBitBtn2Click();
     void sBitBtn3Click();
     void sBitBtn14Click();
-    void DBGrid1DblClick();
     void sBitBtn4Click();
     void sBitBtn9Click();
     void sBitBtn11Click();
@@ -66,7 +63,6 @@ private:
     void sBitBtn7Click();
     void sBitBtn8Click();
     void sBitBtn12Click();
-    void sBitBtn17Click();
 
     Ui::TForm1 *ui;
     QMenu *PopupMenu2;

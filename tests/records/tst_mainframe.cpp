@@ -88,6 +88,16 @@ private slots:
         QCOMPARE(world->readFile(QStringLiteral("db.mdb")), content);
     }
 
+    void secretKeyCarrierThatIsNoFileStopsThePreparation()
+    {
+        QFile::remove(world->file(QStringLiteral("sk.exe")));
+        QVERIFY(QFile::link(world->file(QStringLiteral("key.exe")), world->file(QStringLiteral("sk.exe"))));
+        Form1->show();
+        QCOMPARE(recorder->texts(), QStringList{QStringLiteral("数据库接连失败，请查看数据库文件是否存在") +
+                                                Maker::contactBlock()});
+        QCOMPARE(recorder->terminateRequests(), 1);
+    }
+
     void closeSendsToTheTray()
     {
         TrayIcon::setDesktopHasTrayForTesting(true);
