@@ -1,5 +1,6 @@
 #include "store/JetRegisterWriter.h"
 
+#include "store/BoundValue.h"
 #include "store/Columns.h"
 #include "store/DateText.h"
 #include "store/JetConversionError.h"
@@ -278,7 +279,7 @@ void JetRegisterWriter::insert(const QString &table, const Plan &plan, const Row
         throw JetConversionError(QStringLiteral("无法写入新数据库文件（%1）").arg(query.lastError().text()));
     for (int r = 0; r < rows.size(); ++r) {
         for (int i = 0; i < plan.size(); ++i)
-            query.bindValue(i, rows[r][i]);
+            query.bindValue(i, boundValue(rows[r][i]));
         if (!query.exec()) {
             const QString error = query.lastError().text();
             throw JetConversionError::at(table, r + 1, idText(plan, rows[r]), refusedColumn(error, plan),

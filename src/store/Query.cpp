@@ -1,6 +1,7 @@
 #include "store/Query.h"
 
 #include "platform/TextBytes.h"
+#include "store/BoundValue.h"
 #include "store/Columns.h"
 #include "store/Connection.h"
 #include "store/DateLiterals.h"
@@ -57,16 +58,6 @@ QVariant convertText(const QString &name, const QString &value)
     }
     if (Columns::isScrambled(name))
         return TextBytes::toBytes(value);
-    return value;
-}
-
-// The driver hands every text to SQLite as UTF-16, and SQLite takes a U+FEFF at its start
-// for a byte-order mark and drops it. With a second one in front, the dropped mark is that one.
-QVariant bindable(const QVariant &value)
-{
-    static const QChar ByteOrderMark(0xFEFF);
-    if (value.typeId() == QMetaType::QString && value.toString().startsWith(ByteOrderMark))
-        return QString(ByteOrderMark + value.toString());
     return value;
 }
 
@@ -143,7 +134,7 @@ void Query::bindParameters(QSqlQuery &query) const
             throw StoreError(m_refused.value(name));
         if (!m_parameters.contains(name))
             throw StoreError(QStringLiteral("parameter not set: ") + name);
-        query.bindValue(QLatin1Char(':') + name, bindable(m_parameters.value(name)));
+        query.bindValue(QLatin1Char(':') + name, boundValue(m_parameters.value(name)));
     }
 }
 
