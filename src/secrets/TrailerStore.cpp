@@ -1,5 +1,6 @@
 #include "secrets/TrailerStore.h"
 
+#include "platform/FileIo.h"
 #include "platform/ProgramFolder.h"
 #include "platform/TextBytes.h"
 #include "platform/WorkFolder.h"
@@ -47,35 +48,6 @@ int openFile(const QString &path, int flags, mode_t mode = 0600)
     return ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC, mode);
 }
 
-bool readAll(int fd, QByteArray &bytes)
-{
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return false;
-        if (got == 0)
-            return true;
-        bytes.append(buffer, got);
-    }
-}
-
-bool writeAll(int fd, const QByteArray &bytes)
-{
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t wrote = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (wrote < 0 && errno == EINTR)
-            continue;
-        if (wrote <= 0)
-            return false;
-        done += wrote;
-    }
-    return true;
-}
-
 QByteArray lengthField(qint64 payloadSize)
 {
     QByteArray field(LengthFieldSize, '\0');
@@ -87,7 +59,7 @@ QByteArray readWholeFile(const QString &path)
 {
     Descriptor file(openFile(path, O_RDONLY));
     QByteArray bytes;
-    if (!file.valid() || !readAll(file.fd(), bytes))
+    if (!file.valid() || !FileIo::readAll(file.fd(), bytes))
         throw std::runtime_error("work file cannot be read");
     return bytes;
 }
@@ -149,7 +121,7 @@ void writePrivateFile(const QString &path, const QByteArray &bytes)
     Descriptor file(openFile(path, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK));
     if (!file.valid())
         throw std::runtime_error("private file cannot be written");
-    if (fchmod(file.fd(), 0600) != 0 || !writeAll(file.fd(), bytes) || fsync(file.fd()) != 0) {
+    if (fchmod(file.fd(), 0600) != 0 || !FileIo::writeAll(file.fd(), bytes) || fsync(file.fd()) != 0) {
         ::unlink(QFile::encodeName(path).constData());
         throw std::runtime_error("private file cannot be written");
     }
@@ -160,7 +132,7 @@ bool readCarrier(const QString &carrierPath, QByteArray &bytes)
     Descriptor file(openCarrier(carrierPath, O_RDONLY));
     if (!file.valid())
         return false;
-    if (!readAll(file.fd(), bytes))
+    if (!FileIo::readAll(file.fd(), bytes))
         throw std::runtime_error("carrier cannot be read");
     return true;
 }
@@ -175,13 +147,13 @@ bool AppendTrailer(const QString &sourcePath, const QString &carrierPath)
         return false;
     QByteArray payload;
     // The length field is a signed 32-bit number and must be able to describe the record.
-    if (!readAll(source.fd(), payload) ||
+    if (!FileIo::readAll(source.fd(), payload) ||
         payload.size() > std::numeric_limits<qint32>::max() - LengthFieldSize)
         return false;
     const off_t formerSize = lseek(carrier.fd(), 0, SEEK_END);
     if (formerSize < 0)
         return false;
-    if (writeAll(carrier.fd(), trailerOf(payload)) && fsync(carrier.fd()) == 0)
+    if (FileIo::writeAll(carrier.fd(), trailerOf(payload)) && fsync(carrier.fd()) == 0)
         return true;
     // A carrier never ends in a partial record: cut it back to what it was.
     if (ftruncate(carrier.fd(), formerSize) == 0)

@@ -1,5 +1,6 @@
 #include "store/Compaction.h"
 
+#include "platform/FileIo.h"
 #include "store/Connection.h"
 #include "store/RegisterFile.h"
 #include "store/StoreError.h"
@@ -154,14 +155,8 @@ void copyToBackup(int liveFd, const QString &backup)
             fail(QStringLiteral("cannot read db.mdb"));
         if (got == 0)
             break;
-        for (ssize_t done = 0; done < got;) {
-            const ssize_t wrote = ::write(out, buffer.constData() + done, size_t(got - done));
-            if (wrote < 0 && errno == EINTR)
-                continue;
-            if (wrote <= 0)
-                fail(QStringLiteral("cannot write ") + backup);
-            done += wrote;
-        }
+        if (!FileIo::writeAll(out, buffer.constData(), got))
+            fail(QStringLiteral("cannot write ") + backup);
     }
     syncDescriptor(out, backup);
     complete = true;
@@ -203,16 +198,6 @@ void settleCopy(const QString &fresh)
     if (::fchmod(fd, 0600) != 0)
         fail(QStringLiteral("cannot restrict ") + fresh);
     syncDescriptor(fd, fresh);
-}
-
-// The rename is durable only once the folder itself is flushed.
-void syncFolder(const QString &folder)
-{
-    const int fd = ::open(nativePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
 }
 
 void requireReplaceableRegister(const QString &live)
@@ -258,7 +243,7 @@ void compactRegister(Connection *shared, const QString &folder)
         if (std::rename(nativePath(fresh).constData(), nativePath(live).constData()) != 0)
             fail(QStringLiteral("cannot put the compacted copy in place"));
         placed = true;
-        syncFolder(dir.path());
+        FileIo::syncFolder(dir.path());
     }
     QFile::remove(backup);
 }

@@ -1,5 +1,6 @@
 #include "store/JetImport.h"
 
+#include "platform/FileIo.h"
 #include "store/JetConversionError.h"
 #include "store/JetConversionReport.h"
 #include "store/JetReader.h"
@@ -43,17 +44,6 @@ QString keptPath(const QFileInfo &info, int number)
     return info.dir().filePath(name);
 }
 
-bool writeAll(int fd, const QByteArray &chunk)
-{
-    for (qsizetype done = 0; done < chunk.size();) {
-        const ssize_t written = ::write(fd, chunk.constData() + done, size_t(chunk.size() - done));
-        if (written <= 0)
-            return false;
-        done += written;
-    }
-    return true;
-}
-
 // Writes source into a name that must not exist yet; 0 or the errno of the failure.
 int writeExclusive(QIODevice &source, const QString &to)
 {
@@ -63,7 +53,7 @@ int writeExclusive(QIODevice &source, const QString &to)
     bool ok = source.open(QIODevice::ReadOnly);
     while (ok && !source.atEnd()) {
         const QByteArray chunk = source.read(1 << 20);
-        ok = !chunk.isEmpty() && writeAll(target, chunk);
+        ok = !chunk.isEmpty() && FileIo::writeAll(target, chunk);
     }
     ok = ok && ::fsync(target) == 0;
     const int error = ok ? 0 : (errno ? errno : EIO);
@@ -104,15 +94,6 @@ QString keepOriginal(const QString &path, bool withList)
                     .arg(QDir::toNativeSeparators(kept), QString::fromLocal8Bit(strerror(error))));
     }
     throw JetConversionError(QStringLiteral("找不到保留原数据库文件的空闲文件名"));
-}
-
-void syncFolder(const QString &folder)
-{
-    const int fd = ::open(nativePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
 }
 
 const JetTable &tableNamed(const QList<JetTable> &tables, const QString &name)
@@ -199,7 +180,7 @@ QString convert(const QString &requested)
     }
     // Only now is the kept file no longer db.mdb as well, so its mode is ours to set.
     ::chmod(nativePath(kept).constData(), 0600);
-    syncFolder(folder);
+    FileIo::syncFolder(folder);
     return JetConversionReport::notice(kept, list, leftOut);
 }
 
