@@ -1,33 +1,33 @@
 #include "app/Startup.h"
 
 #include "app/Globals.h"
-#include "expiry/TForm4.h"
-#include "expiry/TForm5.h"
-#include "misc/TForm7.h"
-#include "misc/TForm8.h"
-#include "misc/TForm9.h"
-#include "misc/WindowInput.h"
-#include "records/TForm1.h"
-#include "records/TForm2.h"
-#include "records/TForm3.h"
-#include "secrets/TForm6.h"
-#include "store/TDataModule1.h"
+#include "gui/ExpiryWindow.h"
+#include "gui/SettingsWindow.h"
+#include "gui/HelpNotice.h"
+#include "gui/AdBoard.h"
+#include "gui/UpgradeNotice.h"
+#include "gui/WindowInput.h"
+#include "gui/MainWindow.h"
+#include "gui/AddSiteWindow.h"
+#include "gui/SiteWindow.h"
+#include "gui/LoginWindow.h"
+#include "store/SiteRegister.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QLibraryInfo>
 #include <QTranslator>
 
-TDataModule1 *DataModule1 = nullptr;
-TForm6 *Form6 = nullptr;
-TForm1 *Form1 = nullptr;
-TForm2 *Form2 = nullptr;
-TForm3 *Form3 = nullptr;
-TForm4 *Form4 = nullptr;
-TForm5 *Form5 = nullptr;
-TForm7 *Form7 = nullptr;
-TForm8 *Form8 = nullptr;
-TForm9 *Form9 = nullptr;
+SiteRegister *DataModule1 = nullptr;
+LoginWindow *Form6 = nullptr;
+MainWindow *Form1 = nullptr;
+AddSiteWindow *Form2 = nullptr;
+SiteWindow *Form3 = nullptr;
+ExpiryWindow *Form4 = nullptr;
+SettingsWindow *Form5 = nullptr;
+HelpNotice *Form7 = nullptr;
+AdBoard *Form8 = nullptr;
+UpgradeNotice *Form9 = nullptr;
 
 namespace {
 
@@ -59,16 +59,16 @@ void prepareInput()
 
 void createGlobalObjects()
 {
-    DataModule1 = create<TDataModule1>("DataModule1");
-    Form6 = create<TForm6>("Form6");
-    Form1 = create<TForm1>("Form1");
-    Form2 = create<TForm2>("Form2");
-    Form3 = create<TForm3>("Form3");
-    Form4 = create<TForm4>("Form4");
-    Form5 = create<TForm5>("Form5");
-    Form7 = create<TForm7>("Form7");
-    Form8 = create<TForm8>("Form8");
-    Form9 = create<TForm9>("Form9");
+    DataModule1 = create<SiteRegister>("DataModule1");
+    Form6 = create<LoginWindow>("Form6");
+    Form1 = create<MainWindow>("Form1");
+    Form2 = create<AddSiteWindow>("Form2");
+    Form3 = create<SiteWindow>("Form3");
+    Form4 = create<ExpiryWindow>("Form4");
+    Form5 = create<SettingsWindow>("Form5");
+    Form7 = create<HelpNotice>("Form7");
+    Form8 = create<AdBoard>("Form8");
+    Form9 = create<UpgradeNotice>("Form9");
     prepareInput();
 }
 

@@ -2,7 +2,7 @@
 #include "app/Startup.h"
 #include "platform/PrivateFonts.h"
 #include "platform/SingleInstance.h"
-#include "secrets/TForm6.h"
+#include "gui/LoginWindow.h"
 
 #include <QApplication>
 

@@ -2,17 +2,17 @@
 #include "TestWorld.h"
 #include "app/Globals.h"
 #include "app/Startup.h"
-#include "expiry/TForm4.h"
-#include "expiry/TForm5.h"
-#include "misc/TForm7.h"
-#include "misc/TForm8.h"
-#include "misc/TForm9.h"
-#include "records/TForm1.h"
-#include "records/TForm2.h"
-#include "records/TForm3.h"
-#include "secrets/TForm6.h"
+#include "gui/ExpiryWindow.h"
+#include "gui/SettingsWindow.h"
+#include "gui/HelpNotice.h"
+#include "gui/AdBoard.h"
+#include "gui/UpgradeNotice.h"
+#include "gui/MainWindow.h"
+#include "gui/AddSiteWindow.h"
+#include "gui/SiteWindow.h"
+#include "gui/LoginWindow.h"
 #include "store/Connection.h"
-#include "store/TDataModule1.h"
+#include "store/SiteRegister.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -68,8 +68,8 @@ void TestStartWindows::objectsHaveTheirClassesAndNames()
     TestWorld world;
     const QList<QObject *> objects{DataModule1, Form6, Form1, Form2, Form3,
                                    Form4,       Form5, Form7, Form8, Form9};
-    const QStringList classes{"TDataModule1", "TForm6", "TForm1", "TForm2", "TForm3",
-                              "TForm4",       "TForm5", "TForm7", "TForm8", "TForm9"};
+    const QStringList classes{"SiteRegister", "LoginWindow", "MainWindow", "AddSiteWindow", "SiteWindow",
+                              "ExpiryWindow",       "SettingsWindow", "HelpNotice", "AdBoard", "UpgradeNotice"};
     const QStringList names{"DataModule1", "Form6", "Form1", "Form2", "Form3",
                             "Form4",       "Form5", "Form7", "Form8", "Form9"};
     for (int i = 0; i < objects.size(); ++i) {
@@ -158,7 +158,7 @@ void TestStartWindows::keysPressButtonsAndCloseSecondaryWindows()
     }
     // The detail view takes no typing, yet Escape from one of its dates still closes it.
     world.addPlainSite(QStringLiteral("100001"), QStringLiteral("站点"), QStringLiteral("www.a.com"));
-    Form3->openRecord(QStringLiteral("www.a.com"), TForm3::Mode::Detail);
+    Form3->openRecord(QStringLiteral("www.a.com"), SiteWindow::Mode::Detail);
     QTest::keyClick(Form3->findChild<QComboBox *>(), Qt::Key_Escape);
     QVERIFY(!Form3->isVisible());
 }

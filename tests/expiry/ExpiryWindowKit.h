@@ -6,7 +6,7 @@
 
 #include "app/Globals.h"
 #include "store/Connection.h"
-#include "store/TDataModule1.h"
+#include "store/SiteRegister.h"
 
 #include <QObject>
 

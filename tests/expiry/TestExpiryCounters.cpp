@@ -1,6 +1,6 @@
 #include "TestFolder.h"
 
-#include "expiry/ExpiryCounters.h"
+#include "sites/ExpiryCounters.h"
 #include "store/Connection.h"
 #include "store/Query.h"
 #include "store/StoreError.h"

@@ -1,15 +1,15 @@
 #include "ExpiryWindowKit.h"
 
 #include "app/Globals.h"
-#include "expiry/TForm4.h"
-#include "misc/Maker.h"
-#include "records/SiteGrid.h"
-#include "records/TForm1.h"
-#include "records/TForm3.h"
+#include "gui/ExpiryWindow.h"
+#include "platform/Maker.h"
+#include "gui/SiteGrid.h"
+#include "gui/MainWindow.h"
+#include "gui/SiteWindow.h"
 #include "store/Compaction.h"
 #include "store/DateText.h"
 #include "store/Query.h"
-#include "store/TDataModule1.h"
+#include "store/SiteRegister.h"
 
 #include <QAction>
 #include <QComboBox>

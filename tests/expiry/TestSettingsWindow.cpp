@@ -3,15 +3,15 @@
 
 #include "app/Globals.h"
 #include "app/Startup.h"
-#include "expiry/TForm5.h"
-#include "misc/Maker.h"
+#include "gui/SettingsWindow.h"
+#include "platform/Maker.h"
 #include "platform/WorkFolder.h"
-#include "records/SiteCredentials.h"
-#include "records/TForm1.h"
-#include "records/TForm3.h"
+#include "sites/SiteCredentials.h"
+#include "gui/MainWindow.h"
+#include "gui/SiteWindow.h"
 #include "secrets/TrailerStore.h"
 #include "store/Connection.h"
-#include "store/TDataModule1.h"
+#include "store/SiteRegister.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -297,11 +297,11 @@ private slots:
         createGlobalObjects();
         Form1->show();
         QCOMPARE(Form1->secretKey(), newKey);
-        Form3->openRecord(QStringLiteral("000001.example"), TForm3::Mode::Detail);
+        Form3->openRecord(QStringLiteral("000001.example"), SiteWindow::Mode::Detail);
         QCOMPARE(m_dialogs->count(), 0);
         QCOMPARE(control<QLineEdit>(Form3, "sEdit9")->text(), QStringLiteral("alice"));
         Form3->close();
-        Form3->openRecord(QStringLiteral("000002.example"), TForm3::Mode::Detail);
+        Form3->openRecord(QStringLiteral("000002.example"), SiteWindow::Mode::Detail);
         expectOnly(QStringLiteral("读取详细数据失败"), Icon::Error);
         QVERIFY(control<QLineEdit>(Form3, "sEdit9")->text().isEmpty());
     }

@@ -9,7 +9,7 @@
 #include "app/Startup.h"
 #include "export/ExportError.h"
 #include "export/ExportFile.h"
-#include "records/SiteGrid.h"
+#include "gui/SiteGrid.h"
 
 #include <QApplication>
 #include <QFile>

@@ -2,7 +2,7 @@
 #include "ExportTestUtil.h"
 #include "TableGrid.h"
 
-#include "export/ExportCommand.h"
+#include "gui/ExportCommand.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "records/SiteCredentials.h"
+#include "sites/SiteCredentials.h"
 #include "store/Columns.h"
 #include "store/Query.h"
 

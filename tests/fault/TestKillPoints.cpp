@@ -7,7 +7,7 @@
 #include "TestFolder.h"
 
 #include "platform/TextBytes.h"
-#include "records/SiteCredentials.h"
+#include "sites/SiteCredentials.h"
 #include "secrets/KeyChange.h"
 #include "secrets/ScrambleCodec.h"
 #include "secrets/TrailerStore.h"

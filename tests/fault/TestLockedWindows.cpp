@@ -6,9 +6,9 @@
 #include "RecordKit.h"
 #include "TestWorld.h"
 
-#include "expiry/TForm5.h"
-#include "misc/Maker.h"
-#include "records/TForm3.h"
+#include "gui/SettingsWindow.h"
+#include "platform/Maker.h"
+#include "gui/SiteWindow.h"
 
 #include <QElapsedTimer>
 #include <QStandardPaths>
@@ -63,7 +63,7 @@ private slots:
 
     void sectionSave()
     {
-        Form3->openRecord(QStringLiteral("www.a.cn"), TForm3::Mode::Modify);
+        Form3->openRecord(QStringLiteral("www.a.cn"), SiteWindow::Mode::Modify);
         edit(Form3, "sEdit2")->setText(QStringLiteral("改过的名称"));
         const QString before =
             stored(*m_world, QStringLiteral("100001"), QStringLiteral("web_name")).toString();

@@ -118,7 +118,7 @@ private slots:
         QFETCH(int, mask);
         const Umask withMask{mode_t(mask)};
         QTemporaryDir folder;
-        const QStringList script = {QStringLiteral("-DSCHEMA=" CORVANE_SOURCE "/src/store/schema.sql"),
+        const QStringList script = {QStringLiteral("-DSCHEMA=" CORVANE_SOURCE "/src/core/store/schema.sql"),
                                     QStringLiteral("-DFOLDER=") + folder.path(), QStringLiteral("-P"),
                                     QStringLiteral(CORVANE_SOURCE "/scripts/program_folder.cmake")};
         // The file lives only while sqlite3 fills it; a busy machine may miss it, so a few tries.

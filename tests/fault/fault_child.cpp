@@ -16,7 +16,7 @@
 #include "secrets/TrailerStore.h"
 #include "store/Compaction.h"
 #include "store/Connection.h"
-#include "store/JetReader.h"
+#include "legacy/JetReader.h"
 #include "store/Query.h"
 #include "store/Statements.h"
 

@@ -4,8 +4,8 @@
 #include "FuzzWorld.h"
 
 #include "store/Connection.h"
-#include "store/JetConversionError.h"
-#include "store/JetImport.h"
+#include "legacy/JetConversionError.h"
+#include "legacy/JetImport.h"
 #include "store/Query.h"
 #include "store/Statements.h"
 

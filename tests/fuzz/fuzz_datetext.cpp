@@ -5,7 +5,7 @@
 #include "FuzzInput.h"
 #include "FuzzWorld.h"
 
-#include "records/KeywordSearch.h"
+#include "sites/KeywordSearch.h"
 #include "store/Connection.h"
 #include "store/DateLiterals.h"
 #include "store/DateText.h"

@@ -4,7 +4,7 @@
 // file alone; the reader may die on it, the program never does.
 #include "ConversionCheck.h"
 
-#include "store/JetReader.h"
+#include "legacy/JetReader.h"
 
 #include <QCoreApplication>
 #include <QProcess>

@@ -4,7 +4,7 @@
 // or hostile stream gives a refusal or a sound register, never a crash or a half file.
 #include "ConversionCheck.h"
 
-#include "store/JetReader.h"
+#include "legacy/JetReader.h"
 
 #include <QCoreApplication>
 

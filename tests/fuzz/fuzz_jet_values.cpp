@@ -3,8 +3,8 @@
 #include "FuzzInput.h"
 
 #include "platform/TextBytes.h"
-#include "store/JetStream.h"
-#include "store/JetValues.h"
+#include "legacy/JetStream.h"
+#include "legacy/JetValues.h"
 
 #include <QtEndian>
 

@@ -5,8 +5,8 @@
 #include "FuzzInput.h"
 #include "FuzzWorld.h"
 
-#include "records/KeywordSearch.h"
-#include "records/SiteCredentials.h"
+#include "sites/KeywordSearch.h"
+#include "sites/SiteCredentials.h"
 #include "store/Connection.h"
 #include "store/Query.h"
 #include "store/RegisterFile.h"

@@ -3,9 +3,9 @@
 
 #include "app/Globals.h"
 #include "app/Startup.h"
-#include "misc/Maker.h"
-#include "misc/TForm7.h"
-#include "misc/TForm9.h"
+#include "platform/Maker.h"
+#include "gui/HelpNotice.h"
+#include "gui/UpgradeNotice.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -115,7 +115,7 @@ void TestNotices::secondOpeningOnlyBringsForward()
         notice->move(centred + QPoint(-40, 30));
         open();
         QCOMPARE(notice->pos(), centred + QPoint(-40, 30));
-        QCOMPARE(notice == Form7 ? visibleCount<TForm7>() : visibleCount<TForm9>(), 1);
+        QCOMPARE(notice == Form7 ? visibleCount<HelpNotice>() : visibleCount<UpgradeNotice>(), 1);
 
         QTest::mouseClick(buttonOf(notice), Qt::LeftButton);
         QVERIFY(!notice->isVisible());

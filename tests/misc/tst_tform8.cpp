@@ -2,8 +2,8 @@
 #include "TestWorld.h"
 
 #include "app/Globals.h"
-#include "misc/Maker.h"
-#include "misc/TForm8.h"
+#include "platform/Maker.h"
+#include "gui/AdBoard.h"
 
 #include <QAction>
 #include <QApplication>

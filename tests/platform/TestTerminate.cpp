@@ -1,4 +1,4 @@
-#include "platform/Dialogs.h"
+#include "gui/Dialogs.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -4,9 +4,9 @@
 #include "TestWorld.h"
 #include "WindowControls.h"
 #include "app/Globals.h"
-#include "app/TrayIcon.h"
-#include "records/SiteGrid.h"
-#include "records/TForm1.h"
+#include "gui/TrayIcon.h"
+#include "gui/SiteGrid.h"
+#include "gui/MainWindow.h"
 #include "secrets/TrailerStore.h"
 
 #include <QAction>

@@ -5,13 +5,13 @@
 #include "WindowControls.h"
 #include "app/Globals.h"
 #include "platform/TextBytes.h"
-#include "records/TForm1.h"
-#include "records/TForm2.h"
+#include "gui/MainWindow.h"
+#include "gui/AddSiteWindow.h"
 #include "secrets/ScrambleCodec.h"
 #include "secrets/TrailerStore.h"
 #include "store/Connection.h"
 #include "store/Query.h"
-#include "store/TDataModule1.h"
+#include "store/SiteRegister.h"
 
 #include <QComboBox>
 #include <QLabel>

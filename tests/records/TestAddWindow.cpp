@@ -1,5 +1,5 @@
 #include "RecordKit.h"
-#include "records/TForm2.h"
+#include "gui/AddSiteWindow.h"
 
 #include <QAccessible>
 #include <QApplication>

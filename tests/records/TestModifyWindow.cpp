@@ -1,6 +1,6 @@
 #include "RecordKit.h"
-#include "misc/Maker.h"
-#include "records/TForm3.h"
+#include "platform/Maker.h"
+#include "gui/SiteWindow.h"
 
 #include <QAbstractItemView>
 #include <QRegularExpression>
@@ -31,7 +31,7 @@ private slots:
     void closingRefreshesTheOpenersList();
 
 private:
-    void open(const QString &address, TForm3::Mode mode = TForm3::Mode::Modify);
+    void open(const QString &address, SiteWindow::Mode mode = SiteWindow::Mode::Modify);
     void add(const QString &number, const QString &address, const QString &remark = QString())
     {
         addThroughAddWindow(*m_dialogs, number, address, remark);
@@ -56,7 +56,7 @@ void TestModifyWindow::cleanup()
     m_world.reset();
 }
 
-void TestModifyWindow::open(const QString &address, TForm3::Mode mode)
+void TestModifyWindow::open(const QString &address, SiteWindow::Mode mode)
 {
     Form3->openRecord(address, mode);
     QVERIFY(Form3->isVisible());
@@ -86,7 +86,7 @@ void TestModifyWindow::modifyAndDetailModes()
     auto *memo = control<QPlainTextEdit>(m_form, "sMemo1");
     QComboBox *year = combo(m_form, 1);
 
-    open("www.a.com", TForm3::Mode::Modify);
+    open("www.a.com", SiteWindow::Mode::Modify);
     checkFrameAndLabels(Form3);
     checkTabOrder(m_form, numbered(QStringLiteral("sEdit"), 1, 12) + QStringList{"sBitBtn1", "sBitBtn5"} +
                               numbered(QStringLiteral("sEdit"), 13, 17) +
@@ -108,7 +108,7 @@ void TestModifyWindow::modifyAndDetailModes()
     QTest::keyClick(year, Qt::Key_Down);
     QCOMPARE(year->currentText(), QStringLiteral("2011"));
 
-    open("www.a.com", TForm3::Mode::Detail);
+    open("www.a.com", SiteWindow::Mode::Detail);
     QCOMPARE(Form3->windowTitle(), QStringLiteral("网站资料详细查询"));
     for (const char *button : buttons)
         QVERIFY2(!control(m_form, button)->isEnabled(), button);
@@ -318,8 +318,8 @@ void TestModifyWindow::openingAgainLoadsTheNewRecord()
     add("100001", "www.a.com", "a");
     add("100002", "www.b.com", "b");
     const QStringList rowA = rowSnapshot(*m_world, QStringLiteral("100001"), AllColumns);
-    open("www.a.com", TForm3::Mode::Detail);
-    Form3->openRecord(QStringLiteral("WWW.B.COM"), TForm3::Mode::Modify);
+    open("www.a.com", SiteWindow::Mode::Detail);
+    Form3->openRecord(QStringLiteral("WWW.B.COM"), SiteWindow::Mode::Modify);
     QCOMPARE(Form3->windowTitle(), QStringLiteral("网站资料修改"));
     QCOMPARE(edit(m_form, "sEdit1")->text(), QStringLiteral("100002"));
     QCOMPARE(edit(m_form, "sEdit2")->text(), QStringLiteral("站点100002"));
@@ -332,7 +332,7 @@ void TestModifyWindow::openingAgainLoadsTheNewRecord()
 
 void TestModifyWindow::unknownOrEmptyAddress()
 {
-    Form3->openRecord(QString(), TForm3::Mode::Modify);
+    Form3->openRecord(QString(), SiteWindow::Mode::Modify);
     QVERIFY(!Form3->isVisible());
     QCOMPARE(m_dialogs->count(), 0);
 
@@ -379,19 +379,19 @@ void TestModifyWindow::closingRefreshesTheOpenersList()
 
     // Opened from the expiry list: that list is refreshed, not the main one.
     mainList->close();
-    Form3->openRecord(QStringLiteral("www.a.com"), TForm3::Mode::Detail, true);
+    Form3->openRecord(QStringLiteral("www.a.com"), SiteWindow::Mode::Detail, true);
     QCOMPARE(edit(m_form, "sEdit22")->text(), QStringLiteral("1"));
     Form3->close();
     QVERIFY(!mainList->isOpen());
 
     // Once the expiry list has gone, or the main window opens it, the main list is refreshed again.
-    Form3->openRecord(QStringLiteral("www.a.com"), TForm3::Mode::Detail, true);
+    Form3->openRecord(QStringLiteral("www.a.com"), SiteWindow::Mode::Detail, true);
     Form3->clearExpiryMarker();
     Form3->close();
     QVERIFY(mainList->isOpen());
     mainList->close();
-    Form3->openRecord(QStringLiteral("www.a.com"), TForm3::Mode::Detail, true);
-    Form3->openRecord(QStringLiteral("www.a.com"), TForm3::Mode::Modify);
+    Form3->openRecord(QStringLiteral("www.a.com"), SiteWindow::Mode::Detail, true);
+    Form3->openRecord(QStringLiteral("www.a.com"), SiteWindow::Mode::Modify);
     Form3->close();
     QVERIFY(mainList->isOpen());
 }

@@ -1,5 +1,5 @@
 #include "platform/TextBytes.h"
-#include "records/SiteCredentials.h"
+#include "sites/SiteCredentials.h"
 #include "secrets/ScrambleCodec.h"
 
 #include <QTest>

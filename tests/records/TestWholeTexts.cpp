@@ -1,5 +1,5 @@
 #include "RecordKit.h"
-#include "records/TForm3.h"
+#include "gui/SiteWindow.h"
 
 using namespace RecordKit;
 
@@ -81,7 +81,7 @@ void TestWholeTexts::textsAreStoredExactly()
     QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("数据库添加成功")});
     QCOMPARE(columnsNotHolding(world, text), QStringList());
 
-    Form3->openRecord(Address, TForm3::Mode::Modify);
+    Form3->openRecord(Address, SiteWindow::Mode::Modify);
     const QString changed = text + QStringLiteral("改");
     typeEverywhere(Form3, changed);
     dialogs.clear();

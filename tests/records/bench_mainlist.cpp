@@ -4,10 +4,10 @@
 #include "DialogRecorder.h"
 #include "TestWorld.h"
 #include "app/Globals.h"
-#include "records/SiteGrid.h"
-#include "records/TForm1.h"
+#include "gui/SiteGrid.h"
+#include "gui/MainWindow.h"
 #include "store/Query.h"
-#include "store/TDataModule1.h"
+#include "store/SiteRegister.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,5 +1,5 @@
 #include "TestWorld.h"
-#include "records/KeywordSearch.h"
+#include "sites/KeywordSearch.h"
 #include "store/Connection.h"
 #include "store/Query.h"
 #include "store/Statements.h"

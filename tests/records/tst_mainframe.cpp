@@ -1,6 +1,6 @@
 #include "MainWindowKit.h"
-#include "misc/Maker.h"
-#include "misc/TForm8.h"
+#include "platform/Maker.h"
+#include "gui/AdBoard.h"
 
 #include <QFile>
 #include <QMenu>

@@ -2,7 +2,7 @@
 
 #include "store/Compaction.h"
 #include "store/Connection.h"
-#include "store/TDataModule1.h"
+#include "store/SiteRegister.h"
 
 #include <QFile>
 #include <QMenu>

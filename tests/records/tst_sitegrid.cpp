@@ -5,7 +5,7 @@
 #include "export/ExportError.h"
 #include "export/ExportFile.h"
 #include "export/TextGridExporter.h"
-#include "records/SiteGrid.h"
+#include "gui/SiteGrid.h"
 #include "store/Connection.h"
 #include "store/Query.h"
 #include "store/Statements.h"

@@ -5,11 +5,11 @@
 
 #include "app/Globals.h"
 #include "app/Startup.h"
-#include "misc/Maker.h"
-#include "misc/TForm8.h"
+#include "platform/Maker.h"
+#include "gui/AdBoard.h"
 #include "platform/WorkFolder.h"
-#include "records/TForm1.h"
-#include "secrets/TForm6.h"
+#include "gui/MainWindow.h"
+#include "gui/LoginWindow.h"
 #include "secrets/TrailerStore.h"
 
 #include <QDir>

@@ -4,7 +4,7 @@
 #include "store/Connection.h"
 #include "store/Query.h"
 #include "store/Statements.h"
-#include "store/TDataModule1.h"
+#include "store/SiteRegister.h"
 
 #include <QHash>
 #include <QStringList>
@@ -70,7 +70,7 @@ inline void openWith(Query &query, const QString &sql, const QString &name, cons
 }
 
 // The data module pointed at the register in folder, as the main window does.
-inline void pointAt(TDataModule1 &module, const QString &folder)
+inline void pointAt(SiteRegister &module, const QString &folder)
 {
     module.ADOConnection1->close();
     module.ADOConnection1->setConnectionString(Connection::connectionStringFor(folder));

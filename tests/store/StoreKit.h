@@ -13,13 +13,13 @@ class StoreKit : public QObject
 
 protected:
     TestFolder *m_world = nullptr;
-    TDataModule1 *m_module = nullptr;
+    SiteRegister *m_module = nullptr;
 
 private slots:
     void init()
     {
         m_world = new TestFolder;
-        m_module = new TDataModule1;
+        m_module = new SiteRegister;
         pointAt(*m_module, m_world->folder());
     }
     void cleanup()

@@ -6,8 +6,8 @@
 #include "secrets/TrailerStore.h"
 #include "store/Connection.h"
 #include "store/DateText.h"
-#include "store/JetConversionError.h"
-#include "store/JetReader.h"
+#include "legacy/JetConversionError.h"
+#include "legacy/JetReader.h"
 
 #include <QDir>
 #include <QFile>

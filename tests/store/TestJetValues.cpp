@@ -1,5 +1,5 @@
-#include "store/JetStream.h"
-#include "store/JetValues.h"
+#include "legacy/JetStream.h"
+#include "legacy/JetValues.h"
 
 #include <QSet>
 #include <QTest>

@@ -3,12 +3,12 @@
 #include "TestWorld.h"
 #include "WindowControls.h"
 #include "app/Globals.h"
-#include "misc/Maker.h"
+#include "platform/Maker.h"
 #include "platform/TextBytes.h"
-#include "records/TForm1.h"
-#include "records/TForm3.h"
-#include "secrets/TForm6.h"
-#include "store/JetReader.h"
+#include "gui/MainWindow.h"
+#include "gui/SiteWindow.h"
+#include "gui/LoginWindow.h"
+#include "legacy/JetReader.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -118,7 +118,7 @@ void TestJetWindows::siteAddedUnderTheKeyOpensInDetail()
     install(legacyFile(QStringLiteral("db.mdb")));
     logIn(QStringLiteral("newpass1"));
     m_dialogs->clear();
-    Form3->openRecord(QStringLiteral("www.qiye.cn"), TForm3::Mode::Detail);
+    Form3->openRecord(QStringLiteral("www.qiye.cn"), SiteWindow::Mode::Detail);
     QCOMPARE(m_dialogs->count(), 0);
     QVERIFY(Form3->isVisible());
     QCOMPARE(field("sEdit1"), QStringLiteral("20110308101010"));
@@ -145,7 +145,7 @@ void TestJetWindows::sitesAddedBeforeTheKeyAreRefused()
     install(legacyFile(QStringLiteral("db.mdb")));
     logIn(QStringLiteral("newpass1"));
     m_dialogs->clear();
-    Form3->openRecord(address, TForm3::Mode::Detail);
+    Form3->openRecord(address, SiteWindow::Mode::Detail);
     QCOMPARE(m_dialogs->count(), 1);
     QCOMPARE(m_dialogs->lastMessage().text, QStringLiteral("读取详细数据失败"));
     QVERIFY(field("sEdit5").isEmpty() && field("sEdit9").isEmpty());

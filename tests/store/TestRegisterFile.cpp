@@ -47,7 +47,7 @@ void TestRegisterFile::folderWithUnusualCharactersOpens()
     const QString folder = base.filePath(QStringLiteral("网站 #1 ?x%20"));
     QVERIFY(QDir().mkpath(folder));
     createRegister(QDir(folder).filePath(QStringLiteral("db.mdb")));
-    TDataModule1 module;
+    SiteRegister module;
     pointAt(module, folder);
     module.ADOQuery6->setSql(Statements::ReadLeadTimes);
     module.ADOQuery6->open();
@@ -59,7 +59,7 @@ void TestRegisterFile::missingRegisterIsNeverCreated()
 {
     TestFolder world;
     QVERIFY(QFile::remove(world.databasePath()));
-    TDataModule1 module;
+    SiteRegister module;
     pointAt(module, world.folder());
     QVERIFY_THROWS_EXCEPTION(StoreError, module.ADOConnection1->open());
     QVERIFY_THROWS_EXCEPTION(StoreError, module.ADOQuery1->open());
@@ -74,7 +74,7 @@ void TestRegisterFile::missingRegisterIsNeverCreated()
     QTemporaryDir elsewhere;
     const QString oldCurrent = QDir::currentPath();
     QDir::setCurrent(elsewhere.path());
-    TDataModule1 unset;
+    SiteRegister unset;
     bool refused = false;
     try {
         unset.ADOQuery1->open();
@@ -105,7 +105,7 @@ void TestRegisterFile::unusableFileIsRefusedAndLeftAlone()
     QFETCH(QByteArray, content);
     TestFolder world;
     world.writeFile(QStringLiteral("db.mdb"), content);
-    TDataModule1 module;
+    SiteRegister module;
     pointAt(module, world.folder());
     QVERIFY_THROWS_EXCEPTION(StoreError, module.ADOQuery1->open());
     QVERIFY_THROWS_EXCEPTION(StoreError, insertSite(*module.ADOQuery2, sampleSite(QStringLiteral("100001"),
@@ -125,7 +125,7 @@ void TestRegisterFile::readOnlyRegisterReadsButRefusesWrites()
     QVERIFY(
         QFile::setPermissions(world.databasePath(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
     const QByteArray before = world.readFile(QStringLiteral("db.mdb"));
-    TDataModule1 module;
+    SiteRegister module;
     pointAt(module, world.folder());
     module.ADOQuery1->open();
     QCOMPARE(module.ADOQuery1->recordCount(), 1);
@@ -171,7 +171,7 @@ void TestRegisterFile::registerAKilledWriterLeftShortOpens()
     QVERIFY(copy.seek(28) && copy.write(pages) == 4);
     copy.close();
 
-    TDataModule1 module;
+    SiteRegister module;
     pointAt(module, killed.path());
     module.ADOQuery1->open();
     QCOMPARE(module.ADOQuery1->recordCount(), 1);
@@ -181,7 +181,7 @@ void TestRegisterFile::emptySettingsTableFailsTheReader()
 {
     TestFolder world;
     world.exec(QStringLiteral("delete from t_set"));
-    TDataModule1 module;
+    SiteRegister module;
     pointAt(module, world.folder());
     Query &settings = *module.ADOQuery6;
     settings.setSql(Statements::ReadLeadTimes);

@@ -208,7 +208,7 @@ void TestStoreValues::deleteRowsRemovesTheChosenRows()
 void TestStoreValues::connectionOpensItselfWhenNeeded()
 {
     addThree();
-    TDataModule1 module;
+    SiteRegister module;
     pointAt(module, m_world->folder());
     QVERIFY(!module.ADOConnection1->isOpen());
     module.ADOQuery1->open();

@@ -2,8 +2,8 @@
 // table into a file, the plain reading that any conversion has to do. Not a CTest test:
 // run it by hand from the build folder (tests/store/bench_jetimport).
 
-#include "store/JetImport.h"
-#include "store/JetReader.h"
+#include "legacy/JetImport.h"
+#include "legacy/JetReader.h"
 #include "store/StoreError.h"
 
 #include <QCoreApplication>

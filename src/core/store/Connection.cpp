@@ -1,0 +1,143 @@
+#include "store/Connection.h"
+
+#include "legacy/JetImport.h"
+#include "store/Query.h"
+#include "store/RegisterFile.h"
+#include "store/StoreError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUrl>
+#include <QUuid>
+
+#include <unistd.h>
+
+#include <utility>
+
+namespace {
+
+bool isReadOnly(const QString &path)
+{
+    const QFileDevice::Permissions anyWrite =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    return (QFileInfo(path).permissions() & anyWrite) == 0 ||
+           ::access(QFile::encodeName(path).constData(), W_OK) != 0;
+}
+
+// How long a statement waits for another program's write before it fails.
+const QString busyMilliseconds = QStringLiteral("2000");
+
+// A journal beside the register may hold what a killed writer left: until the first read
+// rolls it back, the register may rightly end short of the size its header records. A
+// register that still does is refused before anything reads a wrong value from it. The
+// read does not wait: a register locked now is left to the statements that follow.
+bool readsCutShort(const QSqlDatabase &db, const QString &path)
+{
+    if (QFileInfo::exists(registerLocation(path) + QStringLiteral("-journal"))) {
+        QSqlQuery probe(db);
+        probe.exec(QStringLiteral("pragma busy_timeout = 0"));
+        const bool read = probe.exec(QStringLiteral("select count(*) from sqlite_master"));
+        probe.exec(QStringLiteral("pragma busy_timeout = ") + busyMilliseconds);
+        if (!read)
+            return false;
+    }
+    return isCutShort(path);
+}
+
+} // namespace
+
+Connection::Connection(QObject *parent)
+    : QObject(parent), m_name(QStringLiteral("corvane-") + QUuid::createUuid().toString())
+{
+}
+
+Connection::~Connection()
+{
+    blockSignals(true);
+    close();
+    QSqlDatabase::removeDatabase(m_name);
+}
+
+void Connection::setConnectionString(const QString &text)
+{
+    m_connectionString = text;
+}
+
+QString Connection::databasePath() const
+{
+    static const QRegularExpression source(QStringLiteral("Data Source=([^;]*)"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    return source.match(m_connectionString).captured(1);
+}
+
+QString Connection::connectionStringFor(const QString &folder)
+{
+    QString withSeparator = QDir::cleanPath(folder);
+    if (!withSeparator.endsWith(QLatin1Char('/')))
+        withSeparator += QLatin1Char('/');
+    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + withSeparator +
+           QStringLiteral("db.mdb;Persist Security Info=False");
+}
+
+void Connection::open()
+{
+    if (isOpen())
+        return;
+    const QString path = databasePath();
+    // The program never creates a register: a missing or foreign file is refused as it is.
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        throw StoreError(QStringLiteral("register missing: ") + path);
+    // An earlier installation's Jet register is converted once, before anything reads it.
+    if (JetImport::isJetFile(path))
+        m_conversionNotice = JetImport::convert(path);
+    if (!isSqliteFile(path))
+        throw StoreError(QStringLiteral("not a register: ") + path);
+    QSqlDatabase db = QSqlDatabase::contains(m_name)
+                          ? QSqlDatabase::database(m_name, false)
+                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+    // mode=rw / mode=ro: SQLite itself refuses to create the file, even if it vanished
+    // since the check above. A file marked read-only stays so, also for root.
+    const bool readOnly = isReadOnly(path);
+    db.setDatabaseName(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded) +
+                       (readOnly ? QStringLiteral("?mode=ro") : QStringLiteral("?mode=rw")));
+    // Wait briefly for another writer, then fail instead of hanging the window.
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=") + busyMilliseconds +
+                         (readOnly ? QStringLiteral(";QSQLITE_OPEN_READONLY") : QString()));
+    if (!db.open())
+        throw StoreError(db.lastError().text());
+    if (readsCutShort(db, path)) {
+        db.close();
+        throw StoreError(QStringLiteral("register cut short: ") + path);
+    }
+}
+
+void Connection::close()
+{
+    const bool wasOpen = isOpen();
+    for (Query *query : std::as_const(m_queries))
+        query->close();
+    if (QSqlDatabase::contains(m_name))
+        QSqlDatabase::database(m_name, false).close();
+    if (wasOpen)
+        emit closed();
+}
+
+QString Connection::takeConversionNotice()
+{
+    return std::exchange(m_conversionNotice, QString());
+}
+
+bool Connection::isOpen() const
+{
+    return QSqlDatabase::contains(m_name) && QSqlDatabase::database(m_name, false).isOpen();
+}
+
+QSqlDatabase Connection::database()
+{
+    open();
+    return QSqlDatabase::database(m_name, false);
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+class QMenu;
+class QUrl;
+
+namespace Ui {
+class AdBoard;
+}
+
+// The ad board: a borderless strip under the main window showing the maker's page,
+// which ships with the program. A right click offers translucency levels.
+class AdBoard : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit AdBoard(QWidget *parent = nullptr);
+    ~AdBoard() override;
+
+    // Places the board directly under the given window and follows it.
+    void attachTo(QWidget *mainWindow);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    void FormCreate();
+    void N01Click();
+    void N101Click();
+    void N1001Click();
+    void followMainWindow();
+    void openLink(const QUrl &link);
+
+    Ui::AdBoard *ui;
+    QMenu *PopupMenu1;
+    QPointer<QWidget> m_mainWindow;
+};

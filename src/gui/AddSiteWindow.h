@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QWidget>
+
+namespace Ui {
+class AddSiteWindow;
+}
+
+class DatePicker;
+class QKeyEvent;
+class QLineEdit;
+
+// The add window: one new site record per "添  加".
+class AddSiteWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit AddSiteWindow(QWidget *parent = nullptr);
+    ~AddSiteWindow() override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void FormShow();
+    void sEdit1Click();
+    bool sEdit1KeyPress(const QKeyEvent *key) const; // true keeps the key
+    void sBitBtn1Click();
+    void sBitBtn2Click();
+    void sBitBtn3Click();
+
+    bool isNewAddressAndNumber(const QString &address, const QString &siteNumber);
+    bool datesInOrder();
+    void insertSite(const QString &siteNumber);
+    void emptyFields();
+    QList<QLineEdit *> textFields() const;
+
+    Ui::AddSiteWindow *ui;
+    DatePicker *m_hostingBought;
+    DatePicker *m_hostingExpires;
+    DatePicker *m_domainRegistered;
+    DatePicker *m_domainExpires;
+};

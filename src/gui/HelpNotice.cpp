@@ -1,0 +1,32 @@
+#include "gui/HelpNotice.h"
+
+#include "platform/Maker.h"
+#include "gui/WindowLook.h"
+#include "gui/WindowPlacement.h"
+#include "ui_HelpNotice.h"
+
+HelpNotice::HelpNotice(QWidget *parent) : QWidget(parent), ui(new Ui::HelpNotice)
+{
+    ui->setupUi(this);
+    WindowLook::setCloseBoxFrame(this, /*stayOnTop*/ false);
+    setFixedSize(size());
+    ui->sLabel1->setText(QStringLiteral("软件作者：") + Maker::name() + QLatin1Char('\n') +
+                         QStringLiteral("作者邮箱：") + Maker::email() + QLatin1Char('\n') +
+                         QStringLiteral("软件网站：") + Maker::webAddress());
+    connect(ui->sBitBtn1, &QPushButton::clicked, this, &HelpNotice::sBitBtn1Click);
+}
+
+HelpNotice::~HelpNotice()
+{
+    delete ui;
+}
+
+void HelpNotice::showNotice()
+{
+    WindowPlacement::showOrRaise(this);
+}
+
+void HelpNotice::sBitBtn1Click()
+{
+    close(); // a notice is only hidden, never destroyed
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+namespace Ui {
+class LoginWindow;
+}
+
+// The login window: the first window of the run, with a second panel for changing
+// the login password that is opened by widening the window.
+class LoginWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit LoginWindow(QWidget *parent = nullptr);
+    ~LoginWindow() override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void FormShow();
+    void sBitBtn1Click();
+    void sBitBtn2Click();
+    void sBitBtn3Click();
+    void sBitBtn5Click();
+    void sButton1Click();
+
+    void showChangePanel(bool shown);
+
+    Ui::LoginWindow *ui;
+    // Loaded when the window is shown; a password change takes effect at the next start.
+    QString m_password;
+};

@@ -1,0 +1,396 @@
+#include "gui/MainWindow.h"
+
+#include "app/Globals.h"
+#include "gui/TrayIcon.h"
+#include "gui/ExpiryCounterBar.h"
+#include "gui/ExpiryWindow.h"
+#include "gui/SettingsWindow.h"
+#include "gui/ExportCommand.h"
+#include "platform/Maker.h"
+#include "gui/HelpNotice.h"
+#include "gui/AdBoard.h"
+#include "gui/UpgradeNotice.h"
+#include "gui/WindowLook.h"
+#include "gui/WindowPlacement.h"
+#include "gui/Dialogs.h"
+#include "platform/ProgramFolder.h"
+#include "sites/KeywordSearch.h"
+#include "gui/AddSiteWindow.h"
+#include "gui/SiteWindow.h"
+#include "secrets/KeyChange.h"
+#include "secrets/TrailerStore.h"
+#include "store/Connection.h"
+#include "legacy/JetConversionError.h"
+#include "store/Query.h"
+#include "store/SiteRegister.h"
+#include "ui_MainWindow.h"
+
+#include <QCloseEvent>
+#include <QMenu>
+
+namespace {
+
+const QString Caption = QStringLiteral("提示");
+const QString NeverCounted = QStringLiteral("00000");
+
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent) : QWidget(parent), ui(new Ui::MainWindow), m_tray(new TrayIcon(this))
+{
+    ui->setupUi(this);
+    WindowLook::setCloseBoxFrame(this, /*stayOnTop*/ false);
+    setFont(WindowLook::boldFont());
+    setFixedSize(862, 460);
+    WindowPlacement::centreOnScreen(this);
+
+    ui->DBGrid1->setColumns(SiteGrid::mainListColumns());
+    ui->DBGrid1->setMultiSelect(true);
+    if (DataModule1)
+        ui->DBGrid1->setQuery(DataModule1->ADOQuery1);
+
+    buildGridMenu();
+    connectHandlers();
+    setActionSetEnabled(false);
+}
+
+MainWindow::~MainWindow()
+{
+    delete ui;
+}
+
+void MainWindow::buildGridMenu()
+{
+    PopupMenu2 = new QMenu(this);
+    PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+    PopupMenu2->addActions({ui->N4, ui->N5, ui->N6});
+    PopupMenu2->addSeparator();
+    PopupMenu2->addActions({ui->N12, ui->N17, ui->N10});
+    PopupMenu2->addSeparator();
+    PopupMenu2->addActions({ui->N8, ui->N9});
+    PopupMenu2->addSeparator();
+    PopupMenu2->addActions({ui->N18, ui->N16});
+}
+
+void MainWindow::connectHandlers()
+{
+    const std::pair<QAbstractButton *, void (MainWindow::*)()> buttons[] = {
+        {ui->sBitBtn1, &MainWindow::refreshList},     {ui->sBitBtn2, &MainWindow::sBitBtn2Click},
+        {ui->sBitBtn3, &MainWindow::sBitBtn3Click},   {ui->sBitBtn4, &MainWindow::sBitBtn4Click},
+        {ui->sBitBtn5, &MainWindow::sBitBtn5Click},   {ui->sBitBtn6, &MainWindow::sBitBtn6Click},
+        {ui->sBitBtn7, &MainWindow::sBitBtn7Click},   {ui->sBitBtn8, &MainWindow::sBitBtn8Click},
+        {ui->sBitBtn9, &MainWindow::sBitBtn9Click},   {ui->sBitBtn10, &MainWindow::sBitBtn10Click},
+        {ui->sBitBtn11, &MainWindow::sBitBtn11Click}, {ui->sBitBtn12, &MainWindow::sBitBtn12Click},
+        {ui->sBitBtn13, &MainWindow::sBitBtn13Click}, {ui->sBitBtn14, &MainWindow::sBitBtn14Click},
+        {ui->sBitBtn15, &MainWindow::sBitBtn15Click}, {ui->sBitBtn16, &MainWindow::sBitBtn16Click},
+        {ui->sBitBtn17, &MainWindow::quitProgram},
+    };
+    for (const auto &[button, handler] : buttons)
+        connect(button, &QAbstractButton::clicked, this, handler);
+
+    // A menu item runs the handler of the button with the same caption.
+    const std::pair<QAction *, void (MainWindow::*)()> items[] = {
+        {ui->N4, &MainWindow::sBitBtn2Click},   {ui->N5, &MainWindow::sBitBtn3Click},
+        {ui->N6, &MainWindow::sBitBtn4Click},   {ui->N12, &MainWindow::refreshList},
+        {ui->N17, &MainWindow::sBitBtn14Click}, {ui->N10, &MainWindow::sBitBtn7Click},
+        {ui->N8, &MainWindow::sBitBtn5Click},   {ui->N9, &MainWindow::sBitBtn6Click},
+        {ui->N18, &MainWindow::sBitBtn16Click}, {ui->N16, &MainWindow::sBitBtn15Click},
+    };
+    for (const auto &[action, handler] : items)
+        connect(action, &QAction::triggered, this, handler);
+
+    connect(ui->DBGrid1, &SiteGrid::gridDoubleClicked, this, &MainWindow::sBitBtn14Click);
+    connect(ui->DBGrid1, &SiteGrid::rowsLost, this, [this] { setActionSetEnabled(false); });
+    connect(ui->DBGrid1, &SiteGrid::readAgainWanted, this, &MainWindow::readListAgain);
+    connect(ui->DBGrid1, &SiteGrid::menuRequested, PopupMenu2,
+            [this](const QPoint &at) { PopupMenu2->popup(at); });
+    connect(ui->sEdit1, &QLineEdit::returnPressed, this, &MainWindow::sBitBtn10Click);
+}
+
+void MainWindow::setActionSetEnabled(bool enabled)
+{
+    for (QWidget *button :
+         {ui->sBitBtn3, ui->sBitBtn4, ui->sBitBtn5, ui->sBitBtn6, ui->sBitBtn7, ui->sBitBtn9, ui->sBitBtn14})
+        button->setEnabled(enabled);
+    for (QAction *action : {ui->N5, ui->N6, ui->N8, ui->N9, ui->N10, ui->N17})
+        action->setEnabled(enabled);
+}
+
+QString MainWindow::secretKey() const
+{
+    return ui->sEdit4->text();
+}
+
+QString MainWindow::hostingCutOff() const
+{
+    return ui->sEdit2->text();
+}
+
+QString MainWindow::domainCutOff() const
+{
+    return ui->sEdit3->text();
+}
+
+// Frame and tray.
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    FormShow();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
+    m_tray->sendToTray(this);
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && m_prepared)
+        m_tray->windowStateChanged(this, static_cast<QWindowStateChangeEvent *>(event));
+}
+
+void MainWindow::showFromTray()
+{
+    m_tray->bringBack(this);
+}
+
+void MainWindow::quitProgram()
+{
+    m_tray->removeIcon();
+    Dialogs::requestTerminate();
+}
+
+void MainWindow::FormShow()
+{
+    if (m_prepared)
+        return;
+    try {
+        Connection *connection = DataModule1->ADOConnection1;
+        connection->close();
+        ui->DBGrid1->reload();
+        connection->setConnectionString(Connection::connectionStringFor(ProgramFolder::path()));
+        connection->open();
+        const QString notice = connection->takeConversionNotice();
+        if (!notice.isEmpty())
+            Dialogs::notice(this, Caption, notice);
+        KeyChange::finishInterrupted(connection);
+        // A carrier without a record holds no key: the key is empty, and it was read. Preparing
+        // again at every showing would close the connection under a loaded list.
+        QString key;
+        readSecret(SecretStore::secretKey(), key);
+        ui->sEdit4->setText(key);
+        m_prepared = true;
+        Form8->attachTo(this);
+        Form8->show();
+    } catch (const JetConversionError &error) {
+        // The earlier installation's register stays as it was; say what stopped the conversion.
+        failPreparation(QStringLiteral("\r") + error.message());
+    } catch (...) {
+        failPreparation(QString());
+    }
+    m_tray->registerIcon();
+}
+
+void MainWindow::failPreparation(const QString &detail)
+{
+    Dialogs::error(this, Caption,
+                   QStringLiteral("数据库接连失败，请查看数据库文件是否存在") + detail +
+                       Maker::contactBlock());
+    Dialogs::requestTerminate();
+}
+
+// The list and its actions.
+
+void MainWindow::refreshList()
+{
+    try {
+        loadList();
+    } catch (...) {
+        emptyList();
+        Dialogs::error(this, Caption, QStringLiteral("数据刷新出错"));
+    }
+}
+
+void MainWindow::loadList()
+{
+    Query *list = DataModule1->ADOQuery1;
+    list->close();
+    list->open();
+    ui->DBGrid1->reload();
+    const int rows = list->recordCount();
+    ui->sLabel3->setText(QString::number(rows));
+    if (rows > 0)
+        setActionSetEnabled(true);
+}
+
+// A list that could not be read shows no rows, claims none and offers nothing to act on.
+void MainWindow::emptyList()
+{
+    DataModule1->ADOQuery1->close();
+    ui->DBGrid1->reload();
+    ui->sLabel3->setText(NeverCounted);
+    setActionSetEnabled(false);
+}
+
+void MainWindow::readListAgain(int row)
+{
+    try {
+        loadList();
+        ui->DBGrid1->setCurrentRow(qMin(row, ui->DBGrid1->rowCount() - 1));
+    } catch (...) {
+        emptyList();
+    }
+}
+
+void MainWindow::openAddress(const QString &address)
+{
+    if (address.isEmpty()) {
+        Dialogs::error(this, Caption, QStringLiteral("没有任何网址可以访问"));
+        return;
+    }
+    Dialogs::openAddress(address);
+}
+
+void MainWindow::sBitBtn5Click()
+{
+    openAddress(ui->DBGrid1->currentText(QStringLiteral("web_address")));
+}
+
+void MainWindow::sBitBtn6Click()
+{
+    openAddress(ui->DBGrid1->currentText(QStringLiteral("web_login")));
+}
+
+void MainWindow::sBitBtn2Click()
+{
+    Form2->show();
+}
+
+void MainWindow::openRecord(bool modify)
+{
+    try {
+        const QString address = ui->DBGrid1->currentText(QStringLiteral("web_address"));
+        if (address.isEmpty())
+            return;
+        Form3->openRecord(address, modify ? SiteWindow::Mode::Modify : SiteWindow::Mode::Detail);
+    } catch (...) {
+        // A record that cannot be opened is passed over without a message.
+    }
+}
+
+void MainWindow::sBitBtn3Click()
+{
+    openRecord(true);
+}
+
+void MainWindow::sBitBtn14Click()
+{
+    openRecord(false);
+}
+
+void MainWindow::sBitBtn4Click()
+{
+    const QList<int> rows = ui->DBGrid1->selectedRowNumbers();
+    if (rows.isEmpty())
+        return;
+    const QString question =
+        QStringLiteral("确定要删除这") + QString::number(rows.size()) + QStringLiteral("条记录吗？");
+    if (Dialogs::confirm(this, Caption, question)) {
+        try {
+            ui->DBGrid1->deleteRows(rows);
+            Dialogs::notice(this, Caption, QStringLiteral("删除成功"));
+        } catch (...) {
+            Dialogs::error(this, Caption, QStringLiteral("数据删除出错"));
+        }
+    }
+    afterDelete();
+}
+
+void MainWindow::afterDelete()
+{
+    // The count is only redone by a refresh, except that an emptied list starts over.
+    if (ui->DBGrid1->rowCount() > 0)
+        return;
+    ui->sLabel3->setText(NeverCounted);
+    setActionSetEnabled(false);
+}
+
+// The search bar.
+
+void MainWindow::showSearchBar(bool show)
+{
+    ui->sPanel2->setVisible(show);
+    // The bar takes the lower edge of the list's group; the list ends above it, so
+    // no row and no scroll bar is hidden under the bar.
+    QRect area = ui->DBGrid1->geometry();
+    area.setBottom(show ? ui->sPanel2->geometry().top() - 3 : ui->sPanel2->geometry().bottom());
+    ui->DBGrid1->setGeometry(area);
+    if (show)
+        ui->sEdit1->setFocus();
+}
+
+void MainWindow::sBitBtn9Click()
+{
+    showSearchBar(ui->sPanel2->isHidden());
+}
+
+void MainWindow::sBitBtn11Click()
+{
+    showSearchBar(false);
+}
+
+void MainWindow::sBitBtn10Click()
+{
+    const QString failed = QStringLiteral("查询失败,请检查关键字格式是否正确\r日期格式：####-##-##");
+    const int choice = ui->sComboBox1->currentIndex();
+    if (choice < 0 || choice >= KeywordSearch::items().size())
+        return;
+    try {
+        const KeywordSearch::Result found = KeywordSearch::find(
+            *DataModule1->ADOQuery1, KeywordSearch::items().at(choice), ui->sEdit1->text());
+        if (!found.usable) {
+            Dialogs::error(this, Caption, failed);
+            return;
+        }
+        if (found.row >= 0)
+            ui->DBGrid1->setCurrentRow(found.row);
+    } catch (...) {
+        Dialogs::error(this, Caption, failed);
+    }
+}
+
+// The way to the other windows.
+
+void MainWindow::sBitBtn13Click()
+{
+    Form5->show();
+}
+
+void MainWindow::sBitBtn15Click()
+{
+    Form7->showNotice();
+}
+
+void MainWindow::sBitBtn16Click()
+{
+    Form9->showNotice();
+}
+
+void MainWindow::sBitBtn7Click()
+{
+    runExportCommand(this, *ui->DBGrid1, m_exportFilterIndex);
+}
+
+void MainWindow::sBitBtn8Click()
+{
+    refreshExpiryCounters(this, {ui->sEdit2, ui->sEdit3, ui->sLabel5, ui->sLabel7, ui->sBitBtn12});
+}
+
+void MainWindow::sBitBtn12Click()
+{
+    hide();
+    Form4->show();
+    Form4->activateWindow();
+}

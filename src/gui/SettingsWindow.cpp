@@ -1,0 +1,168 @@
+#include "gui/SettingsWindow.h"
+
+#include "app/Globals.h"
+#include "sites/LeadTimes.h"
+#include "platform/Maker.h"
+#include "gui/WindowLook.h"
+#include "gui/WindowPlacement.h"
+#include "gui/Dialogs.h"
+#include "platform/ProgramFolder.h"
+#include "gui/MainWindow.h"
+#include "secrets/KeyChange.h"
+#include "store/Compaction.h"
+#include "store/Query.h"
+#include "store/StoreError.h"
+#include "store/SiteRegister.h"
+#include "ui_SettingsWindow.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QScreen>
+#include <QShowEvent>
+
+#include <stdexcept>
+
+namespace {
+
+const QString Caption = QStringLiteral("提示");
+
+// Values come from the list only: the edit field shows them but takes no typing.
+void prepareLeadTimeBox(QComboBox *box)
+{
+    for (int day = 1; day <= 31; ++day)
+        box->addItem(QString::number(day));
+    box->setCurrentIndex(2);
+    box->lineEdit()->setReadOnly(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+}
+
+// A stored value outside the list still shows as the box's text.
+void showLeadTime(QComboBox *box, const QString &text)
+{
+    const int index = box->findText(text);
+    if (index >= 0)
+        box->setCurrentIndex(index);
+    box->setEditText(text);
+}
+
+} // namespace
+
+SettingsWindow::SettingsWindow(QWidget *parent) : QWidget(parent), ui(new Ui::SettingsWindow)
+{
+    ui->setupUi(this);
+    WindowLook::setCloseBoxFrame(this, /*stayOnTop*/ true);
+    setFont(WindowLook::boldFont());
+    // The three tab titles fit the narrow window only with slim tabs.
+    setStyleSheet(QStringLiteral("QTabBar::tab { padding: 4px 7px; }"));
+    ui->sPageControl1->setUsesScrollButtons(false);
+    setFixedSize(268, 210);
+    prepareLeadTimeBox(ui->sComboBox1);
+    prepareLeadTimeBox(ui->sComboBox2);
+    ui->sBitBtn3->setDefault(false);
+
+    connect(ui->sBitBtn1, &QPushButton::clicked, this, &SettingsWindow::sBitBtn1Click);
+    connect(ui->sBitBtn2, &QPushButton::clicked, this, &SettingsWindow::sBitBtn2Click);
+    connect(ui->sBitBtn3, &QPushButton::clicked, this, &SettingsWindow::sBitBtn3Click);
+    connect(ui->sBitBtn4, &QPushButton::clicked, this, &SettingsWindow::sBitBtn4Click);
+    connect(ui->sBitBtn5, &QPushButton::clicked, this, &SettingsWindow::sBitBtn5Click);
+    connect(ui->sEdit3, &QLineEdit::returnPressed, this, &SettingsWindow::sBitBtn4Click);
+}
+
+SettingsWindow::~SettingsWindow()
+{
+    delete ui;
+}
+
+void SettingsWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (event->spontaneous())
+        return; // restored from minimised, not shown anew
+    if (!m_placed && screen()) {
+        m_placed = true;
+        WindowPlacement::centreOnScreen(this);
+    }
+    FormShow();
+}
+
+// Every showing reloads the lead times, so choices left unsaved are dropped.
+void SettingsWindow::FormShow()
+{
+    Query &query = *DataModule1->ADOQuery6;
+    try {
+        LeadTimes::open(query);
+        showLeadTime(ui->sComboBox1, LeadTimes::text(query, LeadTimes::HostingColumn));
+        showLeadTime(ui->sComboBox2, LeadTimes::text(query, LeadTimes::DomainColumn));
+        query.close();
+    } catch (const StoreError &) {
+        query.close();
+        Dialogs::error(this, Caption, QStringLiteral("数据查询失败"));
+    }
+}
+
+void SettingsWindow::sBitBtn1Click()
+{
+    try {
+        LeadTimes::write(*DataModule1->ADOQuery6, ui->sComboBox1->currentText(),
+                         ui->sComboBox2->currentText());
+    } catch (const StoreError &) {
+        Dialogs::error(this, Caption, QStringLiteral("数据修改失败"));
+        return;
+    }
+    Dialogs::notice(this, Caption, QStringLiteral("数据修改成功"));
+}
+
+void SettingsWindow::sBitBtn2Click()
+{
+    close();
+}
+
+void SettingsWindow::sBitBtn3Click()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    bool compacted = true;
+    try {
+        Compaction::compactRegister(DataModule1->ADOConnection1, ProgramFolder::path());
+    } catch (const std::exception &) {
+        compacted = false;
+    }
+    QApplication::restoreOverrideCursor();
+    if (compacted)
+        Dialogs::notice(this, Caption, QStringLiteral("压缩数据库成功"));
+    else
+        Dialogs::error(this, Caption, QStringLiteral("压缩数据库出错") + Maker::contactBlock());
+}
+
+void SettingsWindow::sBitBtn4Click()
+{
+    const QString currentKey = Form1->secretKey();
+    const QString newKey = ui->sEdit2->text();
+    switch (KeyChange::check(currentKey, ui->sEdit1->text(), newKey, ui->sEdit3->text())) {
+    case KeyChange::Refusal::WrongCurrentKey:
+        Dialogs::error(this, Caption, QStringLiteral("原始密钥输入有错"));
+        return;
+    case KeyChange::Refusal::TooShort:
+        Dialogs::error(this, Caption, QStringLiteral("密钥位数小于6位"));
+        return;
+    case KeyChange::Refusal::Mismatch:
+        Dialogs::error(this, Caption, QStringLiteral("两次密码输入不一致"));
+        return;
+    case KeyChange::Refusal::None:
+        break;
+    }
+    try {
+        m_lastRekeyed = KeyChange::change(DataModule1->ADOConnection1, currentKey, ui->sEdit3->text());
+    } catch (const std::exception &) {
+        Dialogs::error(this, Caption,
+                       QStringLiteral("密钥修改出错,请检查是否缺少必要的文件") + Maker::contactBlock());
+        return;
+    }
+    Dialogs::notice(this, Caption, QStringLiteral("密钥修改成功,请重启本软件！"));
+    // The new key takes effect when the program starts again and reads it.
+    Form1->quitProgram();
+}
+
+void SettingsWindow::sBitBtn5Click()
+{
+    close();
+}
