@@ -17,8 +17,8 @@ seed=${FUZZ_SEED:-1}
 targets=${FUZZ_TARGETS:-carrier scramble datetext export register jet_values jet_stream jet_conversion}
 
 if [ ! -f "$build/build.ninja" ]; then
-  CXX=clang++ cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCORVANE_FUZZ=ON -DCORVANE_SANITIZE=ON >/dev/null
+  # The "fuzz" preset, in the folder asked for.
+  (cd "$top" && cmake --preset fuzz -B "$build" >/dev/null)
 fi
 cmake --build "$build" -j"${FUZZ_JOBS:-$(nproc)}" --target corvane_fuzz
 

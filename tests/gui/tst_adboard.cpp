@@ -1,0 +1,157 @@
+#include "DialogRecorder.h"
+#include "TestWorld.h"
+
+#include "app/Globals.h"
+#include "platform/Maker.h"
+#include "gui/AdBoard.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QTest>
+#include <QTextBrowser>
+
+namespace {
+
+QTextBrowser *page()
+{
+    return Form8->findChild<QTextBrowser *>(QStringLiteral("WebBrowser1"));
+}
+
+QList<QMenu *> visibleMenus()
+{
+    QList<QMenu *> menus;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (auto *menu = qobject_cast<QMenu *>(window); menu && menu->isVisible())
+            menus << menu;
+    return menus;
+}
+
+int opacityLevel()
+{
+    return qRound(Form8->windowOpacity() * 255);
+}
+
+QPoint expectedPlace(const QWidget &mainWindow)
+{
+    const QRect frame = mainWindow.frameGeometry();
+    return QPoint(frame.left(), frame.top() + frame.height());
+}
+
+} // namespace
+
+class TestTForm8 : public QObject
+{
+    Q_OBJECT
+private slots:
+    void boardShowsTheShippedPage();
+    void rightClickOpensTheBoardMenu();
+    void translucencyLevels();
+    void followsTheMainWindow();
+    void refusesToClose();
+};
+
+void TestTForm8::boardShowsTheShippedPage()
+{
+    TestWorld world;
+    DialogRecorder recorder;
+    QCOMPARE(Form8->size(), QSize(867, 101));
+    QVERIFY(Form8->windowFlags() & Qt::FramelessWindowHint);
+    QVERIFY(!(Form8->windowFlags() & Qt::WindowStaysOnTopHint));
+    const QString text = page()->toPlainText();
+    QVERIFY(text.contains(Maker::webAddress()));
+    QVERIFY(text.contains(Maker::email()));
+    QVERIFY(!text.contains(QLatin1Char('{')));
+    // The whole page fits the strip: nothing is hidden behind a scroll.
+    QVERIFY2(page()->document()->size().height() <= page()->viewport()->height(),
+             qPrintable(QString::number(page()->document()->size().height())));
+
+    // The board never navigates; a link goes to the user's browser.
+    emit page()->anchorClicked(QUrl(QStringLiteral("http://") + Maker::webAddress() + QLatin1Char('/')));
+    QCOMPARE(recorder.openedAddresses(),
+             {QStringLiteral("http://") + Maker::webAddress() + QLatin1Char('/')});
+    QVERIFY(page()->toPlainText() == text);
+}
+
+void TestTForm8::rightClickOpensTheBoardMenu()
+{
+    TestWorld world;
+    Form8->show();
+    QWidget *viewport = page()->viewport();
+    const QPoint at(200, 40);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
+    QApplication::sendEvent(viewport, &event);
+
+    auto *boardMenu = Form8->findChild<QMenu *>(QStringLiteral("PopupMenu1"));
+    QVERIFY(boardMenu);
+    QCOMPARE(visibleMenus(), {boardMenu});
+    const QStringList captions = {boardMenu->actions().value(0)->text()};
+    QCOMPARE(captions, {QStringLiteral("调节透明")});
+    boardMenu->close();
+    QVERIFY(visibleMenus().isEmpty());
+}
+
+void TestTForm8::translucencyLevels()
+{
+    TestWorld world;
+    Form8->show();
+    QCOMPARE(opacityLevel(), 255);
+    const QList<QPair<const char *, int>> steps = {
+        {"N01", 60}, {"N1001", 255}, {"N101", 100}, {"N01", 60}, {"N1001", 255}};
+    for (const auto &[item, level] : steps) {
+        QAction *action = Form8->findChild<QAction *>(QLatin1String(item));
+        QVERIFY(action);
+        action->trigger();
+        QCOMPARE(opacityLevel(), level);
+    }
+    QCOMPARE(Form8->findChild<QAction *>(QStringLiteral("N01"))->text(), QStringLiteral("30%"));
+    QCOMPARE(Form8->findChild<QAction *>(QStringLiteral("N101"))->text(), QStringLiteral("50%"));
+    QCOMPARE(Form8->findChild<QAction *>(QStringLiteral("N1001"))->text(), QStringLiteral("100%"));
+}
+
+void TestTForm8::followsTheMainWindow()
+{
+    TestWorld world;
+    QWidget mainWindow;
+    mainWindow.setGeometry(120, 80, 862, 460);
+    mainWindow.show();
+    Form8->attachTo(&mainWindow);
+    Form8->show();
+    QCOMPARE(Form8->pos(), expectedPlace(mainWindow));
+    QCOMPARE(Form8->size(), QSize(867, 101));
+
+    mainWindow.move(300, 40);
+    QCOMPARE(Form8->pos(), expectedPlace(mainWindow));
+    QCOMPARE(Form8->pos(),
+             QPoint(mainWindow.frameGeometry().left(), mainWindow.frameGeometry().bottom() + 1));
+    mainWindow.resize(862, 300);
+    QCOMPARE(Form8->pos(), expectedPlace(mainWindow));
+    QCOMPARE(Form8->size(), QSize(867, 101));
+
+    // Moved while both were put away: the board is back in place when shown again.
+    mainWindow.hide();
+    Form8->hide();
+    mainWindow.move(10, 20);
+    mainWindow.show();
+    Form8->show();
+    QCOMPARE(Form8->pos(), expectedPlace(mainWindow));
+
+    // Only the window it is attached to moves it.
+    QWidget other;
+    other.setGeometry(500, 500, 100, 100);
+    other.show();
+    other.move(600, 600);
+    QCOMPARE(Form8->pos(), expectedPlace(mainWindow));
+}
+
+void TestTForm8::refusesToClose()
+{
+    TestWorld world;
+    Form8->show();
+    QVERIFY(!Form8->close());
+    QVERIFY(Form8->isVisible());
+}
+
+QTEST_MAIN(TestTForm8)
+#include "tst_adboard.moc"

@@ -1,0 +1,316 @@
+#include "ExpiryWindowKit.h"
+
+#include "app/Globals.h"
+#include "gui/ExpiryWindow.h"
+#include "platform/Maker.h"
+#include "gui/SiteGrid.h"
+#include "gui/MainWindow.h"
+#include "gui/SiteWindow.h"
+#include "store/Compaction.h"
+#include "store/DateText.h"
+#include "store/Query.h"
+#include "store/SiteRegister.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+using Dialogs::Icon;
+
+// The expiry window: its query, its states, its search and the way to the detail window.
+class TestExpiryWindow : public ExpiryWindowKit
+{
+    Q_OBJECT
+
+private:
+    static SiteGrid *grid() { return control<SiteGrid>(Form4, "DBGrid1"); }
+    static QPushButton *button(const char *name) { return control<QPushButton>(Form4, name); }
+    static QAction *menuItem(const char *name) { return control<QAction>(Form4, name); }
+    static QWidget *searchBar() { return control<QWidget>(Form4, "sPanel2"); }
+    static void click(const char *name) { QTest::mouseClick(button(name), Qt::LeftButton); }
+
+    // The cut-offs the main window's counters leave behind.
+    static void setCutOffs(const QString &hosting, const QString &domain)
+    {
+        control<QLineEdit>(Form1, "sEdit2")->setText(hosting);
+        control<QLineEdit>(Form1, "sEdit3")->setText(domain);
+    }
+    // A site with all four dates, so the detail window loads it whole.
+    void addSite(const QString &webId, const QString &name, const QString &endTime,
+                 const QString &endDomainTime) const
+    {
+        m_world->exec(QStringLiteral("insert into t_webinfo(web_id,web_name,web_address,web_linkman,web_time,"
+                                     "web_endtime,web_domaintime,web_enddomaintime) values('") +
+                      webId + "','" + name + "','" + webId + ".example','" + name + "','2020-01-01','" +
+                      endTime + "','2020-01-01','" + endDomainTime + "')");
+    }
+    // Buttons "导 出", "查询明细", "查 询" and the menu's "刷 新", "导 出", "查 询", "查询明细".
+    static QString state()
+    {
+        QString text;
+        for (const char *name : {"sBitBtn4", "sBitBtn1", "sBitBtn2", "sBitBtn3"})
+            text += button(name)->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
+        text += QLatin1Char('/');
+        for (const char *name : {"N1", "N3", "N5", "N6", "N8"})
+            text += menuItem(name)->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
+        return text;
+    }
+    QStringList listedNames() const
+    {
+        QStringList names;
+        for (int row = 0; row < grid()->rowCount(); ++row)
+            names << DataModule1->ADOQuery5->textAt(row, QStringLiteral("web_name"));
+        names.sort();
+        return names;
+    }
+    // Three sites due by the cut-offs 2024-3-5 (hosting) and 2024-2-20 (domain).
+    void addExampleSites() const
+    {
+        addSite("000001", "hosting on the day", "2024-03-05", "2030-01-01");
+        addSite("000002", "a day late on both", "2024-03-06", "2024-02-21");
+        addSite("000003", "due on both", "2024-01-01", "2024-01-01");
+        addSite("000004", "domain on the day", "2030-01-01", "2024-02-20");
+        m_world->exec(QStringLiteral("insert into t_webinfo(web_id,web_name,web_address) "
+                                     "values('000005','no dates','000005.example')"));
+        setCutOffs(QStringLiteral("2024-3-5"), QStringLiteral(" 2024-2-20 "));
+    }
+
+private slots:
+    // The main window's counters, which lead here.
+    void countersAroundTheCutOffDay()
+    {
+        m_world->exec(QStringLiteral("update t_set set web_alarm=3, domain_alarm=7"));
+        const QDate today = QDate::currentDate();
+        const auto iso = [&today](int days) { return today.addDays(days).toString(Qt::ISODate); };
+        addSite("000001", "hosting on the cut-off day", iso(3), iso(8));
+        addSite("000002", "domain on the cut-off day", iso(4), iso(7));
+        addSite("000003", "expired yesterday", iso(-1), iso(30));
+        m_world->exec(QStringLiteral("insert into t_webinfo(web_id,web_name,web_address) "
+                                     "values('000004','no dates','000004.example')"));
+        Form1->show();
+        auto *hostingDue = control<QLabel>(Form1, "sLabel5");
+        auto *domainDue = control<QLabel>(Form1, "sLabel7");
+        auto *openList = control<QPushButton>(Form1, "sBitBtn12");
+        QCOMPARE(hostingDue->text(), QStringLiteral("00000"));
+        QVERIFY(!openList->isEnabled());
+
+        QTest::mouseClick(control<QPushButton>(Form1, "sBitBtn8"), Qt::LeftButton);
+        QCOMPARE(m_dialogs->count(), 0);
+        QCOMPARE(Form1->hostingCutOff(), DateText::format(today.addDays(3)));
+        QCOMPARE(Form1->domainCutOff(), DateText::format(today.addDays(7)));
+        QCOMPARE(hostingDue->text(), QStringLiteral("2"));
+        QCOMPARE(domainDue->text(), QStringLiteral("1"));
+        QVERIFY(openList->isEnabled());
+
+        QTest::mouseClick(openList, Qt::LeftButton);
+        QVERIFY(!Form1->isVisible());
+        QVERIFY(Form4->isVisible());
+        click("sBitBtn4");
+        QCOMPARE(listedNames(), (QStringList{"domain on the cut-off day", "expired yesterday",
+                                             "hosting on the cut-off day"}));
+    }
+
+    void countersWhenNothingIsDue()
+    {
+        addSite("000001", "far away", "2999-01-01", "2999-01-01");
+        Form1->show();
+        auto *openList = control<QPushButton>(Form1, "sBitBtn12");
+        QTest::mouseClick(control<QPushButton>(Form1, "sBitBtn8"), Qt::LeftButton);
+        QCOMPARE(control<QLabel>(Form1, "sLabel5")->text(), QStringLiteral("0"));
+        QCOMPARE(control<QLabel>(Form1, "sLabel7")->text(), QStringLiteral("0"));
+        QVERIFY(!openList->isEnabled());
+        // New lead times count only from the next refresh on.
+        m_world->exec(QStringLiteral("update t_set set web_alarm=400000"));
+        QCOMPARE(control<QLabel>(Form1, "sLabel5")->text(), QStringLiteral("0"));
+        QTest::mouseClick(control<QPushButton>(Form1, "sBitBtn8"), Qt::LeftButton);
+        QCOMPARE(control<QLabel>(Form1, "sLabel5")->text(), QStringLiteral("1"));
+        QVERIFY(openList->isEnabled());
+    }
+
+    void countersWithoutSettingsRow()
+    {
+        m_world->exec(QStringLiteral("delete from t_set"));
+        Form1->show();
+        QTest::mouseClick(control<QPushButton>(Form1, "sBitBtn8"), Qt::LeftButton);
+        QCOMPARE(m_dialogs->texts(), QStringList{QStringLiteral("查询失败")});
+        QCOMPARE(m_dialogs->lastMessage().icon, Icon::Error);
+        QCOMPARE(control<QLabel>(Form1, "sLabel5")->text(), QStringLiteral("00000"));
+        QCOMPARE(Form1->hostingCutOff(), QStringLiteral("sEdit2"));
+        QVERIFY(!control<QPushButton>(Form1, "sBitBtn12")->isEnabled());
+    }
+
+    void windowAsCreated()
+    {
+        QCOMPARE(Form4->windowTitle(), QStringLiteral("网站到期查询"));
+        QCOMPARE(Form4->size(), QSize(861, 569));
+        QVERIFY(Form4->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QCOMPARE(grid()->model()->columnCount(), 9);
+        QCOMPARE(grid()->model()->headerData(4, Qt::Horizontal).toString(), QStringLiteral("网站联系人"));
+        QCOMPARE(grid()->columnWidth(8), 237);
+        QCOMPARE(grid()->selectionMode(), QAbstractItemView::SingleSelection);
+        QCOMPARE(state(), QStringLiteral("1000/10001"));
+        QVERIFY(searchBar()->isHidden());
+        auto *columns = control<QComboBox>(Form4, "sComboBox1");
+        QCOMPARE(columns->count(), 8);
+        QCOMPARE(columns->currentText(), QStringLiteral("域名到期日期"));
+    }
+
+    void listsEverySiteDueOnce()
+    {
+        addExampleSites();
+        Form4->show();
+        QCOMPARE(grid()->rowCount(), 0); // showing does not query
+        click("sBitBtn4");
+        QCOMPARE(listedNames(), (QStringList{"domain on the day", "due on both", "hosting on the day"}));
+        QCOMPARE(state(), QStringLiteral("1111/11111"));
+        QCOMPARE(m_dialogs->count(), 0);
+    }
+
+    void emptyResultDisablesTheRest()
+    {
+        addExampleSites();
+        Form4->show();
+        click("sBitBtn4");
+        click("sBitBtn3");
+        QVERIFY(searchBar()->isVisible());
+        setCutOffs(QStringLiteral("2000-1-1"), QStringLiteral("2000-1-1"));
+        menuItem("N1")->trigger();
+        QCOMPARE(grid()->rowCount(), 0);
+        QCOMPARE(state(), QStringLiteral("1000/00001"));
+        QVERIFY(searchBar()->isHidden());
+    }
+
+    void cutOffThatIsNoDate()
+    {
+        addExampleSites();
+        Form4->show();
+        click("sBitBtn4");
+        setCutOffs(QStringLiteral("sEdit2"), QStringLiteral("2024-2-20"));
+        click("sBitBtn4");
+        QCOMPARE(m_dialogs->texts(), QStringList{QStringLiteral("查询失败")});
+        QCOMPARE(m_dialogs->lastMessage().icon, Icon::Error);
+        QCOMPARE(grid()->rowCount(), 0);
+        // Nothing to export, search or open is left in an emptied list.
+        QCOMPARE(state(), QStringLiteral("1000/00001"));
+    }
+
+    void searchWithinTheRows()
+    {
+        addSite("000001", "Shop abc", "2020-01-01", "2020-01-01");
+        addSite("000002", "ABC Shop", "2020-01-02", "2020-01-02");
+        setCutOffs(QStringLiteral("2024-1-1"), QStringLiteral("2024-1-1"));
+        Form4->show();
+        click("sBitBtn4");
+        grid()->setCurrentRow(0);
+        click("sBitBtn3");
+        auto *columns = control<QComboBox>(Form4, "sComboBox1");
+        auto *keyword = control<QLineEdit>(Form4, "sEdit2");
+        columns->setCurrentIndex(1); // 网站名称
+        keyword->setText(QStringLiteral(" abc "));
+        click("sBitBtn10");
+        QCOMPARE(grid()->currentText(QStringLiteral("web_name")), QStringLiteral("ABC Shop"));
+        grid()->setCurrentRow(0);
+        keyword->setText(QStringLiteral("nobody"));
+        QTest::keyClick(keyword, Qt::Key_Return);
+        QCOMPARE(grid()->currentRow(), 0);
+        QCOMPARE(m_dialogs->count(), 0);
+        columns->setCurrentIndex(5); // 网站到期日期
+        keyword->setText(QStringLiteral("2020-1-2"));
+        click("sBitBtn10");
+        QCOMPARE(grid()->currentText(QStringLiteral("web_id")), QStringLiteral("000002"));
+        keyword->setText(QStringLiteral("tomorrow"));
+        click("sBitBtn10");
+        QCOMPARE(m_dialogs->texts(), QStringList{QStringLiteral("查询失败")});
+        QCOMPARE(grid()->currentText(QStringLiteral("web_id")), QStringLiteral("000002"));
+        click("sBitBtn11");
+        QVERIFY(searchBar()->isHidden());
+        click("sBitBtn3");
+        menuItem("N5")->trigger();
+        QVERIFY(searchBar()->isHidden());
+    }
+
+    void detailRefreshesThisListOnClosing()
+    {
+        addExampleSites();
+        Form4->show();
+        QTest::mouseDClick(grid()->viewport(), Qt::LeftButton); // nothing listed yet
+        QVERIFY(!Form3->isVisible());
+        click("sBitBtn4");
+        grid()->setCurrentRow(1);
+        const QString address = grid()->currentText(QStringLiteral("web_address"));
+        menuItem("N6")->trigger();
+        QVERIFY(Form3->isVisible());
+        QCOMPARE(Form3->windowTitle(), QStringLiteral("网站资料详细查询"));
+        QCOMPARE(control<QLineEdit>(Form3, "sEdit3")->text(), address);
+        QCOMPARE(control<QLineEdit>(Form3, "sEdit22")->text(), QStringLiteral("1"));
+        QCOMPARE(m_dialogs->count(), 0);
+
+        addSite("000009", "added meanwhile", "2020-01-01", "2030-01-01");
+        Form3->close();
+        QVERIFY(listedNames().contains(QStringLiteral("added meanwhile")));
+    }
+
+    void compactionReadsTheListAgain()
+    {
+        addExampleSites();
+        Form1->show();
+        Form4->show();
+        click("sBitBtn4");
+        const QStringList listed = listedNames();
+        Compaction::compactRegister(DataModule1->ADOConnection1, m_world->folder());
+        QTRY_COMPARE(listedNames(), listed);
+        QCOMPARE(state(), QStringLiteral("1111/11111"));
+    }
+
+    void closingBringsTheMainWindowBack()
+    {
+        addExampleSites();
+        Form1->show(); // the user comes from the prepared main window
+        Form4->show();
+        click("sBitBtn4");
+        menuItem("N6")->trigger();
+        Form3->close();
+        Form4->close();
+        QVERIFY(!Form4->isVisible());
+        QVERIFY(Form1->isVisible());
+        QCOMPARE(control<QLabel>(Form1, "sLabel3")->text(),
+                 QStringLiteral("5")); // the main list was reloaded
+        QCOMPARE(control<QLineEdit>(Form3, "sEdit22")->text(), QString());
+
+        // Shown again, the window keeps the rows of its last query.
+        addSite("000009", "added meanwhile", "2020-01-01", "2030-01-01");
+        Form4->show();
+        QCOMPARE(grid()->rowCount(), 3);
+        QCOMPARE(state(), QStringLiteral("1111/11111"));
+    }
+
+    void helpAndGridDelete()
+    {
+        addExampleSites();
+        Form4->show();
+        menuItem("N8")->trigger();
+        QCOMPARE(m_dialogs->lastMessage().caption, QStringLiteral("在线帮助"));
+        QCOMPARE(m_dialogs->lastMessage().text, QStringLiteral("网站：") + Maker::webAddress() +
+                                                    QStringLiteral("\r邮箱：") + Maker::email());
+        QCOMPARE(m_dialogs->lastMessage().icon, Icon::Exclamation);
+        m_dialogs->clear();
+
+        click("sBitBtn4");
+        grid()->setCurrentRow(0);
+        const QString doomed = grid()->currentText(QStringLiteral("web_id"));
+        m_dialogs->scriptAnswer(Dialogs::Answer::Ok);
+        grid()->setFocus();
+        QTest::keyClick(grid(), Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(m_dialogs->texts(), QStringList{QStringLiteral("Delete record?")});
+        QCOMPARE(grid()->rowCount(), 2);
+        QCOMPARE(m_world->scalar("select count(*) from t_webinfo where web_id='" + doomed + "'").toInt(), 0);
+        QCOMPARE(state(), QStringLiteral("1111/11111"));
+    }
+};
+
+QTEST_MAIN(TestExpiryWindow)
+#include "tst_expirywindow.moc"

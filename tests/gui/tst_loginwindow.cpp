@@ -1,0 +1,396 @@
+#include "DialogRecorder.h"
+#include "TempLocation.h"
+#include "TestWorld.h"
+#include "WindowControls.h"
+
+#include "app/Globals.h"
+#include "app/Startup.h"
+#include "platform/Maker.h"
+#include "gui/AdBoard.h"
+#include "platform/WorkFolder.h"
+#include "gui/MainWindow.h"
+#include "gui/LoginWindow.h"
+#include "secrets/TrailerStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+
+QLineEdit *edit(const char *name)
+{
+    return control<QLineEdit>(Form6, name);
+}
+
+void click(const char *name)
+{
+    QTest::mouseClick(control<QPushButton>(Form6, name), Qt::LeftButton);
+}
+
+void storePassword(const QString &password)
+{
+    if (writeSecret(SecretStore::loginPassword(), password) != WriteResult::Written)
+        qFatal("cannot prepare key.exe");
+}
+
+QString storedPassword()
+{
+    QString secret;
+    readSecret(SecretStore::loginPassword(), secret);
+    return secret;
+}
+
+void logIn(const QString &password)
+{
+    edit("sEdit1")->setText(password);
+    click("sBitBtn1");
+}
+
+void change(const QString &oldPassword, const QString &newPassword, const QString &confirm)
+{
+    click("sBitBtn2");
+    edit("sEdit2")->setText(oldPassword);
+    edit("sEdit3")->setText(newPassword);
+    edit("sEdit4")->setText(confirm);
+    click("sButton1");
+}
+
+// A new start of the program on the same folder: the windows are made afresh and
+// the login window loads the password again.
+void restart()
+{
+    destroyGlobalObjects();
+    createGlobalObjects();
+    Form6->show();
+}
+
+const QString Failed = QStringLiteral("密码修改出错,请检查是否缺少必要的文件");
+
+} // namespace
+
+class TestTForm6 : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { applyLook(); }
+    void emptyStoreLogsInWithEmptyPassword_data();
+    void emptyStoreLogsInWithEmptyPassword();
+    void wrongPasswordIsReportedAndCleared();
+    void unloadablePasswordEndsProgram();
+    void changeChecksInOrder_data();
+    void changeChecksInOrder();
+    void changeTakesEffectAtNextStart();
+    void unusualPasswordsSurviveTheStore_data();
+    void unusualPasswordsSurviveTheStore();
+    void refusedCarrierIsReported_data();
+    void refusedCarrierIsReported();
+    void enterKeysActAsButtons();
+    void panelsAndClose();
+};
+
+void TestTForm6::emptyStoreLogsInWithEmptyPassword_data()
+{
+    QTest::addColumn<bool>("carrierPresent");
+    QTest::newRow("empty key.exe") << true;
+    QTest::newRow("no key.exe") << false;
+}
+
+void TestTForm6::emptyStoreLogsInWithEmptyPassword()
+{
+    QFETCH(bool, carrierPresent);
+    TestWorld world;
+    DialogRecorder recorder;
+    if (!carrierPresent)
+        QVERIFY(QFile::remove(world.file(QStringLiteral("key.exe"))));
+    Form6->show();
+    QVERIFY(Form6->isVisible());
+    QVERIFY(!Form1->isVisible());
+
+    edit("sEdit3")->setText(QStringLiteral("typed"));
+    logIn(QString());
+    QVERIFY(!recorder.texts().join(QString()).contains(QStringLiteral("出错")));
+    QVERIFY(Form1->isVisible());
+    QVERIFY(!Form6->isVisible());
+    QVERIFY(edit("sEdit3")->text().isEmpty());
+    // No reading leaves the scrambled password in the work folder.
+    QVERIFY(!QFile::exists(WorkFolder::file(QStringLiteral("passtemp.txt"))));
+}
+
+void TestTForm6::wrongPasswordIsReportedAndCleared()
+{
+    TestWorld world;
+    DialogRecorder recorder;
+    storePassword(QStringLiteral("Secret1"));
+    Form6->show();
+
+    // Case and blanks count: none of these is the password.
+    const QStringList wrong = {QStringLiteral("secret1"), QStringLiteral("Secret1 "),
+                               QStringLiteral(" Secret1"), QString()};
+    for (const QString &attempt : wrong) {
+        recorder.clear();
+        logIn(attempt);
+        QCOMPARE(recorder.count(), 1);
+        QCOMPARE(recorder.lastMessage().caption, QStringLiteral("提示"));
+        QCOMPARE(recorder.lastMessage().text, QStringLiteral("密码出错") + Maker::contactBlock());
+        QCOMPARE(recorder.lastMessage().icon, Dialogs::Icon::Error);
+        QVERIFY(edit("sEdit1")->text().isEmpty());
+        QVERIFY(Form6->isVisible());
+        QVERIFY(!Form1->isVisible());
+    }
+    logIn(QStringLiteral("Secret1"));
+    QVERIFY(Form1->isVisible());
+    QVERIFY(!Form6->isVisible());
+}
+
+void TestTForm6::unloadablePasswordEndsProgram()
+{
+    TestWorld world;
+    DialogRecorder recorder;
+    // A work folder open to others is never used for the scrambled password, and with the
+    // temp location gone no other can be made.
+    const QString workFolder = QDir(world.runtimeFolder()).filePath(QStringLiteral("corvane"));
+    QVERIFY(QDir().mkpath(workFolder));
+    QVERIFY(QFile::setPermissions(workFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                  QFile::ReadOther | QFile::ExeOther));
+    const TempLocation gone(world.file(QStringLiteral("missing")));
+    Form6->show();
+    QCOMPARE(recorder.count(), 1);
+    QCOMPARE(recorder.lastMessage().text,
+             QStringLiteral("软件出错,请检查是否缺少必要的文件") + Maker::contactBlock());
+    QCOMPARE(recorder.lastMessage().icon, Dialogs::Icon::Error);
+    QCOMPARE(recorder.terminateRequests(), 1);
+}
+
+void TestTForm6::changeChecksInOrder_data()
+{
+    QTest::addColumn<QString>("oldPassword");
+    QTest::addColumn<QString>("newPassword");
+    QTest::addColumn<QString>("confirm");
+    QTest::addColumn<QString>("message");
+    const QString start = QStringLiteral("start1");
+    QTest::newRow("wrong old before short new") << QStringLiteral("Start1") << "abc"
+                                                << "xyz" << QStringLiteral("原始密码输入有错");
+    QTest::newRow("old with a blank") << QStringLiteral("start1 ") << "abcdef"
+                                      << "abcdef" << QStringLiteral("原始密码输入有错");
+    QTest::newRow("short before mismatch") << start << "abcde"
+                                           << "xyz" << QStringLiteral("密码位数小于6位");
+    QTest::newRow("five bytes with Chinese")
+        << start << QStringLiteral("abc中") << QStringLiteral("abc中") << QStringLiteral("密码位数小于6位");
+    QTest::newRow("mismatch") << start << "abcdef"
+                              << "abcdeg" << QStringLiteral("两次密码输入不一致");
+    QTest::newRow("mismatch by a blank") << start << "abcdef"
+                                         << "abcdef " << QStringLiteral("两次密码输入不一致");
+    QTest::newRow("three Chinese characters") << start << QStringLiteral("中文字") << QStringLiteral("中文字")
+                                              << QStringLiteral("登录密码修改成功！");
+    QTest::newRow("six bytes") << start << "abcdef"
+                               << "abcdef" << QStringLiteral("登录密码修改成功！");
+}
+
+void TestTForm6::changeChecksInOrder()
+{
+    QFETCH(QString, oldPassword);
+    QFETCH(QString, newPassword);
+    QFETCH(QString, confirm);
+    QFETCH(QString, message);
+    TestWorld world;
+    DialogRecorder recorder;
+    storePassword(QStringLiteral("start1"));
+    const QByteArray before = world.readFile(QStringLiteral("key.exe"));
+    Form6->show();
+
+    change(oldPassword, newPassword, confirm);
+    QCOMPARE(recorder.count(), 1);
+    QCOMPARE(recorder.lastMessage().caption, QStringLiteral("提示"));
+    QCOMPARE(recorder.lastMessage().text, message);
+    const bool success = message == QStringLiteral("登录密码修改成功！");
+    QCOMPARE(recorder.lastMessage().icon, success ? Dialogs::Icon::Exclamation : Dialogs::Icon::Error);
+    QCOMPARE(storedPassword(), success ? newPassword : QStringLiteral("start1"));
+    if (!success) {
+        QCOMPARE(world.readFile(QStringLiteral("key.exe")), before);
+        QCOMPARE(edit("sEdit2")->text(), oldPassword);
+        QCOMPARE(edit("sEdit3")->text(), newPassword);
+        QCOMPARE(edit("sEdit4")->text(), confirm);
+    }
+    // A success closes the change panel; a refusal leaves it open.
+    QCOMPARE(Form6->width(), success ? 305 : 612);
+}
+
+void TestTForm6::changeTakesEffectAtNextStart()
+{
+    TestWorld world;
+    DialogRecorder recorder;
+    storePassword(QStringLiteral("start1"));
+    Form6->show();
+
+    change(QStringLiteral("start1"), QStringLiteral("second2"), QStringLiteral("second2"));
+    QCOMPARE(recorder.lastMessage().text, QStringLiteral("登录密码修改成功！"));
+    QCOMPARE(storedPassword(), QStringLiteral("second2"));
+    QVERIFY(!QFile::exists(WorkFolder::file(QStringLiteral("pass2.txt"))));
+    // The fields keep their content until the next login.
+    QCOMPARE(edit("sEdit4")->text(), QStringLiteral("second2"));
+
+    // Within the run the password of the start stays the one to give.
+    change(QStringLiteral("second2"), QStringLiteral("third33"), QStringLiteral("third33"));
+    QCOMPARE(recorder.lastMessage().text, QStringLiteral("原始密码输入有错"));
+    change(QStringLiteral("start1"), QStringLiteral("third33"), QStringLiteral("third33"));
+    QCOMPARE(recorder.lastMessage().text, QStringLiteral("登录密码修改成功！"));
+    QCOMPARE(storedPassword(), QStringLiteral("third33"));
+
+    logIn(QStringLiteral("third33"));
+    QCOMPARE(recorder.lastMessage().text, QStringLiteral("密码出错") + Maker::contactBlock());
+    logIn(QStringLiteral("start1"));
+    QVERIFY(Form1->isVisible());
+
+    restart();
+    recorder.clear();
+    logIn(QStringLiteral("start1"));
+    QCOMPARE(recorder.lastMessage().text, QStringLiteral("密码出错") + Maker::contactBlock());
+    logIn(QStringLiteral("third33"));
+    QVERIFY(Form1->isVisible());
+    QVERIFY(!Form6->isVisible());
+}
+
+void TestTForm6::unusualPasswordsSurviveTheStore_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::newRow("1000 characters")
+        << QString(1000, QLatin1Char('x')).replace(500, 3, QStringLiteral("中文字"));
+    QTest::newRow("Chinese") << QStringLiteral("登录密码");
+    QTest::newRow("blanks at both ends") << QStringLiteral("  pass word  ");
+    QTest::newRow("beyond GBK") << QStringLiteral("密码😀€");
+}
+
+void TestTForm6::unusualPasswordsSurviveTheStore()
+{
+    QFETCH(QString, password);
+    TestWorld world;
+    DialogRecorder recorder;
+    Form6->show();
+
+    change(QString(), password, password);
+    QCOMPARE(recorder.lastMessage().text, QStringLiteral("登录密码修改成功！"));
+    QCOMPARE(storedPassword(), password);
+
+    restart();
+    recorder.clear();
+    logIn(password.trimmed() == password ? password + QLatin1Char(' ') : password.trimmed());
+    QCOMPARE(recorder.lastMessage().text, QStringLiteral("密码出错") + Maker::contactBlock());
+    logIn(password);
+    QVERIFY(Form1->isVisible());
+}
+
+void TestTForm6::refusedCarrierIsReported_data()
+{
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("missing") << "missing";
+    QTest::newRow("read-only") << "read-only";
+    QTest::newRow("locked") << "locked";
+    QTest::newRow("a folder") << "folder";
+}
+
+void TestTForm6::refusedCarrierIsReported()
+{
+    QFETCH(QString, problem);
+    TestWorld world;
+    DialogRecorder recorder;
+    const QString carrier = world.file(QStringLiteral("key.exe"));
+    storePassword(QStringLiteral("start1"));
+    const QByteArray before = world.readFile(QStringLiteral("key.exe"));
+    Form6->show();
+
+    int lock = -1;
+    if (problem == QLatin1String("missing")) {
+        QVERIFY(QFile::remove(carrier));
+    } else if (problem == QLatin1String("read-only")) {
+        if (geteuid() == 0)
+            QSKIP("the superuser writes to read-only files");
+        QVERIFY(QFile::setPermissions(carrier, QFile::ReadOwner));
+    } else if (problem == QLatin1String("locked")) {
+        lock = ::open(QFile::encodeName(carrier).constData(), O_RDONLY | O_CLOEXEC);
+        QVERIFY(lock >= 0 && flock(lock, LOCK_EX) == 0);
+    } else {
+        QVERIFY(QFile::remove(carrier));
+        QVERIFY(QDir().mkdir(carrier));
+    }
+
+    change(QStringLiteral("start1"), QStringLiteral("second2"), QStringLiteral("second2"));
+    if (lock >= 0)
+        ::close(lock);
+    QCOMPARE(recorder.count(), 1);
+    QCOMPARE(recorder.lastMessage().text, Failed + Maker::contactBlock());
+    QCOMPARE(recorder.lastMessage().icon, Dialogs::Icon::Error);
+    QVERIFY(!QFile::exists(WorkFolder::file(QStringLiteral("pass2.txt"))));
+    QCOMPARE(Form6->width(), 612);
+    if (problem == QLatin1String("read-only") || problem == QLatin1String("locked"))
+        QCOMPARE(world.readFile(QStringLiteral("key.exe")), before);
+}
+
+void TestTForm6::enterKeysActAsButtons()
+{
+    TestWorld world;
+    DialogRecorder recorder;
+    storePassword(QStringLiteral("start1"));
+    Form6->show();
+
+    edit("sEdit1")->setText(QStringLiteral("wrong1"));
+    QTest::keyClick(edit("sEdit1"), Qt::Key_Return);
+    QCOMPARE(recorder.lastMessage().text, QStringLiteral("密码出错") + Maker::contactBlock());
+
+    click("sBitBtn2");
+    edit("sEdit2")->setText(QStringLiteral("start1"));
+    edit("sEdit3")->setText(QStringLiteral("second2"));
+    edit("sEdit4")->setText(QStringLiteral("second2"));
+    // Enter in the other change fields does nothing; in the confirm field it applies.
+    QTest::keyClick(edit("sEdit3"), Qt::Key_Return);
+    QCOMPARE(recorder.count(), 1);
+    QTest::keyClick(edit("sEdit4"), Qt::Key_Enter);
+    QCOMPARE(recorder.lastMessage().text, QStringLiteral("登录密码修改成功！"));
+
+    edit("sEdit1")->setText(QStringLiteral("start1"));
+    QTest::keyClick(edit("sEdit1"), Qt::Key_Enter);
+    QVERIFY(Form1->isVisible());
+    QVERIFY(!Form6->isVisible());
+}
+
+void TestTForm6::panelsAndClose()
+{
+    TestWorld world;
+    DialogRecorder recorder;
+    Form6->show();
+    QVERIFY(Form6->windowFlags() & Qt::WindowStaysOnTopHint);
+    QVERIFY(!(Form6->windowFlags() & (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint)));
+    QCOMPARE(Form6->size(), QSize(305, 159));
+    QVERIFY(!Form6->findChild<QWidget *>(QStringLiteral("sPanel2"))->isVisible());
+    for (const char *name : {"sLabel1", "sEdit1", "sBitBtn1", "sLabel4", "sButton1"})
+        QVERIFY2(Form6->findChild<QWidget *>(QLatin1String(name))->font().bold(), name);
+
+    click("sBitBtn2");
+    QCOMPARE(Form6->size(), QSize(612, 159));
+    QVERIFY(Form6->findChild<QWidget *>(QStringLiteral("sPanel2"))->isVisible());
+    edit("sEdit3")->setText(QStringLiteral("kept"));
+    click("sBitBtn3");
+    QCOMPARE(Form6->size(), QSize(305, 159));
+    QCOMPARE(edit("sEdit3")->text(), QStringLiteral("kept"));
+
+    // Closing never ends the program; it puts the working windows away.
+    Form1->show();
+    Form8->show();
+    QVERIFY(!Form6->close());
+    QVERIFY(Form6->isVisible());
+    QVERIFY(!Form1->isVisible());
+    QVERIFY(!Form8->isVisible());
+    QCOMPARE(recorder.terminateRequests(), 0);
+
+    click("sBitBtn5");
+    QCOMPARE(recorder.terminateRequests(), 1);
+}
+
+QTEST_MAIN(TestTForm6)
+#include "tst_loginwindow.moc"

@@ -1,0 +1,338 @@
+#include "ExpiryWindowKit.h"
+#include "ReadOnlyPath.h"
+
+#include "app/Globals.h"
+#include "app/Startup.h"
+#include "gui/SettingsWindow.h"
+#include "platform/Maker.h"
+#include "platform/WorkFolder.h"
+#include "sites/SiteCredentials.h"
+#include "gui/MainWindow.h"
+#include "gui/SiteWindow.h"
+#include "secrets/TrailerStore.h"
+#include "store/Connection.h"
+#include "store/SiteRegister.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include <memory>
+
+using Dialogs::Icon;
+
+// The settings window: its lead-time tab, its compaction tab and its secret key tab.
+class TestSettingsWindow : public ExpiryWindowKit
+{
+    Q_OBJECT
+
+private:
+    static QComboBox *box(int number)
+    {
+        return control<QComboBox>(Form5, number == 1 ? "sComboBox1" : "sComboBox2");
+    }
+    static void click(const char *button)
+    {
+        QTest::mouseClick(control<QPushButton>(Form5, button), Qt::LeftButton);
+    }
+    static void reshow()
+    {
+        Form5->hide();
+        Form5->show();
+    }
+    void setLeadTimes(const QString &values) const
+    {
+        m_world->exec(QStringLiteral("delete from t_set"));
+        m_world->exec(QStringLiteral("insert into t_set values(") + values + QStringLiteral(")"));
+    }
+    // A settings table without column types, as a register brought over from elsewhere may have.
+    void looseSettingsTable(const QString &values) const
+    {
+        m_world->exec(QStringLiteral("drop table t_set"));
+        m_world->exec(QStringLiteral("create table t_set(web_alarm, domain_alarm)"));
+        m_world->exec(QStringLiteral("insert into t_set values(") + values + QStringLiteral(")"));
+    }
+    QString storedLeadTimes() const
+    {
+        return m_world
+            ->scalar(QStringLiteral("select group_concat(web_alarm||'/'||domain_alarm,',') from t_set"))
+            .toString();
+    }
+    void expectOnly(const QString &text, Icon icon) const
+    {
+        QCOMPARE(m_dialogs->texts(), QStringList{text});
+        QCOMPARE(m_dialogs->lastMessage().caption, QStringLiteral("提示"));
+        QCOMPARE(m_dialogs->lastMessage().icon, icon);
+        m_dialogs->clear();
+    }
+    // A whole site, its domain user stored under key the way the add window stores it.
+    void addKeyedSite(const QString &webId, const QString &user, const QString &key) const
+    {
+        const QByteArray domainUser = SiteCredentials::scramble(user, webId, key);
+        m_world->exec(QStringLiteral("insert into t_webinfo(web_id,web_address,web_domainuser,web_time,"
+                                     "web_endtime,web_domaintime,web_enddomaintime) values('") +
+                      webId + QStringLiteral("','") + webId + QStringLiteral(".example',X'") +
+                      QString::fromLatin1(domainUser.toHex()) +
+                      QStringLiteral("','2011-03-07','2012-03-07','2011-03-07','2012-03-07')"));
+    }
+    void setKeyFields(const QString &current, const QString &newKey, const QString &confirmation) const
+    {
+        control<QLineEdit>(Form5, "sEdit1")->setText(current);
+        control<QLineEdit>(Form5, "sEdit2")->setText(newKey);
+        control<QLineEdit>(Form5, "sEdit3")->setText(confirmation);
+    }
+
+private slots:
+    void windowAsCreated()
+    {
+        QCOMPARE(Form5->windowTitle(), QStringLiteral("软件设置"));
+        QCOMPARE(Form5->size(), QSize(268, 210));
+        QVERIFY(Form5->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(!Form5->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+        auto *tabs = control<QTabWidget>(Form5, "sPageControl1");
+        QCOMPARE(tabs->count(), 3);
+        QCOMPARE(tabs->tabText(0), QStringLiteral("报警提醒设置"));
+        QCOMPARE(tabs->tabText(1), QStringLiteral("压缩数据库"));
+        QCOMPARE(tabs->tabText(2), QStringLiteral("密钥设置"));
+        QCOMPARE(tabs->currentIndex(), 0);
+        for (int number : {1, 2}) {
+            QCOMPARE(box(number)->count(), 31);
+            QCOMPARE(box(number)->itemText(0), QStringLiteral("1"));
+            QCOMPARE(box(number)->itemText(30), QStringLiteral("31"));
+            QCOMPARE(box(number)->currentText(), QStringLiteral("3"));
+        }
+        QCOMPARE(control<QPushButton>(Form5, "sBitBtn3")->size(), QSize(177, 41));
+    }
+
+    void showsAndStoresLeadTimes()
+    {
+        setLeadTimes(QStringLiteral("7,30"));
+        Form5->show();
+        QCOMPARE(box(1)->currentText(), QStringLiteral("7"));
+        QCOMPARE(box(2)->currentText(), QStringLiteral("30"));
+        QCOMPARE(m_dialogs->count(), 0);
+        box(1)->setCurrentIndex(0);
+        box(2)->setCurrentIndex(30);
+        click("sBitBtn1");
+        expectOnly(QStringLiteral("数据修改成功"), Icon::Exclamation);
+        QCOMPARE(storedLeadTimes(), QStringLiteral("1/31"));
+        QVERIFY(Form5->isVisible());
+    }
+
+    void typedKeysAreDiscarded()
+    {
+        Form5->show();
+        for (int number : {1, 2}) {
+            box(number)->setFocus();
+            QTest::keyClicks(box(number), QStringLiteral("5a"));
+            QTest::keyClick(box(number), Qt::Key_Backspace);
+            QTest::keyClick(box(number), Qt::Key_Delete);
+            QCOMPARE(box(number)->currentText(), QStringLiteral("3"));
+        }
+    }
+
+    void unsavedChoicesAreDroppedOnReopening()
+    {
+        setLeadTimes(QStringLiteral("7,30"));
+        Form5->show();
+        box(1)->setCurrentIndex(19);
+        Form5->close();
+        Form5->show();
+        QCOMPARE(box(1)->currentText(), QStringLiteral("7"));
+    }
+
+    void twoSettingsRows()
+    {
+        setLeadTimes(QStringLiteral("5,6"));
+        m_world->exec(QStringLiteral("insert into t_set values(20,21)"));
+        Form5->show();
+        QCOMPARE(box(1)->currentText(), QStringLiteral("5"));
+        QCOMPARE(box(2)->currentText(), QStringLiteral("6"));
+        box(2)->setCurrentIndex(9);
+        click("sBitBtn1");
+        expectOnly(QStringLiteral("数据修改成功"), Icon::Exclamation);
+        QCOMPARE(storedLeadTimes(), QStringLiteral("5/10,5/10"));
+    }
+
+    void noSettingsRow()
+    {
+        m_world->exec(QStringLiteral("delete from t_set"));
+        Form5->show();
+        expectOnly(QStringLiteral("数据查询失败"), Icon::Error);
+        QCOMPARE(box(1)->currentText(), QStringLiteral("3"));
+        box(2)->setCurrentIndex(29);
+        click("sBitBtn1");
+        // The missing row is made, so what was reported as stored is stored.
+        expectOnly(QStringLiteral("数据修改成功"), Icon::Exclamation);
+        QCOMPARE(storedLeadTimes(), QStringLiteral("3/30"));
+        reshow();
+        QCOMPARE(m_dialogs->count(), 0);
+    }
+
+    void leadTimeOutsideTheList()
+    {
+        setLeadTimes(QStringLiteral("45,3"));
+        Form5->show();
+        QCOMPARE(box(1)->currentText(), QStringLiteral("45"));
+        click("sBitBtn1");
+        expectOnly(QStringLiteral("数据修改成功"), Icon::Exclamation);
+        QCOMPARE(storedLeadTimes(), QStringLiteral("45/3"));
+    }
+
+    void emptyLeadTimeFailsTheLoad()
+    {
+        looseSettingsTable(QStringLiteral("12,NULL"));
+        Form5->show();
+        expectOnly(QStringLiteral("数据查询失败"), Icon::Error);
+        // The first box was filled before the failure; the second keeps its text.
+        QCOMPARE(box(1)->currentText(), QStringLiteral("12"));
+        QCOMPARE(box(2)->currentText(), QStringLiteral("3"));
+    }
+
+    void wordIsShownButNotStored()
+    {
+        looseSettingsTable(QStringLiteral("'abc',4"));
+        Form5->show();
+        QCOMPARE(m_dialogs->count(), 0);
+        QCOMPARE(box(1)->currentText(), QStringLiteral("abc"));
+        click("sBitBtn1");
+        expectOnly(QStringLiteral("数据修改失败"), Icon::Error);
+        QCOMPARE(storedLeadTimes(), QStringLiteral("abc/4"));
+    }
+
+    void missingRegister()
+    {
+        QFile::remove(m_world->databasePath());
+        Form5->show();
+        expectOnly(QStringLiteral("数据查询失败"), Icon::Error);
+        click("sBitBtn1");
+        expectOnly(QStringLiteral("数据修改失败"), Icon::Error);
+        QVERIFY(!QFileInfo::exists(m_world->databasePath()));
+    }
+
+    void opensOnTheTabLastLeft()
+    {
+        Form5->show();
+        control<QTabWidget>(Form5, "sPageControl1")->setCurrentIndex(2);
+        click("sBitBtn5");
+        QVERIFY(!Form5->isVisible());
+        Form5->show();
+        QCOMPARE(control<QTabWidget>(Form5, "sPageControl1")->currentIndex(), 2);
+        click("sBitBtn2");
+        QVERIFY(!Form5->isVisible());
+    }
+
+    void compactionMessages()
+    {
+        m_world->exec(
+            QStringLiteral("insert into t_webinfo(web_id,web_address) values('000001','a.example')"));
+        Form5->show();
+        click("sBitBtn3");
+        expectOnly(QStringLiteral("压缩数据库成功"), Icon::Exclamation);
+        QVERIFY(!DataModule1->ADOConnection1->isOpen());
+        QVERIFY(!QFileInfo::exists(m_world->file(QStringLiteral("tempdb.mdb"))));
+
+        QFile::setPermissions(m_world->databasePath(), QFile::ReadOwner | QFile::ReadUser);
+        const QByteArray before = m_world->readFile(QStringLiteral("db.mdb"));
+        click("sBitBtn3");
+        expectOnly(QStringLiteral("压缩数据库出错") + Maker::contactBlock(), Icon::Error);
+        QCOMPARE(m_world->readFile(QStringLiteral("db.mdb")), before);
+    }
+
+    void keyChecksInOrder()
+    {
+        Form5->show();
+        const QByteArray carrier = m_world->readFile(QStringLiteral("sk.exe"));
+        setKeyFields(QStringLiteral("x"), QStringLiteral("abc"), QStringLiteral("abd"));
+        click("sBitBtn4");
+        expectOnly(QStringLiteral("原始密钥输入有错"), Icon::Error);
+        setKeyFields(QString(), QStringLiteral("abcde"), QStringLiteral("abcdx"));
+        click("sBitBtn4");
+        expectOnly(QStringLiteral("密钥位数小于6位"), Icon::Error);
+        setKeyFields(QString(), QStringLiteral("Secret"), QStringLiteral("secret"));
+        QTest::keyClick(control<QLineEdit>(Form5, "sEdit3"), Qt::Key_Return);
+        QCOMPARE(m_dialogs->terminateRequests(), 0);
+        expectOnly(QStringLiteral("两次密码输入不一致"), Icon::Error);
+        // The fields keep what was typed, so it can be corrected.
+        QCOMPARE(control<QLineEdit>(Form5, "sEdit2")->text(), QStringLiteral("Secret"));
+        QCOMPARE(control<QLineEdit>(Form5, "sEdit3")->echoMode(), QLineEdit::Password);
+        QCOMPARE(m_world->readFile(QStringLiteral("sk.exe")), carrier);
+    }
+
+    void keyChangeEndsTheProgram()
+    {
+        Form5->show();
+        setKeyFields(QString(), QStringLiteral("新密钥"), QStringLiteral("新密钥"));
+        QTest::keyClick(control<QLineEdit>(Form5, "sEdit3"), Qt::Key_Enter);
+        QCOMPARE(m_dialogs->terminateRequests(), 1);
+        expectOnly(QStringLiteral("密钥修改成功,请重启本软件！"), Icon::Exclamation);
+        QVERIFY(!QFileInfo::exists(WorkFolder::file(QStringLiteral("sks.txt"))));
+        QString key;
+        QVERIFY(readSecret(SecretStore::secretKey(), key));
+        QCOMPARE(key, QStringLiteral("新密钥"));
+    }
+
+    // Sites stored under the old key open under the new one after the restart the change asks
+    // for; a site brought over under a third key stays closed.
+    void keyChangeAcrossARestart()
+    {
+        const QString oldKey = QStringLiteral("旧密钥abc");
+        const QString newKey = QStringLiteral("新的密钥");
+        QCOMPARE(writeSecret(SecretStore::secretKey(), oldKey), WriteResult::Written);
+        addKeyedSite(QStringLiteral("000001"), QStringLiteral("alice"), oldKey);
+        addKeyedSite(QStringLiteral("000002"), QStringLiteral("carol"), QStringLiteral("thirdkey"));
+        Form1->show();
+        QCOMPARE(Form1->secretKey(), oldKey);
+        Form5->show();
+        setKeyFields(oldKey, newKey, newKey);
+        click("sBitBtn4");
+        QCOMPARE(m_dialogs->terminateRequests(), 1);
+        expectOnly(QStringLiteral("密钥修改成功,请重启本软件！"), Icon::Exclamation);
+        QCOMPARE(Form5->lastRekeyedCount(), 1);
+
+        destroyGlobalObjects();
+        createGlobalObjects();
+        Form1->show();
+        QCOMPARE(Form1->secretKey(), newKey);
+        Form3->openRecord(QStringLiteral("000001.example"), SiteWindow::Mode::Detail);
+        QCOMPARE(m_dialogs->count(), 0);
+        QCOMPARE(control<QLineEdit>(Form3, "sEdit9")->text(), QStringLiteral("alice"));
+        Form3->close();
+        Form3->openRecord(QStringLiteral("000002.example"), SiteWindow::Mode::Detail);
+        expectOnly(QStringLiteral("读取详细数据失败"), Icon::Error);
+        QVERIFY(control<QLineEdit>(Form3, "sEdit9")->text().isEmpty());
+    }
+
+    void keyChangeWithoutCarrier_data()
+    {
+        QTest::addColumn<bool>("missing"); // else read-only
+        QTest::newRow("sk.exe missing") << true;
+        QTest::newRow("sk.exe read-only") << false;
+    }
+    void keyChangeWithoutCarrier()
+    {
+        QFETCH(bool, missing);
+        std::unique_ptr<ReadOnlyPath> readOnly;
+        if (missing) {
+            QFile::remove(m_world->file(QStringLiteral("sk.exe")));
+        } else {
+            readOnly = std::make_unique<ReadOnlyPath>(m_world->file(QStringLiteral("sk.exe")));
+            if (!readOnly->active())
+                QSKIP("sk.exe cannot be made read-only here");
+        }
+        Form5->show();
+        setKeyFields(QString(), QStringLiteral("abcdef"), QStringLiteral("abcdef"));
+        click("sBitBtn4");
+        expectOnly(QStringLiteral("密钥修改出错,请检查是否缺少必要的文件") + Maker::contactBlock(),
+                   Icon::Error);
+        QCOMPARE(m_dialogs->terminateRequests(), 0);
+        QVERIFY(!QFileInfo::exists(WorkFolder::file(QStringLiteral("sks.txt"))));
+        QCOMPARE(m_world->readFile(QStringLiteral("sk.exe")), QByteArray());
+    }
+};
+
+QTEST_MAIN(TestSettingsWindow)
+#include "tst_settingswindow.moc"

@@ -1,0 +1,400 @@
+#include "RecordKit.h"
+#include "platform/Maker.h"
+#include "gui/SiteWindow.h"
+
+#include <QAbstractItemView>
+#include <QRegularExpression>
+
+using namespace RecordKit;
+
+class TestModifyWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void loadShowsValuesAsTyped();
+    void modifyAndDetailModes();
+    void siteSaveKeepsCredentialsAsTyped();
+    void eachSaveChangesOnlyItsColumns_data();
+    void eachSaveChangesOnlyItsColumns();
+    void dateSaveChecks();
+    void storedYearOutsideTheListsIsSavedBack();
+    void emptyDateIsLeftToChoose();
+    void staleWindowNeverSavesIntoAnotherSite();
+    void recordUnderAnotherSecretKeyIsRefused();
+    void openingAgainLoadsTheNewRecord();
+    void unknownOrEmptyAddress();
+    void untouchedRemarkIsSavedBackExactly();
+    void closingRefreshesTheOpenersList();
+
+private:
+    void open(const QString &address, SiteWindow::Mode mode = SiteWindow::Mode::Modify);
+    void add(const QString &number, const QString &address, const QString &remark = QString())
+    {
+        addThroughAddWindow(*m_dialogs, number, address, remark);
+    }
+
+    QScopedPointer<TestWorld> m_world;
+    QScopedPointer<DialogRecorder> m_dialogs;
+    QWidget *m_form = nullptr;
+};
+
+void TestModifyWindow::init()
+{
+    m_world.reset(new TestWorld(true));
+    m_dialogs.reset(new DialogRecorder);
+    connectRegister(*m_world);
+    m_form = Form3;
+}
+
+void TestModifyWindow::cleanup()
+{
+    m_dialogs.reset();
+    m_world.reset();
+}
+
+void TestModifyWindow::open(const QString &address, SiteWindow::Mode mode)
+{
+    Form3->openRecord(address, mode);
+    QVERIFY(Form3->isVisible());
+}
+
+void TestModifyWindow::loadShowsValuesAsTyped()
+{
+    add("100001", "www.a.com", QStringLiteral("第一行\n 第二行 "));
+    open("www.a.com");
+    QCOMPARE(m_dialogs->count(), 0);
+    QCOMPARE(Form3->windowTitle(), QStringLiteral("网站资料修改"));
+    QCOMPARE(edit(m_form, "sEdit1")->text(), QStringLiteral("100001"));
+    QCOMPARE(edit(m_form, "sEdit3")->text(), QStringLiteral("www.a.com"));
+    // Spaces, Chinese and the site number inside a value all read back as typed.
+    for (const auto &[field, value] : typedSite(QStringLiteral("100001")))
+        QCOMPARE(edit(m_form, field)->text(), value);
+    for (int i = 0; i < 12; ++i)
+        QCOMPARE(combo(m_form, i + 1)->currentText(), TypedDates.at(i));
+    QCOMPARE(control<QPlainTextEdit>(m_form, "sMemo1")->toPlainText(), QStringLiteral("第一行\n 第二行 "));
+}
+
+void TestModifyWindow::modifyAndDetailModes()
+{
+    add("100001", "www.a.com");
+    const QList<const char *> buttons = {"sBitBtn1", "sBitBtn2", "sBitBtn3", "sBitBtn4",
+                                         "sBitBtn5", "sBitBtn6", "sBitBtn7", "sBitBtn8"};
+    auto *memo = control<QPlainTextEdit>(m_form, "sMemo1");
+    QComboBox *year = combo(m_form, 1);
+
+    open("www.a.com", SiteWindow::Mode::Modify);
+    checkFrameAndLabels(Form3);
+    checkTabOrder(m_form, numbered(QStringLiteral("sEdit"), 1, 12) + QStringList{"sBitBtn1", "sBitBtn5"} +
+                              numbered(QStringLiteral("sEdit"), 13, 17) +
+                              QStringList{"sEdit21", "sBitBtn2", "sBitBtn6"} +
+                              numbered(QStringLiteral("sComboBox"), 1, 12) +
+                              QStringList{"sBitBtn3", "sBitBtn7", "sMemo1", "sBitBtn4", "sBitBtn8"});
+    for (const char *button : buttons)
+        QVERIFY2(control(m_form, button)->isEnabled(), button);
+    for (QLineEdit *field : m_form->findChildren<QLineEdit *>(QRegularExpression("^sEdit\\d+$"))) {
+        const bool keyField = field->objectName() == "sEdit1" || field->objectName() == "sEdit3";
+        if (field->objectName() != "sEdit22")
+            QCOMPARE(field->isReadOnly(), keyField);
+    }
+    QVERIFY(!memo->isReadOnly());
+    // Dates are chosen, never typed.
+    year->setFocus();
+    QTest::keyClicks(year, QStringLiteral("1999"));
+    QCOMPARE(year->currentText(), QStringLiteral("2010"));
+    QTest::keyClick(year, Qt::Key_Down);
+    QCOMPARE(year->currentText(), QStringLiteral("2011"));
+
+    open("www.a.com", SiteWindow::Mode::Detail);
+    QCOMPARE(Form3->windowTitle(), QStringLiteral("网站资料详细查询"));
+    for (const char *button : buttons)
+        QVERIFY2(!control(m_form, button)->isEnabled(), button);
+    for (QLineEdit *field : m_form->findChildren<QLineEdit *>(QRegularExpression("^sEdit\\d+$")))
+        QVERIFY2(field->isReadOnly() || !field->isEnabled(), qPrintable(field->objectName()));
+    QVERIFY(memo->isReadOnly());
+    QCOMPARE(year->currentText(), QStringLiteral("2010"));
+    year->setFocus();
+    QTest::keyClick(year, Qt::Key_Down);
+    QTest::mouseClick(year, Qt::LeftButton);
+    QCOMPARE(year->currentText(), QStringLiteral("2010"));
+    QVERIFY(!year->view()->isVisible());
+    QTest::keyClicks(edit(m_form, "sEdit6"), QStringLiteral("x"));
+    QCOMPARE(edit(m_form, "sEdit6")->text(), QStringLiteral("abc100001x"));
+
+    // The close box still closes it.
+    Form3->close();
+    QVERIFY(!Form3->isVisible());
+}
+
+void TestModifyWindow::siteSaveKeepsCredentialsAsTyped()
+{
+    setSecretKey(QStringLiteral("钥匙"));
+    QCOMPARE(Form1->secretKey(), QStringLiteral("钥匙"));
+    add("100001", "www.a.com");
+    const QString number = QStringLiteral("100001");
+    QCOMPARE(unscrambled(*m_world, number, "web_domainuser"), bytes(QStringLiteral(" 域名用户 100001钥匙")));
+    open("www.a.com");
+    QCOMPARE(edit(m_form, "sEdit9")->text(), QStringLiteral(" 域名用户 "));
+    // Only the contact person changes; the passwords must survive the save unchanged.
+    edit(m_form, "sEdit11")->setText(QStringLiteral("  李四 "));
+    edit(m_form, "sEdit2")->setText(QStringLiteral(" 新名称 "));
+    click(m_form, "sBitBtn1");
+    expectMessage(*m_dialogs, QStringLiteral("网站资料"), QStringLiteral("数据修改成功"),
+                  Dialogs::Icon::Exclamation);
+    QCOMPARE(stored(*m_world, number, "web_linkman").toString(), QStringLiteral("李四"));
+    QCOMPARE(stored(*m_world, number, "web_name").toString(), QStringLiteral("新名称"));
+    QCOMPARE(unscrambled(*m_world, number, "web_user"), bytes(QStringLiteral(" 管理员 100001")));
+    QCOMPARE(unscrambled(*m_world, number, "web_pass"), bytes(QStringLiteral("abc100001x100001")));
+    QCOMPARE(unscrambled(*m_world, number, "web_domainuser"), bytes(QStringLiteral(" 域名用户 100001钥匙")));
+    QCOMPARE(unscrambled(*m_world, number, "web_domainpass"), bytes(QStringLiteral(" 密码 100001")));
+
+    click(m_form, "sBitBtn2");
+    expectMessage(*m_dialogs, QStringLiteral("数据库资料"), QStringLiteral("数据修改成功"),
+                  Dialogs::Icon::Exclamation);
+    QCOMPARE(unscrambled(*m_world, number, "web_dbuser"), bytes(QStringLiteral(" dbuser100001")));
+    QCOMPARE(unscrambled(*m_world, number, "web_dbpass"), bytes(QStringLiteral("100001pass100001")));
+
+    open("www.a.com");
+    QCOMPARE(edit(m_form, "sEdit9")->text(), QStringLiteral(" 域名用户 "));
+    QCOMPARE(edit(m_form, "sEdit6")->text(), QStringLiteral("abc100001x"));
+}
+
+void TestModifyWindow::eachSaveChangesOnlyItsColumns_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QStringList>("columns");
+    QTest::newRow("site") << "sBitBtn1"
+                          << "网站资料" << SiteColumns;
+    QTest::newRow("database") << "sBitBtn2"
+                              << "数据库资料" << DatabaseColumns;
+    QTest::newRow("dates") << "sBitBtn3"
+                           << "日期资料" << DateColumns;
+    QTest::newRow("remark") << "sBitBtn4"
+                            << "备注资料" << QStringList{"web_remark"};
+}
+
+void TestModifyWindow::eachSaveChangesOnlyItsColumns()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, caption);
+    QFETCH(QStringList, columns);
+    add("100001", "www.a.com", "old");
+    add("100002", "www.b.com");
+    const QStringList otherRow = rowSnapshot(*m_world, QStringLiteral("100002"), AllColumns);
+    open("www.a.com");
+    // Every section changed on screen; only the saved one may reach the register.
+    for (QLineEdit *field : m_form->findChildren<QLineEdit *>(QRegularExpression("^sEdit\\d+$")))
+        if (!field->isReadOnly() && field->isEnabled())
+            field->setText(field->text() + QStringLiteral("改"));
+    for (int i = 1; i <= 12; ++i)
+        combo(m_form, i)->setCurrentText(i % 3 == 1 ? QStringLiteral("2012") : QStringLiteral("2"));
+    control<QPlainTextEdit>(m_form, "sMemo1")->setPlainText(QStringLiteral("new"));
+
+    const QStringList before = rowSnapshot(*m_world, QStringLiteral("100001"), AllColumns);
+    click(m_form, qPrintable(button));
+    expectMessage(*m_dialogs, caption, QStringLiteral("数据修改成功"), Dialogs::Icon::Exclamation);
+    const QStringList after = rowSnapshot(*m_world, QStringLiteral("100001"), AllColumns);
+    for (int i = 0; i < AllColumns.size(); ++i) {
+        const bool saved = columns.contains(AllColumns.at(i));
+        QVERIFY2((before.at(i) != after.at(i)) == saved, qPrintable(AllColumns.at(i)));
+    }
+    QCOMPARE(rowSnapshot(*m_world, QStringLiteral("100002"), AllColumns), otherRow);
+}
+
+void TestModifyWindow::dateSaveChecks()
+{
+    add("100001", "www.a.com");
+    open("www.a.com");
+    const QString caption = QStringLiteral("日期资料");
+    const auto setDate = [this](int first, const QString &y, const QString &m, const QString &d) {
+        combo(m_form, first)->setCurrentText(y);
+        combo(m_form, first + 1)->setCurrentText(m);
+        combo(m_form, first + 2)->setCurrentText(d);
+    };
+    const auto stored = [this](const char *column) {
+        return RecordKit::stored(*m_world, QStringLiteral("100001"), QLatin1String(column)).toString();
+    };
+    setDate(4, "2010", "11", "30");
+    click(m_form, "sBitBtn3");
+    expectMessage(*m_dialogs, caption, QStringLiteral("网站到期时间不能小网站申请日期"),
+                  Dialogs::Icon::Error);
+    setDate(4, "2011", "1", "1");
+    setDate(10, "2009", "12", "31");
+    click(m_form, "sBitBtn3");
+    expectMessage(*m_dialogs, caption, QStringLiteral("域名到期时间不能小域名申请日期"),
+                  Dialogs::Icon::Error);
+    QCOMPARE(stored("web_enddomaintime"), QStringLiteral("2011-06-30"));
+
+    setDate(10, "2010", "1", "1"); // equal dates are in order
+    click(m_form, "sBitBtn3");
+    expectMessage(*m_dialogs, caption, QStringLiteral("数据修改成功"), Dialogs::Icon::Exclamation);
+    QCOMPARE(stored("web_enddomaintime"), QStringLiteral("2010-01-01"));
+
+    setDate(4, "2011", "2", "30");
+    click(m_form, "sBitBtn3");
+    expectMessage(*m_dialogs, caption, QStringLiteral("数据修改出错"), Dialogs::Icon::Error);
+    QCOMPARE(stored("web_endtime"), QStringLiteral("2011-01-01"));
+}
+
+void TestModifyWindow::storedYearOutsideTheListsIsSavedBack()
+{
+    add("100001", "www.a.com");
+    m_world->exec("update t_webinfo set web_time='1999-05-06', web_endtime='3500-01-02'");
+    open("www.a.com");
+    QCOMPARE(m_dialogs->count(), 0);
+    QCOMPARE(combo(m_form, 1)->currentText(), QStringLiteral("1999"));
+    QCOMPARE(combo(m_form, 2)->currentText(), QStringLiteral("5"));
+    QCOMPARE(combo(m_form, 4)->currentText(), QStringLiteral("3500"));
+    click(m_form, "sBitBtn3");
+    expectMessage(*m_dialogs, QStringLiteral("日期资料"), QStringLiteral("数据修改成功"),
+                  Dialogs::Icon::Exclamation);
+    QCOMPARE(stored(*m_world, "100001", "web_time").toString(), QStringLiteral("1999-05-06"));
+    QCOMPARE(stored(*m_world, "100001", "web_endtime").toString(), QStringLiteral("3500-01-02"));
+}
+
+void TestModifyWindow::emptyDateIsLeftToChoose()
+{
+    add("100001", "www.a.com", "remark of a");
+    m_world->exec("update t_webinfo set web_domaintime=NULL where web_id='100001'");
+    open("www.a.com");
+    expectMessage(
+        *m_dialogs, QStringLiteral("日期资料"),
+        QStringLiteral("此网站以下日期为空或无法读取：\r网站域名申请时间\r请选择日期后保存日期资料"),
+        Dialogs::Icon::Exclamation);
+    QCOMPARE(combo(m_form, 7)->currentText(), QString());
+    QCOMPARE(combo(m_form, 12)->currentText(), QStringLiteral("30"));
+    QCOMPARE(control<QPlainTextEdit>(m_form, "sMemo1")->toPlainText(), QStringLiteral("remark of a"));
+
+    // Left empty it stays empty; half chosen it is refused; chosen whole it is stored.
+    const auto saveDates = [this](const QString &text, Dialogs::Icon icon) {
+        click(m_form, "sBitBtn3");
+        expectMessage(*m_dialogs, QStringLiteral("日期资料"), text, icon);
+    };
+    saveDates(QStringLiteral("数据修改成功"), Dialogs::Icon::Exclamation);
+    QVERIFY(stored(*m_world, "100001", "web_domaintime").isNull());
+    combo(m_form, 7)->setCurrentText("2009");
+    saveDates(QStringLiteral("网站域名申请时间不完整，请选择年、月、日"), Dialogs::Icon::Error);
+    combo(m_form, 8)->setCurrentText("12");
+    combo(m_form, 9)->setCurrentText("31");
+    saveDates(QStringLiteral("数据修改成功"), Dialogs::Icon::Exclamation);
+    QCOMPARE(stored(*m_world, "100001", "web_domaintime").toString(), QStringLiteral("2009-12-31"));
+}
+
+void TestModifyWindow::staleWindowNeverSavesIntoAnotherSite()
+{
+    add("100002", "www.a.com");
+    open("www.a.com");
+    // The site on screen is deleted from the list and another added at its address.
+    m_world->exec("delete from t_webinfo");
+    add("100001", "www.a.com");
+    expectEverySaveRefused(*m_world, *m_dialogs, m_form);
+}
+
+void TestModifyWindow::recordUnderAnotherSecretKeyIsRefused()
+{
+    add("100001", "www.a.com", "remark");
+    open("www.a.com");
+    QCOMPARE(m_dialogs->count(), 0); // readable while no key is set
+    Form3->hide();
+    setSecretKey(QStringLiteral("k2"));
+    QCOMPARE(Form1->secretKey(), QStringLiteral("k2"));
+
+    open("www.a.com");
+    expectMessage(*m_dialogs, QStringLiteral("提示"), QStringLiteral("读取详细数据失败"),
+                  Dialogs::Icon::Error);
+    for (QLineEdit *field : m_form->findChildren<QLineEdit *>(QRegularExpression("^sEdit\\d+$")))
+        QVERIFY2(field->text().isEmpty(), qPrintable(field->objectName()));
+    QVERIFY(control<QPlainTextEdit>(m_form, "sMemo1")->toPlainText().isEmpty());
+    QCOMPARE(combo(m_form, 1)->currentText(), QStringLiteral("2010"));
+    expectEverySaveRefused(*m_world, *m_dialogs, m_form);
+}
+
+void TestModifyWindow::openingAgainLoadsTheNewRecord()
+{
+    add("100001", "www.a.com", "a");
+    add("100002", "www.b.com", "b");
+    const QStringList rowA = rowSnapshot(*m_world, QStringLiteral("100001"), AllColumns);
+    open("www.a.com", SiteWindow::Mode::Detail);
+    Form3->openRecord(QStringLiteral("WWW.B.COM"), SiteWindow::Mode::Modify);
+    QCOMPARE(Form3->windowTitle(), QStringLiteral("网站资料修改"));
+    QCOMPARE(edit(m_form, "sEdit1")->text(), QStringLiteral("100002"));
+    QCOMPARE(edit(m_form, "sEdit2")->text(), QStringLiteral("站点100002"));
+    QCOMPARE(control<QPlainTextEdit>(m_form, "sMemo1")->toPlainText(), QStringLiteral("b"));
+    edit(m_form, "sEdit2")->setText(QStringLiteral("changed"));
+    click(m_form, "sBitBtn1");
+    QCOMPARE(stored(*m_world, "100002", "web_name").toString(), QStringLiteral("changed"));
+    QCOMPARE(rowSnapshot(*m_world, QStringLiteral("100001"), AllColumns), rowA);
+}
+
+void TestModifyWindow::unknownOrEmptyAddress()
+{
+    Form3->openRecord(QString(), SiteWindow::Mode::Modify);
+    QVERIFY(!Form3->isVisible());
+    QCOMPARE(m_dialogs->count(), 0);
+
+    add("100001", "www.a.com");
+    open("www.a.com");
+    open("www.nosuch.com");
+    expectMessage(*m_dialogs, QStringLiteral("提示"),
+                  QStringLiteral("数据查询出错") + Maker::shortContactBlock(), Dialogs::Icon::Error);
+    QVERIFY(edit(m_form, "sEdit1")->text().isEmpty());
+    QVERIFY(edit(m_form, "sEdit6")->text().isEmpty());
+    QVERIFY(edit(m_form, "sEdit17")->text().isEmpty());
+    expectEverySaveRefused(*m_world, *m_dialogs, m_form);
+}
+
+void TestModifyWindow::untouchedRemarkIsSavedBackExactly()
+{
+    add("100001", "www.a.com");
+    m_world->exec(
+        "update t_webinfo set web_remark='first' || char(13,10) || 'second' || char(13) || 'third '");
+    const QString remark = QStringLiteral("first\r\nsecond\rthird ");
+    open("www.a.com");
+    click(m_form, "sBitBtn4");
+    expectMessage(*m_dialogs, QStringLiteral("备注资料"), QStringLiteral("数据修改成功"),
+                  Dialogs::Icon::Exclamation);
+    QCOMPARE(stored(*m_world, "100001", "web_remark").toString(), remark);
+
+    // Once edited, the remark is saved as it now stands.
+    control<QPlainTextEdit>(m_form, "sMemo1")->appendPlainText(QStringLiteral("\u00a0fourth"));
+    click(m_form, "sBitBtn4");
+    QCOMPARE(stored(*m_world, "100001", "web_remark").toString(),
+             QStringLiteral("first\nsecond\nthird \n\u00a0fourth"));
+}
+
+void TestModifyWindow::closingRefreshesTheOpenersList()
+{
+    add("100001", "www.a.com");
+    Query *mainList = DataModule1->ADOQuery1;
+    open("www.a.com");
+    QVERIFY(!mainList->isOpen());
+    click(m_form, "sBitBtn8");
+    QVERIFY(!Form3->isVisible());
+    QVERIFY(mainList->isOpen());
+    QCOMPARE(mainList->recordCount(), 1);
+
+    // Opened from the expiry list: that list is refreshed, not the main one.
+    mainList->close();
+    Form3->openRecord(QStringLiteral("www.a.com"), SiteWindow::Mode::Detail, true);
+    QCOMPARE(edit(m_form, "sEdit22")->text(), QStringLiteral("1"));
+    Form3->close();
+    QVERIFY(!mainList->isOpen());
+
+    // Once the expiry list has gone, or the main window opens it, the main list is refreshed again.
+    Form3->openRecord(QStringLiteral("www.a.com"), SiteWindow::Mode::Detail, true);
+    Form3->clearExpiryMarker();
+    Form3->close();
+    QVERIFY(mainList->isOpen());
+    mainList->close();
+    Form3->openRecord(QStringLiteral("www.a.com"), SiteWindow::Mode::Detail, true);
+    Form3->openRecord(QStringLiteral("www.a.com"), SiteWindow::Mode::Modify);
+    Form3->close();
+    QVERIFY(mainList->isOpen());
+}
+
+QTEST_MAIN(TestModifyWindow)
+#include "tst_sitewindow.moc"

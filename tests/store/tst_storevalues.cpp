@@ -1,0 +1,249 @@
+#include "StoreKit.h"
+#include "store/StoreError.h"
+
+#include <QTest>
+
+// What goes into the register comes back unchanged, and an open result can be
+// searched and have rows deleted.
+class TestStoreValues : public StoreKit
+{
+    Q_OBJECT
+private slots:
+    void textsComeBackUnchanged_data();
+    void textsComeBackUnchanged();
+    void scrambledColumnsKeepEveryByte();
+    void datesReadAsDateTextAndNothingAsEmpty();
+    void findLooksFromTheTopWithoutMoving();
+    void deleteCurrentRowRemovesItFromTableAndResult();
+    void deleteRowsRemovesTheChosenRows();
+    void connectionOpensItselfWhenNeeded();
+    void eachQueryKeepsItsOwnResult();
+
+private:
+    void addThree();
+};
+
+void TestStoreValues::addThree()
+{
+    const char *names[] = {"北京 网站", "上海 网站", "北京 分站"};
+    for (int i = 0; i < 3; ++i) {
+        SiteValues site = sampleSite(QStringLiteral("10000%1").arg(i), QStringLiteral("s%1.cn").arg(i));
+        site.texts[QStringLiteral("web_name")] = QString::fromUtf8(names[i]);
+        insertSite(*m_module->ADOQuery2, site);
+    }
+}
+
+void TestStoreValues::textsComeBackUnchanged_data()
+{
+    QTest::addColumn<QString>("text");
+    QString longText;
+    while (longText.size() < 100000)
+        longText += QStringLiteral("网站备注 remark 0123456789 ");
+    longText.truncate(100000);
+    QString controls;
+    for (char16_t c = 1; c < 0x20; ++c)
+        controls += QChar(c);
+    controls += QChar(0x7f);
+    QTest::newRow("100,000 characters") << longText;
+    QTest::newRow("quotes") << QStringLiteral("it's \"quoted\" `so' '' ''' ;--");
+    QTest::newRow("control characters") << controls;
+    QTest::newRow("emoji and rare characters")
+        << QString::fromUtf8("备注 😀👍🏽 \xF0\xA0\x80\x80 ü");
+    QTest::newRow("lines and blanks") << QStringLiteral("  first\r\nsecond\rthird\n  ");
+    QTest::newRow("hash signs and colons") << QStringLiteral("#2011-2-30# :web_id :x");
+}
+
+void TestStoreValues::textsComeBackUnchanged()
+{
+    QFETCH(QString, text);
+    SiteValues site = sampleSite(QStringLiteral("110001"), QStringLiteral("text.cn"));
+    site.texts[QStringLiteral("web_remark")] = text;
+    site.texts[QStringLiteral("web_name")] = text;
+    site.texts[QStringLiteral("web_linkman")] = text;
+    insertSite(*m_module->ADOQuery2, site);
+
+    Query &record = *m_module->ADOQuery3;
+    openWith(record, Statements::LoadSite, QStringLiteral("web_address"), QStringLiteral("text.cn"));
+    QCOMPARE(record.text(QStringLiteral("web_remark")), text);
+    QCOMPARE(record.text(QStringLiteral("web_name")), text);
+    Query &list = *m_module->ADOQuery1;
+    list.open();
+    QCOMPARE(list.text(QStringLiteral("web_linkman")), text);
+    // Stored as readable text, not as bytes of some code page.
+    QCOMPARE(m_world->scalar(QStringLiteral("select web_remark from t_webinfo")).toString(), text);
+}
+
+void TestStoreValues::scrambledColumnsKeepEveryByte()
+{
+    QByteArray every;
+    for (int b = 0; b < 256; ++b)
+        every.append(char(b));
+    SiteValues site = sampleSite(QStringLiteral("120001"), QStringLiteral("bytes.cn"));
+    site.bytes[QStringLiteral("web_pass")] = every;
+    site.bytes[QStringLiteral("web_dbpass")] = QByteArray::fromHex("d6d1d0d6ff80"); // not valid GBK
+    site.bytes[QStringLiteral("web_dbuser")] = QByteArray();
+    insertSite(*m_module->ADOQuery2, site);
+
+    Query &record = *m_module->ADOQuery3;
+    openWith(record, Statements::LoadSite, QStringLiteral("web_address"), QStringLiteral("bytes.cn"));
+    QCOMPARE(record.bytes(QStringLiteral("web_pass")).toHex(), every.toHex());
+    QCOMPARE(record.bytes(QStringLiteral("web_dbpass")).toHex(), QByteArray("d6d1d0d6ff80"));
+    QCOMPARE(record.bytes(QStringLiteral("web_dbuser")), QByteArray());
+    QCOMPARE(m_world->scalar(QStringLiteral("select typeof(web_pass) from t_webinfo")).toString(),
+             QStringLiteral("blob"));
+
+    // A scrambled column given as text is kept as the text's bytes.
+    Query &save = *m_module->ADOQuery4;
+    save.setSql(QStringLiteral("update t_webinfo set web_user=:web_user where web_address=:web_address"));
+    save.setParameter(QStringLiteral("web_user"), QStringLiteral("中😀"));
+    save.setParameter(QStringLiteral("web_address"), QStringLiteral("bytes.cn"));
+    save.execute();
+    openWith(record, Statements::LoadSite, QStringLiteral("web_address"), QStringLiteral("bytes.cn"));
+    QCOMPARE(record.bytes(QStringLiteral("web_user")).toHex(), QByteArray("d6d09439fc36"));
+}
+
+void TestStoreValues::datesReadAsDateTextAndNothingAsEmpty()
+{
+    SiteValues site = sampleSite(QStringLiteral("130001"), QStringLiteral("dates.cn"));
+    site.texts[QStringLiteral("web_time")] = QStringLiteral("2011-03-07");
+    site.texts[QStringLiteral("web_endtime")] = QStringLiteral("2011-12-31");
+    site.texts[QStringLiteral("web_domaintime")] = QString();
+    site.texts[QStringLiteral("web_linkman")] = QString();
+    site.texts.remove(QStringLiteral("web_enddomaintime"));
+    site.bytes.remove(QStringLiteral("web_dbip"));
+    Query &add = *m_module->ADOQuery2;
+    // A parameter the statement names but nobody set fails the statement.
+    QVERIFY_THROWS_EXCEPTION(StoreError, insertSite(add, site));
+    add.setParameter(QStringLiteral("web_enddomaintime"), QStringLiteral(" "));
+    add.setParameter(QStringLiteral("web_dbip"), QString());
+    QCOMPARE(add.execute(), 1);
+
+    Query &record = *m_module->ADOQuery3;
+    openWith(record, Statements::LoadSite, QStringLiteral("web_address"), QStringLiteral("dates.cn"));
+    QCOMPARE(record.text(QStringLiteral("web_time")), QStringLiteral("2011-3-7"));
+    QCOMPARE(record.text(QStringLiteral("web_endtime")), QStringLiteral("2011-12-31"));
+    QCOMPARE(record.text(QStringLiteral("web_domaintime")), QString());
+    QVERIFY(record.isNull(QStringLiteral("web_enddomaintime")));
+    QCOMPARE(record.text(QStringLiteral("web_enddomaintime")), QString());
+    QCOMPARE(record.text(QStringLiteral("web_linkman")), QString());
+    QCOMPARE(record.text(QStringLiteral("web_dbip")), QString());
+    QCOMPARE(m_world->scalar(QStringLiteral("select web_time from t_webinfo")).toString(),
+             QStringLiteral("2011-03-07"));
+}
+
+void TestStoreValues::findLooksFromTheTopWithoutMoving()
+{
+    addThree();
+    Query &list = *m_module->ADOQuery1;
+    list.open();
+    list.moveTo(2);
+    const auto hasBeijing = [](const QString &text) { return text.contains(QStringLiteral("北京")); };
+    QCOMPARE(list.find(QStringLiteral("web_name"), hasBeijing), 0);
+    QCOMPARE(list.find(QStringLiteral("web_name"),
+                       [](const QString &text) { return text.startsWith(QStringLiteral("上海")); }),
+             1);
+    QCOMPARE(list.find(QStringLiteral("web_name"), [](const QString &text) { return text.isEmpty(); }), -1);
+    QCOMPARE(list.find(QStringLiteral("web_time"),
+                       [](const QString &text) { return text == QLatin1String("2011-3-7"); }),
+             0);
+    QCOMPARE(list.recNo(), 2);
+    QVERIFY_THROWS_EXCEPTION(StoreError, list.find(QStringLiteral("no_such_column"), hasBeijing));
+
+    list.first();
+    int seen = 0;
+    while (!list.eof()) {
+        ++seen;
+        list.next();
+    }
+    QCOMPARE(seen, 3);
+    QVERIFY_THROWS_EXCEPTION(StoreError, list.text(QStringLiteral("web_name")));
+}
+
+void TestStoreValues::deleteCurrentRowRemovesItFromTableAndResult()
+{
+    addThree();
+    Query &list = *m_module->ADOQuery1;
+    list.open();
+    list.moveTo(1);
+    list.deleteCurrent();
+    QCOMPARE(list.recordCount(), 2);
+    QCOMPARE(
+        m_world->scalar(QStringLiteral("select count(*) from t_webinfo where web_address='s1.cn'")).toInt(),
+        0);
+    QCOMPARE(m_world->scalar(QStringLiteral("select count(*) from t_webinfo")).toInt(), 2);
+    QCOMPARE(list.text(QStringLiteral("web_address")), QStringLiteral("s2.cn"));
+    list.deleteCurrent();
+    QCOMPARE(list.recNo(), 0); // the last row went: the one before it becomes current
+    QCOMPARE(list.text(QStringLiteral("web_address")), QStringLiteral("s0.cn"));
+    list.deleteCurrent();
+    QVERIFY(list.eof());
+    QVERIFY_THROWS_EXCEPTION(StoreError, list.deleteCurrent());
+    QCOMPARE(m_world->scalar(QStringLiteral("select count(*) from t_webinfo")).toInt(), 0);
+
+    // A result that is not rows of one table cannot delete.
+    addThree();
+    Query &count = *m_module->ADOQuery4;
+    count.setSql(QStringLiteral("select count(*) as n from t_webinfo"));
+    count.open();
+    QVERIFY_THROWS_EXCEPTION(StoreError, count.deleteCurrent());
+    count.setSql(QStringLiteral("select distinct web_dbtype from t_webinfo"));
+    count.open();
+    QCOMPARE(count.recordCount(), 3);
+    QVERIFY_THROWS_EXCEPTION(StoreError, count.deleteCurrent());
+    QCOMPARE(m_world->scalar(QStringLiteral("select count(*) from t_webinfo")).toInt(), 3);
+}
+
+void TestStoreValues::deleteRowsRemovesTheChosenRows()
+{
+    addThree();
+    Query &list = *m_module->ADOQuery1;
+    list.open();
+    list.deleteRows({2, 0, 2});
+    QCOMPARE(list.recordCount(), 1);
+    QCOMPARE(list.textAt(0, QStringLiteral("web_address")), QStringLiteral("s1.cn"));
+    QCOMPARE(m_world->scalar(QStringLiteral("select web_address from t_webinfo")).toString(),
+             QStringLiteral("s1.cn"));
+}
+
+void TestStoreValues::connectionOpensItselfWhenNeeded()
+{
+    addThree();
+    SiteRegister module;
+    pointAt(module, m_world->folder());
+    QVERIFY(!module.ADOConnection1->isOpen());
+    module.ADOQuery1->open();
+    QVERIFY(module.ADOConnection1->isOpen());
+    QCOMPARE(module.ADOQuery1->recordCount(), 3);
+
+    // Closing the connection (as compaction does) closes its results; the next statement reopens it.
+    module.ADOConnection1->close();
+    QVERIFY(!module.ADOConnection1->isOpen());
+    QVERIFY(!module.ADOQuery1->isOpen());
+    module.ADOQuery6->setSql(Statements::WriteLeadTimes);
+    module.ADOQuery6->setParameter(QStringLiteral("web_alarm"), QStringLiteral("5"));
+    module.ADOQuery6->setParameter(QStringLiteral("domain_alarm"), QStringLiteral("6"));
+    QCOMPARE(module.ADOQuery6->execute(), 1);
+    QVERIFY(module.ADOConnection1->isOpen());
+    QCOMPARE(m_world->scalar(QStringLiteral("select domain_alarm from t_set")).toInt(), 6);
+}
+
+void TestStoreValues::eachQueryKeepsItsOwnResult()
+{
+    addThree();
+    Query &list = *m_module->ADOQuery1;
+    list.open();
+    list.moveTo(1);
+    Query &other = *m_module->ADOQuery4;
+    openWith(other, Statements::CountHostingDue, QStringLiteral("web_endtime"), QStringLiteral("2020-1-1"));
+    QCOMPARE(other.recordCount(), 3);
+    insertSite(*m_module->ADOQuery2, sampleSite(QStringLiteral("140001"), QStringLiteral("late.cn")));
+    QCOMPARE(list.recordCount(), 3); // a static cursor: it does not see the new row until reopened
+    QCOMPARE(list.recNo(), 1);
+    QCOMPARE(list.text(QStringLiteral("web_address")), QStringLiteral("s1.cn"));
+    list.close();
+    list.open();
+    QCOMPARE(list.recordCount(), 4);
+}
+
+QTEST_GUILESS_MAIN(TestStoreValues)
+#include "tst_storevalues.moc"
