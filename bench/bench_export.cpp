@@ -47,7 +47,7 @@ void timeExport(const char *label, ExportKind kind, TableGrid &grid, const QStri
     QElapsedTimer timer;
     timer.start();
     try {
-        SaveGridToExportFile(kind, grid, path);
+        saveGridToExportFile(kind, grid, path);
         std::printf("%-22s %8lld ms %12lld bytes\n", label, timer.elapsed(), QFileInfo(path).size());
     } catch (const ExportError &error) {
         std::printf("%-22s %8lld ms refused: %s\n", label, timer.elapsed(), error.what());

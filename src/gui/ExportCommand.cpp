@@ -29,7 +29,7 @@ void runExportCommand(QWidget *window, ExportGrid &grid, int &lastFilterIndex)
         const std::optional<ExportKind> kind = ExportFile::kindForEntry(choice.filterIndex);
         if (!kind)
             return;
-        SaveGridToExportFile(*kind, grid, ExportFile::fileNameFor(choice.fileName, *kind));
+        saveGridToExportFile(*kind, grid, ExportFile::fileNameFor(choice.fileName, *kind));
     } catch (const ExportError &error) {
         reportFailure(window, error.reason());
         return;

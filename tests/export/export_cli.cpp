@@ -97,7 +97,7 @@ int main(int argc, char **argv)
     TableGrid grid = awkwardGrid(args.at(1), gbkOnly);
     takeTheProgramsLook(grid);
     try {
-        SaveGridToExportFile(*kind, grid, args.at(2));
+        saveGridToExportFile(*kind, grid, args.at(2));
     } catch (const ExportError &error) {
         if (!error.reason().isEmpty()) {
             std::fprintf(stderr, "refused: %s\n", qPrintable(error.reason()));

@@ -20,20 +20,20 @@ public:
     QStringList events;
 
 protected:
-    void EmitHeader() override { events << "header"; }
-    void EmitTrailer() override
+    void emitHeader() override { events << "header"; }
+    void emitTrailer() override
     {
         events << (m_grid.resumed == m_grid.suspended ? "trailer restored" : "trailer");
     }
-    void EmitTitleRow(const QList<ExportColumn> &columns) override
+    void emitTitleRow(const QList<ExportColumn> &columns) override
     {
         events << QStringLiteral("titles %1").arg(columns.size());
     }
-    void EmitCell(int column, const CellParams &params) override
+    void emitCell(int column, const CellParams &params) override
     {
         events << QStringLiteral("cell %1 %2").arg(column).arg(params.Text);
     }
-    void EmitFooterCell(int column, int footer, const QString &text, ExportAlignment, const QColor &,
+    void emitFooterCell(int column, int footer, const QString &text, ExportAlignment, const QColor &,
                         const ExportFont &) override
     {
         events << QStringLiteral("footer %1 %2 %3").arg(footer).arg(column).arg(text);
@@ -121,15 +121,15 @@ private slots:
         TableGrid grid = smallGrid();
         const QString path = dir.filePath("out");
         writeAll(path, QByteArray(5000, 'o'));
-        SaveGridToExportFile(ExportKind::Text, grid, path);
+        saveGridToExportFile(ExportKind::Text, grid, path);
         QCOMPARE(readAll(path), gbk(QStringLiteral("网站编号\t网站名称\r\n7\t甲\r\n8\t乙")));
-        SaveGridToExportFile(ExportKind::Csv, grid, path);
+        saveGridToExportFile(ExportKind::Csv, grid, path);
         QVERIFY(readAll(path).startsWith(gbk(QStringLiteral("\"网站编号\";"))));
-        SaveGridToExportFile(ExportKind::Html, grid, path);
+        saveGridToExportFile(ExportKind::Html, grid, path);
         QVERIFY(readAll(path).startsWith("<!DOCTYPE HTML"));
-        SaveGridToExportFile(ExportKind::Rtf, grid, path);
+        saveGridToExportFile(ExportKind::Rtf, grid, path);
         QVERIFY(readAll(path).startsWith("{\\rtf0\\ansi\\ansicpg936\r\n"));
-        SaveGridToExportFile(ExportKind::Xls, grid, path);
+        saveGridToExportFile(ExportKind::Xls, grid, path);
         QVERIFY(readAll(path).startsWith(QByteArray::fromHex("0908080000001000")));
         QVERIFY(readAll(path).endsWith(QByteArray::fromHex("0a000000")));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"out"});
@@ -140,12 +140,12 @@ private slots:
         QTemporaryDir dir;
         TableGrid grid = smallGrid();
         const QString missingFolder = dir.filePath("no/such/folder/out.xls");
-        QVERIFY_THROWS_EXCEPTION(ExportError, SaveGridToExportFile(ExportKind::Xls, grid, missingFolder));
+        QVERIFY_THROWS_EXCEPTION(ExportError, saveGridToExportFile(ExportKind::Xls, grid, missingFolder));
         QVERIFY(!QFile::exists(missingFolder));
         writeAll(dir.filePath("plain"), "x");
         QVERIFY_THROWS_EXCEPTION(ExportError,
-                                 SaveGridToExportFile(ExportKind::Csv, grid, dir.filePath("plain/out.csv")));
-        QVERIFY_THROWS_EXCEPTION(ExportError, SaveGridToExportFile(ExportKind::Text, grid, dir.path()));
+                                 saveGridToExportFile(ExportKind::Csv, grid, dir.filePath("plain/out.csv")));
+        QVERIFY_THROWS_EXCEPTION(ExportError, saveGridToExportFile(ExportKind::Text, grid, dir.path()));
         QCOMPARE(grid.suspended, 0);
     }
 
@@ -157,7 +157,7 @@ private slots:
         QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
         TableGrid grid = smallGrid();
         QVERIFY_THROWS_EXCEPTION(ExportError,
-                                 SaveGridToExportFile(ExportKind::Html, grid, dir.filePath("a.htm")));
+                                 saveGridToExportFile(ExportKind::Html, grid, dir.filePath("a.htm")));
         QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         QVERIFY(!QFile::exists(dir.filePath("a.htm")));
     }
@@ -171,7 +171,7 @@ private slots:
         grid.failAtRow = 1;
         grid.current = 1;
         for (const ExportKind kind : {ExportKind::Csv, ExportKind::Xls, ExportKind::Rtf}) {
-            QVERIFY_THROWS_EXCEPTION(std::runtime_error, SaveGridToExportFile(kind, grid, path));
+            QVERIFY_THROWS_EXCEPTION(std::runtime_error, saveGridToExportFile(kind, grid, path));
             QCOMPARE(readAll(path), QByteArray("former contents"));
         }
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.csv"});
@@ -179,7 +179,7 @@ private slots:
         QCOMPARE(grid.resumed, 3);
 
         const QString fresh = dir.filePath("fresh.htm");
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, SaveGridToExportFile(ExportKind::Html, grid, fresh));
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, saveGridToExportFile(ExportKind::Html, grid, fresh));
         QVERIFY(!QFile::exists(fresh));
     }
 
@@ -188,7 +188,7 @@ private slots:
         TableGrid grid = TableGrid::siteNumberAndName(64, 120, {{7, QStringLiteral("€5")}});
         for (const ExportKind kind : {ExportKind::Text, ExportKind::Csv, ExportKind::Html, ExportKind::Xls}) {
             MemoryOutput output;
-            ExportFile::createExporter(kind, grid)->ExportGridToStream(&output.buffer);
+            ExportFile::createExporter(kind, grid)->exportGridToStream(&output.buffer);
             QVERIFY2(output.bytes.contains("\x80"
                                            "5") &&
                          !output.bytes.contains("\xa2\xe3"),
@@ -222,7 +222,7 @@ private slots:
         for (const ExportKind kind : {ExportKind::Text, ExportKind::Csv, ExportKind::Xls}) {
             for (const QString &path : {former, dir.filePath("fresh")}) {
                 try {
-                    SaveGridToExportFile(kind, grid, path);
+                    saveGridToExportFile(kind, grid, path);
                     QFAIL(qPrintable(ExportFile::extension(kind) + " took the text"));
                 } catch (const ExportError &error) {
                     QCOMPARE(error.reason(), reason);
@@ -233,7 +233,7 @@ private slots:
         }
         QCOMPARE(grid.resumed, grid.suspended);
         for (const ExportKind kind : {ExportKind::Html, ExportKind::Rtf})
-            SaveGridToExportFile(kind, grid, dir.filePath("kept"));
+            saveGridToExportFile(kind, grid, dir.filePath("kept"));
     }
 
     void theWalkVisitsEveryRowInOrderAndPutsTheGridBackBeforeTheTrailer()
@@ -243,7 +243,7 @@ private slots:
         grid.current = 2;
         grid.footers = {QStringLiteral("合计")};
         WalkLog log(grid);
-        log.ExportGridToStream(nullptr);
+        log.exportGridToStream(nullptr);
         QCOMPARE(log.events, QStringList({"header", "titles 2", "cell 0 7", QStringLiteral("cell 1 甲"),
                                           "cell 0 8", QStringLiteral("cell 1 乙"), "cell 0 9",
                                           QStringLiteral("cell 1 丙"), QStringLiteral("footer 0 0 合计"),
@@ -256,7 +256,7 @@ private slots:
         grid.rows.clear();
         grid.footers.clear();
         log.events.clear();
-        log.ExportGridToStream(nullptr);
+        log.exportGridToStream(nullptr);
         QCOMPARE(log.events, QStringList({"header", "trailer restored"}));
     }
 };

@@ -148,7 +148,7 @@ private slots:
         grid.failAtRow = 0;
         MemoryOutput output;
         RtfGridExporter writer(grid);
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, writer.ExportGridToStream(&output.buffer));
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, writer.exportGridToStream(&output.buffer));
         QVERIFY(output.bytes.isEmpty());
         QCOMPARE(grid.resumed, 1);
     }

@@ -108,8 +108,8 @@ private slots:
         TableGrid grid = siteGrid();
         MemoryOutput first, second;
         TextGridExporter writer(grid);
-        writer.ExportGridToStream(&first.buffer);
-        writer.ExportGridToStream(&second.buffer);
+        writer.exportGridToStream(&first.buffer);
+        writer.exportGridToStream(&second.buffer);
         QCOMPARE(second.bytes, first.bytes);
     }
 
@@ -120,7 +120,7 @@ private slots:
         grid.current = 1;
         FailingDevice device(20);
         TextGridExporter writer(grid);
-        QVERIFY_THROWS_EXCEPTION(ExportError, writer.ExportGridToStream(&device));
+        QVERIFY_THROWS_EXCEPTION(ExportError, writer.exportGridToStream(&device));
         QCOMPARE(grid.current, 1);
         QCOMPARE(grid.suspended, 1);
         QCOMPARE(grid.resumed, 1);
@@ -134,7 +134,7 @@ private slots:
         grid.current = 0;
         MemoryOutput output;
         CsvGridExporter writer(grid);
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, writer.ExportGridToStream(&output.buffer));
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, writer.exportGridToStream(&output.buffer));
         QCOMPARE(grid.current, 0);
         QCOMPARE(grid.resumed, 1);
     }

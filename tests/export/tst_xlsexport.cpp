@@ -147,13 +147,13 @@ private slots:
         grid.rows = {{QStringLiteral("短")}, {QString(35000, QChar(0x4E2D))}};
         MemoryOutput output;
         XlsGridExporter writer(grid);
-        QVERIFY_THROWS_EXCEPTION(ExportError, writer.ExportGridToStream(&output.buffer));
+        QVERIFY_THROWS_EXCEPTION(ExportError, writer.exportGridToStream(&output.buffer));
         QVERIFY(output.bytes.isEmpty());
         QCOMPARE(grid.resumed, 1);
 
         grid.rows.clear();
         grid.columns[0].caption = QString(XlsGridExporter::MaxLabelBytes + 1, QLatin1Char('c'));
-        QVERIFY_THROWS_EXCEPTION(ExportError, writer.ExportGridToStream(&output.buffer));
+        QVERIFY_THROWS_EXCEPTION(ExportError, writer.exportGridToStream(&output.buffer));
         QVERIFY(output.bytes.isEmpty());
     }
 
@@ -167,7 +167,7 @@ private slots:
         grid.rows.append(QVariantList{1});
         MemoryOutput output;
         XlsGridExporter writer(grid);
-        QVERIFY_THROWS_EXCEPTION(ExportError, writer.ExportGridToStream(&output.buffer));
+        QVERIFY_THROWS_EXCEPTION(ExportError, writer.exportGridToStream(&output.buffer));
         QVERIFY(output.bytes.isEmpty());
 
         grid.titles = false;
@@ -180,12 +180,12 @@ private slots:
         grid.rows = {{QStringLiteral("abc")}};
         MemoryOutput output;
         XlsGridExporter writer(grid);
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, writer.ExportGridToStream(&output.buffer));
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, writer.exportGridToStream(&output.buffer));
         QVERIFY(output.bytes.isEmpty());
 
         grid.rows = {{1}};
         FailingDevice device(10);
-        QVERIFY_THROWS_EXCEPTION(ExportError, writer.ExportGridToStream(&device));
+        QVERIFY_THROWS_EXCEPTION(ExportError, writer.exportGridToStream(&device));
     }
 };
 

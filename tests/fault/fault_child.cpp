@@ -11,12 +11,12 @@
 #include "TableGrid.h"
 
 #include "export/ExportFile.h"
+#include "legacy/JetReader.h"
 #include "platform/ProgramFolder.h"
 #include "secrets/KeyChange.h"
 #include "secrets/TrailerStore.h"
 #include "store/Compaction.h"
 #include "store/Connection.h"
-#include "legacy/JetReader.h"
 #include "store/Query.h"
 #include "store/Statements.h"
 
@@ -120,7 +120,7 @@ void exportGrid(const QString &folder, int rows)
         grid.rows << QVariantList{FaultSites::siteNumber(r), QStringLiteral("网站%1").arg(r),
                                   FaultSites::address(r), QStringLiteral("2011-3-7"),
                                   QStringLiteral("联系人%1").arg(r)};
-    SaveGridToExportFile(ExportKind::Csv, grid, QDir(folder).filePath(QStringLiteral("export.csv")));
+    saveGridToExportFile(ExportKind::Csv, grid, QDir(folder).filePath(QStringLiteral("export.csv")));
 }
 
 int once(const QString &operation, Connection &connection, const QString &folder, qint64 limit, int rows)

@@ -27,7 +27,7 @@ private slots:
         QByteArray bytes;
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
-        RtfGridExporter(grid).ExportGridToStream(&buffer);
+        RtfGridExporter(grid).exportGridToStream(&buffer);
 
         static const QRegularExpression edge(QStringLiteral("\\\\cellx(-?\\d+)"));
         QList<qint64> edges;

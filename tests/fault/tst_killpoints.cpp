@@ -7,10 +7,10 @@
 #include "TestFolder.h"
 
 #include "platform/TextBytes.h"
-#include "sites/SiteCredentials.h"
 #include "secrets/KeyChange.h"
 #include "secrets/ScrambleCodec.h"
 #include "secrets/TrailerStore.h"
+#include "sites/SiteCredentials.h"
 #include "store/Compaction.h"
 #include "store/Statements.h"
 
@@ -81,7 +81,7 @@ QString checkCarrierRecords(QByteArray carrier, int newest, const QByteArray &su
         if (!newestRecord(carrier, record))
             return QStringLiteral("record %1 missing").arg(number);
         const QByteArray line = record.endsWith("\r\n") ? record.chopped(2) : record;
-        const QString secret = TextBytes::fromBytes(UnscrambleText(line).mid(14));
+        const QString secret = TextBytes::fromBytes(unscrambleText(line).mid(14));
         if (secret != QStringLiteral("secret-%1").arg(number))
             return QStringLiteral("record %1 reads %2").arg(number).arg(secret);
         carrier.chop(record.size() + 4);

@@ -217,7 +217,7 @@ private slots:
 
         QCOMPARE(writeSecret(SecretStore::secretKey(), QStringLiteral("密钥123")), WriteResult::Written);
         const QString target = QDir(folder).filePath(QStringLiteral("sktemp.txt"));
-        QVERIFY(ExtractTrailer(world.file(QStringLiteral("sk.exe")), target));
+        QVERIFY(extractTrailer(world.file(QStringLiteral("sk.exe")), target));
         QCOMPARE(modeOf(target), mode_t(0600));
     }
 
@@ -256,7 +256,7 @@ private slots:
              {ExportKind::Xls, ExportKind::Csv, ExportKind::Html, ExportKind::Rtf, ExportKind::Text}) {
             const QString path =
                 QDir(folder.path()).filePath(QStringLiteral("export.") + ExportFile::extension(kind));
-            SaveGridToExportFile(kind, grid, path);
+            saveGridToExportFile(kind, grid, path);
             QCOMPARE(modeOf(path), mode_t(mode));
         }
     }

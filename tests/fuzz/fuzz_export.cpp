@@ -102,7 +102,7 @@ QByteArray exported(ExportKind kind, TableGrid &grid)
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     const int position = grid.current;
-    ExportFile::createExporter(kind, grid)->ExportGridToStream(&buffer);
+    ExportFile::createExporter(kind, grid)->exportGridToStream(&buffer);
     FUZZ_CHECK(grid.current == position);
     return bytes;
 }

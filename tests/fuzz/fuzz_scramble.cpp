@@ -28,18 +28,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
 
     // Any bytes unscramble, as if they had been scrambled with their first byte as key.
-    const QByteArray unscrambled = UnscrambleText(bytes);
+    const QByteArray unscrambled = unscrambleText(bytes);
     if (bytes.isEmpty())
         FUZZ_CHECK(unscrambled.isEmpty());
     else
         checkTransform(unscrambled, bytes);
 
     // Drawn keys stay within 1..126, and the round trip gives the bytes back.
-    const QByteArray drawn = ScrambleText(bytes);
+    const QByteArray drawn = scrambleText(bytes);
     const auto key = static_cast<unsigned char>(drawn.at(0));
     FUZZ_CHECK(key >= 1 && key <= 126);
     checkTransform(bytes, drawn);
-    FUZZ_CHECK(UnscrambleText(drawn) == bytes);
+    FUZZ_CHECK(unscrambleText(drawn) == bytes);
 
     // Every key, including those that leave the bytes as they are.
     FuzzInput input(data, size);
@@ -47,12 +47,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QByteArray withKey = scrambleWithKey(bytes, chosen);
     FUZZ_CHECK(static_cast<unsigned char>(withKey.at(0)) == chosen);
     checkTransform(bytes, withKey);
-    FUZZ_CHECK(UnscrambleText(withKey) == bytes);
+    FUZZ_CHECK(unscrambleText(withKey) == bytes);
 
     // Texts: a text of any characters comes back whole, and so do the bytes of a text.
     const QString text = input.text(64);
-    FUZZ_CHECK(unscrambleToText(ScrambleText(text)) == text);
+    FUZZ_CHECK(unscrambleToText(scrambleText(text)) == text);
     const QString fromBytes = TextBytes::fromBytes(bytes);
-    FUZZ_CHECK(unscrambleToText(ScrambleText(fromBytes)) == fromBytes);
+    FUZZ_CHECK(unscrambleToText(scrambleText(fromBytes)) == fromBytes);
     return 0;
 }

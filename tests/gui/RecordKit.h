@@ -4,9 +4,9 @@
 #include "TestWorld.h"
 #include "WindowControls.h"
 #include "app/Globals.h"
-#include "platform/TextBytes.h"
-#include "gui/MainWindow.h"
 #include "gui/AddSiteWindow.h"
+#include "gui/MainWindow.h"
+#include "platform/TextBytes.h"
 #include "secrets/ScrambleCodec.h"
 #include "secrets/TrailerStore.h"
 #include "store/Connection.h"
@@ -56,7 +56,7 @@ inline QVariant stored(const TestWorld &world, const QString &webId, const QStri
 
 inline QByteArray unscrambled(const TestWorld &world, const QString &webId, const QString &column)
 {
-    return UnscrambleText(stored(world, webId, column).toByteArray());
+    return unscrambleText(stored(world, webId, column).toByteArray());
 }
 
 inline int rowCount(const TestWorld &world)

@@ -96,7 +96,7 @@ private slots:
         QCOMPARE(f.grid.model()->index(2, 1).data().toString(), QString());
         // Rows shown but no longer held are not exported as a list with titles only.
         const QString file = f.world.file(QStringLiteral("list.txt"));
-        QVERIFY_THROWS_EXCEPTION(ExportError, SaveGridToExportFile(ExportKind::Text, f.grid, file));
+        QVERIFY_THROWS_EXCEPTION(ExportError, saveGridToExportFile(ExportKind::Text, f.grid, file));
         QVERIFY(!QFileInfo::exists(file));
         f.grid.reload();
         QCOMPARE(f.grid.rowCount(), 0);
@@ -189,7 +189,7 @@ private slots:
         QBuffer buffer(&out);
         buffer.open(QIODevice::WriteOnly);
         TextGridExporter exporter(f.grid);
-        exporter.ExportGridToStream(&buffer);
+        exporter.exportGridToStream(&buffer);
         const QList<QByteArray> lines = out.trimmed().split('\n');
         QCOMPARE(lines.size(), 4); // titles and every row, whatever is selected
         QVERIFY(lines.at(2).contains("site 1\t"));
@@ -224,7 +224,7 @@ private slots:
         buffer.open(QIODevice::WriteOnly);
         CsvGridExporter exporter(f.grid);
         try {
-            exporter.ExportGridToStream(&buffer);
+            exporter.exportGridToStream(&buffer);
             QFAIL("the name was written");
         } catch (const ExportError &error) {
             QVERIFY2(error.reason().startsWith(QStringLiteral("网站编号“S000009”的“网站名称”中的字符“😀”")),

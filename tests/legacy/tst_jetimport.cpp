@@ -1,13 +1,13 @@
 #include "LegacyInstallation.h"
 #include "TestFolder.h"
 
+#include "legacy/JetConversionError.h"
+#include "legacy/JetReader.h"
 #include "platform/TextBytes.h"
 #include "secrets/ScrambleCodec.h"
 #include "secrets/TrailerStore.h"
 #include "store/Connection.h"
 #include "store/DateText.h"
-#include "legacy/JetConversionError.h"
-#include "legacy/JetReader.h"
 
 #include <QDir>
 #include <QFile>
@@ -168,7 +168,7 @@ void TestJetImport::rowsMatchTheOldRegister()
             const QVariant stored = query.value(it.key());
             QCOMPARE(stored.typeId(), QMetaType::QByteArray);
             const QString key = it.key() == QLatin1String("web_domainuser") ? site.key : QString();
-            QCOMPARE(UnscrambleText(stored.toByteArray()), TextBytes::toBytes(it.value() + site.webId + key));
+            QCOMPARE(unscrambleText(stored.toByteArray()), TextBytes::toBytes(it.value() + site.webId + key));
         }
     }
     QVERIFY(!query.next());

@@ -81,8 +81,8 @@ QByteArray carrierWith(const QString &secret)
     return payload + field;
 }
 
-// Runs AppendTrailer in a child whose file size limit lies inside the record, so the
-// write fails part-way with EFBIG. Returns the child's AppendTrailer result.
+// Runs appendTrailer in a child whose file size limit lies inside the record, so the
+// write fails part-way with EFBIG. Returns the child's appendTrailer result.
 bool appendWithSizeLimit(const QString &source, const QString &carrier, rlim_t limit)
 {
     const pid_t child = fork();
@@ -93,7 +93,7 @@ bool appendWithSizeLimit(const QString &source, const QString &carrier, rlim_t l
             limit, limit
         };
         setrlimit(RLIMIT_FSIZE, &size);
-        _exit(AppendTrailer(source, carrier) ? 1 : 0);
+        _exit(appendTrailer(source, carrier) ? 1 : 0);
     }
     int status = 0;
     waitpid(child, &status, 0);

@@ -28,7 +28,7 @@ private:
     static void addKeyedSite(const TestFolder &world, const QString &webId, const QString &user,
                              const QString &key)
     {
-        const QByteArray scrambled = ScrambleText(TextBytes::toBytes(user + webId + key));
+        const QByteArray scrambled = scrambleText(TextBytes::toBytes(user + webId + key));
         world.exec(QStringLiteral("insert into t_webinfo(web_id,web_address,web_domainuser) values('") +
                    webId + QStringLiteral("','") + webId + QStringLiteral(".example',X'") +
                    QString::fromLatin1(scrambled.toHex()) + QStringLiteral("')"));
@@ -44,7 +44,7 @@ private:
     static std::optional<QString> openedUser(const TestFolder &world, const QString &webId,
                                              const QString &key)
     {
-        const QByteArray plain = UnscrambleText(storedDomainUser(world, webId));
+        const QByteArray plain = unscrambleText(storedDomainUser(world, webId));
         const QByteArray keyBytes = TextBytes::toBytes(key);
         if (!plain.endsWith(keyBytes))
             return std::nullopt;

@@ -20,16 +20,16 @@ private slots:
 void TestScrambleCodec::workedExample()
 {
     QCOMPARE(scrambleWithKey("abc", 0x35), QByteArray("5dgf"));
-    QCOMPARE(UnscrambleText("5dgf"), QByteArray("abc"));
+    QCOMPARE(unscrambleText("5dgf"), QByteArray("abc"));
 }
 
 void TestScrambleCodec::emptyTexts()
 {
-    const QByteArray scrambled = ScrambleText(QByteArray());
+    const QByteArray scrambled = scrambleText(QByteArray());
     QCOMPARE(scrambled.size(), 1);
     QVERIFY(quint8(scrambled.at(0)) >= 1 && quint8(scrambled.at(0)) <= 126);
-    QCOMPARE(UnscrambleText(scrambled), QByteArray());
-    QCOMPARE(UnscrambleText(QByteArray()), QByteArray());
+    QCOMPARE(unscrambleText(scrambled), QByteArray());
+    QCOMPARE(unscrambleText(QByteArray()), QByteArray());
     QCOMPARE(unscrambleToText(QByteArray()), QString());
 }
 
@@ -53,7 +53,7 @@ void TestScrambleCodec::everyKeyAndByteRoundTrips()
         QCOMPARE(scrambled.size(), every.size() + 1);
         for (int b = 0; b < 256; ++b)
             QCOMPARE(quint8(scrambled.at(b + 1)), quint8(b ^ (key & 0x0f)));
-        QCOMPARE(UnscrambleText(scrambled), every);
+        QCOMPARE(unscrambleText(scrambled), every);
     }
 }
 
@@ -70,10 +70,10 @@ void TestScrambleCodec::keyIsDrawnFromOneTo126()
     // 126 values, 60 draws each on average: a missing value would mean a skewed source.
     QSet<int> seen;
     for (int draw = 0; draw < 126 * 60; ++draw) {
-        const QByteArray scrambled = ScrambleText(QByteArray("x"));
+        const QByteArray scrambled = scrambleText(QByteArray("x"));
         const int key = quint8(scrambled.at(0));
         QVERIFY2(key >= 1 && key <= 126, QByteArray::number(key).constData());
-        QCOMPARE(UnscrambleText(scrambled), QByteArray("x"));
+        QCOMPARE(unscrambleText(scrambled), QByteArray("x"));
         seen.insert(key);
     }
     QCOMPARE(seen.size(), 126);
@@ -83,9 +83,9 @@ void TestScrambleCodec::chineseTextRoundTrips()
 {
     const QString text = QStringLiteral("域名密码：网站😀abc");
     const QByteArray plain = TextBytes::toBytes(text);
-    const QByteArray scrambled = ScrambleText(text);
+    const QByteArray scrambled = scrambleText(text);
     QCOMPARE(scrambled.size(), plain.size() + 1);
-    QCOMPARE(UnscrambleText(scrambled), plain);
+    QCOMPARE(unscrambleText(scrambled), plain);
     QCOMPARE(unscrambleToText(scrambled), text);
     // Each byte of a double-byte character is transformed on its own.
     const QByteArray zhong = scrambleWithKey(QByteArray::fromHex("d6d0"), 0x35);

@@ -31,7 +31,7 @@ QStringList storedSecrets(const QByteArray &carrier, qsizetype supplied)
         const QByteArray payload = carrier.mid(end - length, length - 4);
         if (!payload.endsWith("\r\n"))
             return {QStringLiteral("payload without CR LF")};
-        secrets.prepend(TextBytes::fromBytes(UnscrambleText(payload.chopped(2)).mid(14)));
+        secrets.prepend(TextBytes::fromBytes(unscrambleText(payload.chopped(2)).mid(14)));
         end -= length;
     }
     return end == supplied ? secrets : QStringList{QStringLiteral("walked past the supplied content")};
@@ -61,11 +61,11 @@ void TestTrailerStore::workedExampleByteForByte()
     const QByteArray record = scrambleWithKey("20110307090502abc123", 0x35);
     QCOMPARE(record.size(), 21);
     world.writeFile(QStringLiteral("source"), record + "\r\n");
-    QVERIFY(AppendTrailer(world.file(QStringLiteral("source")), world.file(QStringLiteral("key.exe"))));
+    QVERIFY(appendTrailer(world.file(QStringLiteral("source")), world.file(QStringLiteral("key.exe"))));
     QCOMPARE(world.readFile(QStringLiteral("key.exe")).toHex(),
              QByteArray("353735343435363532353c353035376467663437360d0a1b000000"));
 
-    QVERIFY(ExtractTrailer(world.file(QStringLiteral("key.exe")), world.file(QStringLiteral("target"))));
+    QVERIFY(extractTrailer(world.file(QStringLiteral("key.exe")), world.file(QStringLiteral("target"))));
     QCOMPARE(world.readFile(QStringLiteral("target")), record + "\r\n");
 }
 
@@ -81,7 +81,7 @@ void TestTrailerStore::writeStepsMatchTheWorkedExample()
              WriteResult::Written);
     const QByteArray carrier = world.readFile(QStringLiteral("key.exe"));
     QCOMPARE(carrier.size(), 27);
-    QCOMPARE(UnscrambleText(carrier.left(21)), QByteArray("20110307090502abc123"));
+    QCOMPARE(unscrambleText(carrier.left(21)), QByteArray("20110307090502abc123"));
     QCOMPARE(carrier.mid(21).toHex(), QByteArray("0d0a1b000000"));
     QCOMPARE(world.readFile(QStringLiteral("sk.exe")), QByteArray()); // the other store is untouched
 
@@ -143,7 +143,7 @@ void TestTrailerStore::carrierWithoutRecordReadsAsNoSecret()
     QString secret = QStringLiteral("unchanged");
     QVERIFY(!readSecret(SecretStore::loginPassword(), secret));
     QCOMPARE(secret, QStringLiteral("unchanged"));
-    QVERIFY(!ExtractTrailer(world.file(QStringLiteral("key.exe")), world.file(QStringLiteral("target"))));
+    QVERIFY(!extractTrailer(world.file(QStringLiteral("key.exe")), world.file(QStringLiteral("target"))));
     QCOMPARE(QFile::exists(world.file(QStringLiteral("key.exe"))), !absent);
     QCOMPARE(world.readFile(QStringLiteral("key.exe")), carrier);
 }
@@ -176,7 +176,7 @@ void TestTrailerStore::awkwardKeyBytesReadBackWhole()
     TestFolder world;
     const QByteArray plain = TextBytes::toBytes(QStringLiteral("20110307090502") + secret);
     world.writeFile(QStringLiteral("source"), scrambleWithKey(plain, quint8(key)) + "\r\n");
-    QVERIFY(AppendTrailer(world.file(QStringLiteral("source")), world.file(QStringLiteral("sk.exe"))));
+    QVERIFY(appendTrailer(world.file(QStringLiteral("source")), world.file(QStringLiteral("sk.exe"))));
     QString read;
     QVERIFY(readSecret(SecretStore::secretKey(), read));
     QCOMPARE(read, secret);

@@ -21,7 +21,7 @@ template <typename Writer, typename Grid> QByteArray exportBytes(Grid &grid)
 {
     MemoryOutput output;
     Writer writer(grid);
-    writer.ExportGridToStream(&output.buffer);
+    writer.exportGridToStream(&output.buffer);
     return output.bytes;
 }
 

@@ -2,15 +2,15 @@
 
 CsvGridExporter::CsvGridExporter(ExportGrid &grid) : TextGridExporter(grid) {}
 
-void CsvGridExporter::BeginCell()
+void CsvGridExporter::beginCell()
 {
     if (!takeFirstCell())
         write(m_separator);
 }
 
-void CsvGridExporter::EmitTitleRow(const QList<ExportColumn> &columns)
+void CsvGridExporter::emitTitleRow(const QList<ExportColumn> &columns)
 {
-    BeginLine();
+    beginLine();
     for (int i = 0; i < columns.size(); ++i) {
         writeQuoted(columns.at(i).caption, i, TextPlace::Title);
         if (i + 1 < columns.size())
@@ -18,16 +18,16 @@ void CsvGridExporter::EmitTitleRow(const QList<ExportColumn> &columns)
     }
 }
 
-void CsvGridExporter::EmitCell(int column, const CellParams &params)
+void CsvGridExporter::emitCell(int column, const CellParams &params)
 {
-    BeginCell();
+    beginCell();
     writeQuoted(params.Text, column, TextPlace::Cell);
 }
 
-void CsvGridExporter::EmitFooterCell(int column, int, const QString &text, ExportAlignment, const QColor &,
+void CsvGridExporter::emitFooterCell(int column, int, const QString &text, ExportAlignment, const QColor &,
                                      const ExportFont &)
 {
-    BeginCell();
+    beginCell();
     writeQuoted(text, column, TextPlace::Footer);
 }
 

@@ -9,10 +9,10 @@ public:
     explicit CsvGridExporter(ExportGrid &grid);
 
 protected:
-    void BeginCell() override;
-    void EmitTitleRow(const QList<ExportColumn> &columns) override;
-    void EmitCell(int column, const CellParams &params) override;
-    void EmitFooterCell(int column, int footer, const QString &text, ExportAlignment alignment,
+    void beginCell() override;
+    void emitTitleRow(const QList<ExportColumn> &columns) override;
+    void emitCell(int column, const CellParams &params) override;
+    void emitFooterCell(int column, int footer, const QString &text, ExportAlignment alignment,
                         const QColor &background, const ExportFont &font) override;
 
 private:

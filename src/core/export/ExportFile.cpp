@@ -82,7 +82,7 @@ std::unique_ptr<GridExporter> createExporter(ExportKind kind, ExportGrid &grid)
 
 } // namespace ExportFile
 
-void SaveGridToExportFile(ExportKind kind, ExportGrid &grid, const QString &fileName)
+void saveGridToExportFile(ExportKind kind, ExportGrid &grid, const QString &fileName)
 {
-    ExportFile::createExporter(kind, grid)->ExportGridToFile(fileName);
+    ExportFile::createExporter(kind, grid)->exportGridToFile(fileName);
 }

@@ -33,4 +33,4 @@ std::unique_ptr<GridExporter> createExporter(ExportKind kind, ExportGrid &grid);
 } // namespace ExportFile
 
 // Writes the whole grid to fileName in the given format; throws on any failure.
-void SaveGridToExportFile(ExportKind kind, ExportGrid &grid, const QString &fileName);
+void saveGridToExportFile(ExportKind kind, ExportGrid &grid, const QString &fileName);

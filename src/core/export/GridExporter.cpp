@@ -54,7 +54,7 @@ GridExporter::GridExporter(ExportGrid &grid) : m_grid(grid) {}
 
 GridExporter::~GridExporter() = default;
 
-void GridExporter::ExportGridToStream(QIODevice *stream)
+void GridExporter::exportGridToStream(QIODevice *stream)
 {
     m_stream = stream;
     {
@@ -64,18 +64,18 @@ void GridExporter::ExportGridToStream(QIODevice *stream)
         m_columns.reserve(count);
         for (int i = 0; i < count; ++i)
             m_columns.append(m_grid.column(i));
-        EmitHeader();
+        emitHeader();
         if (m_grid.showsTitles())
-            EmitTitleRow(m_columns);
+            emitTitleRow(m_columns);
         for (m_grid.first(); !m_grid.atEnd(); m_grid.next())
-            EmitDataRow(m_columns);
+            emitDataRow(m_columns);
         for (int footer = 0; footer < m_grid.footerCount(); ++footer)
-            EmitFooterRow(m_columns, footer);
+            emitFooterRow(m_columns, footer);
     }
-    EmitTrailer();
+    emitTrailer();
 }
 
-void GridExporter::ExportGridToFile(const QString &fileName)
+void GridExporter::exportGridToFile(const QString &fileName)
 {
     QSaveFile file(fileName);
     // Where no file can be made beside the target (a writable file in a read-only
@@ -84,7 +84,7 @@ void GridExporter::ExportGridToFile(const QString &fileName)
     if (!file.open(QIODevice::WriteOnly))
         throw ExportError("cannot create " + fileName.toStdString() + ": " +
                           file.errorString().toStdString());
-    ExportGridToStream(&file);
+    exportGridToStream(&file);
     if (!file.commit())
         throw ExportError("cannot write " + fileName.toStdString() + ": " + file.errorString().toStdString());
 }
@@ -95,7 +95,7 @@ QByteArray GridExporter::walkIntoMemory()
     QBuffer buffer(&body);
     buffer.open(QIODevice::WriteOnly);
     try {
-        GridExporter::ExportGridToStream(&buffer);
+        GridExporter::exportGridToStream(&buffer);
     } catch (...) {
         m_stream = nullptr;
         throw;
@@ -105,13 +105,13 @@ QByteArray GridExporter::walkIntoMemory()
     return body;
 }
 
-void GridExporter::EmitHeader() {}
+void GridExporter::emitHeader() {}
 
-void GridExporter::EmitTrailer() {}
+void GridExporter::emitTrailer() {}
 
-void GridExporter::EmitTitleRow(const QList<ExportColumn> &) {}
+void GridExporter::emitTitleRow(const QList<ExportColumn> &) {}
 
-void GridExporter::EmitDataRow(const QList<ExportColumn> &columns)
+void GridExporter::emitDataRow(const QList<ExportColumn> &columns)
 {
     for (int i = 0; i < columns.size(); ++i) {
         const ExportColumn &column = columns.at(i);
@@ -119,21 +119,21 @@ void GridExporter::EmitDataRow(const QList<ExportColumn> &columns)
         m_params.Background = column.color;
         m_params.Alignment = column.alignment;
         m_params.Text = column.hasField ? m_grid.displayText(i) : QString();
-        EmitCell(i, m_params);
+        emitCell(i, m_params);
     }
 }
 
-void GridExporter::EmitCell(int, const CellParams &) {}
+void GridExporter::emitCell(int, const CellParams &) {}
 
-void GridExporter::EmitFooterRow(const QList<ExportColumn> &columns, int footer)
+void GridExporter::emitFooterRow(const QList<ExportColumn> &columns, int footer)
 {
     for (int i = 0; i < columns.size(); ++i) {
         const ExportColumn &column = columns.at(i);
-        EmitFooterCell(i, footer, m_grid.footerText(footer, i), column.alignment, column.color, column.font);
+        emitFooterCell(i, footer, m_grid.footerText(footer, i), column.alignment, column.color, column.font);
     }
 }
 
-void GridExporter::EmitFooterCell(int, int, const QString &, ExportAlignment, const QColor &,
+void GridExporter::emitFooterCell(int, int, const QString &, ExportAlignment, const QColor &,
                                   const ExportFont &)
 {
 }

@@ -20,19 +20,19 @@ public:
     GridExporter &operator=(const GridExporter &) = delete;
 
     // Throws ExportError when a write fails; the grid keeps its position either way.
-    virtual void ExportGridToStream(QIODevice *stream);
+    virtual void exportGridToStream(QIODevice *stream);
     // Replaces fileName only once the whole export has been written, so a failure
     // leaves any former file of that name as it was.
-    void ExportGridToFile(const QString &fileName);
+    void exportGridToFile(const QString &fileName);
 
 protected:
-    virtual void EmitHeader();
-    virtual void EmitTrailer();
-    virtual void EmitTitleRow(const QList<ExportColumn> &columns);
-    virtual void EmitDataRow(const QList<ExportColumn> &columns);
-    virtual void EmitCell(int column, const CellParams &params);
-    virtual void EmitFooterRow(const QList<ExportColumn> &columns, int footer);
-    virtual void EmitFooterCell(int column, int footer, const QString &text, ExportAlignment alignment,
+    virtual void emitHeader();
+    virtual void emitTrailer();
+    virtual void emitTitleRow(const QList<ExportColumn> &columns);
+    virtual void emitDataRow(const QList<ExportColumn> &columns);
+    virtual void emitCell(int column, const CellParams &params);
+    virtual void emitFooterRow(const QList<ExportColumn> &columns, int footer);
+    virtual void emitFooterCell(int column, int footer, const QString &text, ExportAlignment alignment,
                                 const QColor &background, const ExportFont &font);
 
     ExportGrid &grid() const { return m_grid; }

@@ -58,7 +58,7 @@ QByteArray HtmlGridExporter::escapedBytes(const QString &text)
         escaped, [](char32_t character) { return "&#" + QByteArray::number(quint32(character)) + ';'; });
 }
 
-void HtmlGridExporter::EmitHeader()
+void HtmlGridExporter::emitHeader()
 {
     writeLine("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 3.2//EN\">");
     writeLine("<HTML>");
@@ -82,14 +82,14 @@ void HtmlGridExporter::EmitHeader()
     writeLine(table);
 }
 
-void HtmlGridExporter::EmitTrailer()
+void HtmlGridExporter::emitTrailer()
 {
     writeLine("</TABLE>");
     writeLine("</BODY>");
     writeLine("</HTML>");
 }
 
-void HtmlGridExporter::EmitTitleRow(const QList<ExportColumn> &columns)
+void HtmlGridExporter::emitTitleRow(const QList<ExportColumn> &columns)
 {
     writeLine("<TR>");
     for (const ExportColumn &column : columns) {
@@ -101,27 +101,27 @@ void HtmlGridExporter::EmitTitleRow(const QList<ExportColumn> &columns)
     writeLine("</TR>");
 }
 
-void HtmlGridExporter::EmitDataRow(const QList<ExportColumn> &columns)
+void HtmlGridExporter::emitDataRow(const QList<ExportColumn> &columns)
 {
     writeLine("<TR>");
-    GridExporter::EmitDataRow(columns);
+    GridExporter::emitDataRow(columns);
     writeLine("</TR>");
 }
 
-void HtmlGridExporter::EmitCell(int column, const CellParams &params)
+void HtmlGridExporter::emitCell(int column, const CellParams &params)
 {
     writeCell(exportedColumns().at(column).width, params.Alignment, params.Background, params.Font,
               params.Text);
 }
 
-void HtmlGridExporter::EmitFooterRow(const QList<ExportColumn> &columns, int footer)
+void HtmlGridExporter::emitFooterRow(const QList<ExportColumn> &columns, int footer)
 {
     writeLine("<TR>");
-    GridExporter::EmitFooterRow(columns, footer);
+    GridExporter::emitFooterRow(columns, footer);
     writeLine("</TR>");
 }
 
-void HtmlGridExporter::EmitFooterCell(int column, int, const QString &text, ExportAlignment alignment,
+void HtmlGridExporter::emitFooterCell(int column, int, const QString &text, ExportAlignment alignment,
                                       const QColor &background, const ExportFont &font)
 {
     writeCell(exportedColumns().at(column).width, alignment, background, font, text);

@@ -13,13 +13,13 @@ public:
     static QByteArray escapedBytes(const QString &text);
 
 protected:
-    void EmitHeader() override;
-    void EmitTrailer() override;
-    void EmitTitleRow(const QList<ExportColumn> &columns) override;
-    void EmitDataRow(const QList<ExportColumn> &columns) override;
-    void EmitCell(int column, const CellParams &params) override;
-    void EmitFooterRow(const QList<ExportColumn> &columns, int footer) override;
-    void EmitFooterCell(int column, int footer, const QString &text, ExportAlignment alignment,
+    void emitHeader() override;
+    void emitTrailer() override;
+    void emitTitleRow(const QList<ExportColumn> &columns) override;
+    void emitDataRow(const QList<ExportColumn> &columns) override;
+    void emitCell(int column, const CellParams &params) override;
+    void emitFooterRow(const QList<ExportColumn> &columns, int footer) override;
+    void emitFooterCell(int column, int footer, const QString &text, ExportAlignment alignment,
                         const QColor &background, const ExportFont &font) override;
 
 private:

@@ -72,7 +72,7 @@ QByteArray RtfGridExporter::escapedText(const QString &text)
     return out;
 }
 
-void RtfGridExporter::ExportGridToStream(QIODevice *stream)
+void RtfGridExporter::exportGridToStream(QIODevice *stream)
 {
     m_colors = {qRgb(0, 0, 0), qRgb(255, 255, 255)};
     const QRgb face = grid().buttonFaceColor().rgb();
@@ -99,12 +99,12 @@ void RtfGridExporter::ExportGridToStream(QIODevice *stream)
     write(body);
 }
 
-void RtfGridExporter::EmitTrailer()
+void RtfGridExporter::emitTrailer()
 {
     write("}");
 }
 
-void RtfGridExporter::EmitTitleRow(const QList<ExportColumn> &columns)
+void RtfGridExporter::emitTitleRow(const QList<ExportColumn> &columns)
 {
     write(rowDefinition(columns, true));
     for (const ExportColumn &column : columns)
@@ -112,26 +112,26 @@ void RtfGridExporter::EmitTitleRow(const QList<ExportColumn> &columns)
     writeRowEnd();
 }
 
-void RtfGridExporter::EmitDataRow(const QList<ExportColumn> &columns)
+void RtfGridExporter::emitDataRow(const QList<ExportColumn> &columns)
 {
     writeDataRowDefinition(columns);
-    GridExporter::EmitDataRow(columns);
+    GridExporter::emitDataRow(columns);
     writeRowEnd();
 }
 
-void RtfGridExporter::EmitCell(int, const CellParams &params)
+void RtfGridExporter::emitCell(int, const CellParams &params)
 {
     writeCell(params.Alignment, params.Font, params.Background, params.Text);
 }
 
-void RtfGridExporter::EmitFooterRow(const QList<ExportColumn> &columns, int footer)
+void RtfGridExporter::emitFooterRow(const QList<ExportColumn> &columns, int footer)
 {
     writeDataRowDefinition(columns);
-    GridExporter::EmitFooterRow(columns, footer);
+    GridExporter::emitFooterRow(columns, footer);
     writeRowEnd();
 }
 
-void RtfGridExporter::EmitFooterCell(int, int, const QString &text, ExportAlignment alignment,
+void RtfGridExporter::emitFooterCell(int, int, const QString &text, ExportAlignment alignment,
                                      const QColor &background, const ExportFont &font)
 {
     writeCell(alignment, font, background, text);

@@ -15,19 +15,19 @@ class RtfGridExporter : public GridExporter
 public:
     explicit RtfGridExporter(ExportGrid &grid);
 
-    void ExportGridToStream(QIODevice *stream) override;
+    void exportGridToStream(QIODevice *stream) override;
 
     // A text as RTF reads it back under code page 936: the code page's bytes and
     // the markup characters as \'hh, other characters as \u escapes.
     static QByteArray escapedText(const QString &text);
 
 protected:
-    void EmitTrailer() override;
-    void EmitTitleRow(const QList<ExportColumn> &columns) override;
-    void EmitDataRow(const QList<ExportColumn> &columns) override;
-    void EmitCell(int column, const CellParams &params) override;
-    void EmitFooterRow(const QList<ExportColumn> &columns, int footer) override;
-    void EmitFooterCell(int column, int footer, const QString &text, ExportAlignment alignment,
+    void emitTrailer() override;
+    void emitTitleRow(const QList<ExportColumn> &columns) override;
+    void emitDataRow(const QList<ExportColumn> &columns) override;
+    void emitCell(int column, const CellParams &params) override;
+    void emitFooterRow(const QList<ExportColumn> &columns, int footer) override;
+    void emitFooterCell(int column, int footer, const QString &text, ExportAlignment alignment,
                         const QColor &background, const ExportFont &font) override;
 
 private:

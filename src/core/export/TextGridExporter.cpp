@@ -2,13 +2,13 @@
 
 TextGridExporter::TextGridExporter(ExportGrid &grid) : GridExporter(grid) {}
 
-void TextGridExporter::ExportGridToStream(QIODevice *stream)
+void TextGridExporter::exportGridToStream(QIODevice *stream)
 {
     m_firstLine = true;
-    GridExporter::ExportGridToStream(stream);
+    GridExporter::exportGridToStream(stream);
 }
 
-void TextGridExporter::BeginLine()
+void TextGridExporter::beginLine()
 {
     if (m_firstLine)
         m_firstLine = false;
@@ -16,7 +16,7 @@ void TextGridExporter::BeginLine()
         write("\r\n");
 }
 
-void TextGridExporter::BeginCell()
+void TextGridExporter::beginCell()
 {
     if (!takeFirstCell())
         write("\t");
@@ -29,9 +29,9 @@ bool TextGridExporter::takeFirstCell()
     return first;
 }
 
-void TextGridExporter::EmitTitleRow(const QList<ExportColumn> &columns)
+void TextGridExporter::emitTitleRow(const QList<ExportColumn> &columns)
 {
-    BeginLine();
+    beginLine();
     for (int i = 0; i < columns.size(); ++i) {
         write(plainBytes(columns.at(i).caption, i, TextPlace::Title));
         if (i + 1 < columns.size())
@@ -39,29 +39,29 @@ void TextGridExporter::EmitTitleRow(const QList<ExportColumn> &columns)
     }
 }
 
-void TextGridExporter::EmitDataRow(const QList<ExportColumn> &columns)
+void TextGridExporter::emitDataRow(const QList<ExportColumn> &columns)
 {
-    BeginLine();
+    beginLine();
     m_firstCell = true;
-    GridExporter::EmitDataRow(columns);
+    GridExporter::emitDataRow(columns);
 }
 
-void TextGridExporter::EmitCell(int column, const CellParams &params)
+void TextGridExporter::emitCell(int column, const CellParams &params)
 {
-    BeginCell();
+    beginCell();
     write(plainBytes(params.Text, column, TextPlace::Cell));
 }
 
-void TextGridExporter::EmitFooterRow(const QList<ExportColumn> &columns, int footer)
+void TextGridExporter::emitFooterRow(const QList<ExportColumn> &columns, int footer)
 {
-    BeginLine();
+    beginLine();
     m_firstCell = true;
-    GridExporter::EmitFooterRow(columns, footer);
+    GridExporter::emitFooterRow(columns, footer);
 }
 
-void TextGridExporter::EmitFooterCell(int column, int, const QString &text, ExportAlignment, const QColor &,
+void TextGridExporter::emitFooterCell(int column, int, const QString &text, ExportAlignment, const QColor &,
                                       const ExportFont &)
 {
-    BeginCell();
+    beginCell();
     write(plainBytes(text, column, TextPlace::Footer));
 }

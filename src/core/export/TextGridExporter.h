@@ -9,17 +9,17 @@ class TextGridExporter : public GridExporter
 public:
     explicit TextGridExporter(ExportGrid &grid);
 
-    void ExportGridToStream(QIODevice *stream) override;
+    void exportGridToStream(QIODevice *stream) override;
 
 protected:
-    virtual void BeginLine();
-    virtual void BeginCell();
+    virtual void beginLine();
+    virtual void beginCell();
 
-    void EmitTitleRow(const QList<ExportColumn> &columns) override;
-    void EmitDataRow(const QList<ExportColumn> &columns) override;
-    void EmitCell(int column, const CellParams &params) override;
-    void EmitFooterRow(const QList<ExportColumn> &columns, int footer) override;
-    void EmitFooterCell(int column, int footer, const QString &text, ExportAlignment alignment,
+    void emitTitleRow(const QList<ExportColumn> &columns) override;
+    void emitDataRow(const QList<ExportColumn> &columns) override;
+    void emitCell(int column, const CellParams &params) override;
+    void emitFooterRow(const QList<ExportColumn> &columns, int footer) override;
+    void emitFooterCell(int column, int footer, const QString &text, ExportAlignment alignment,
                         const QColor &background, const ExportFont &font) override;
 
     // Clears the first-cell flag; true when it was set.

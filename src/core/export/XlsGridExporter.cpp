@@ -51,7 +51,7 @@ QByteArray record(quint16 number, std::initializer_list<quint16> fields)
 XlsGridExporter::XlsGridExporter(ExportGrid &grid) : GridExporter(grid) {}
 
 // Built in memory so that a grid the worksheet cannot hold leaves the output untouched.
-void XlsGridExporter::ExportGridToStream(QIODevice *stream)
+void XlsGridExporter::exportGridToStream(QIODevice *stream)
 {
     m_row = 0;
     m_column = 0;
@@ -60,24 +60,24 @@ void XlsGridExporter::ExportGridToStream(QIODevice *stream)
     write(sheet);
 }
 
-void XlsGridExporter::EmitHeader()
+void XlsGridExporter::emitHeader()
 {
     write(record(RecordBof, {0x0000, 0x0010, 0x0000, 0x0000}));
     write(record(RecordCodePage, {CodePageGbk}));
 }
 
-void XlsGridExporter::EmitTrailer()
+void XlsGridExporter::emitTrailer()
 {
     write(record(RecordEof, {}));
 }
 
-void XlsGridExporter::EmitTitleRow(const QList<ExportColumn> &columns)
+void XlsGridExporter::emitTitleRow(const QList<ExportColumn> &columns)
 {
     for (int i = 0; i < columns.size(); ++i)
         writeLabel(plainBytes(columns.at(i).caption, i, TextPlace::Title));
 }
 
-void XlsGridExporter::EmitCell(int column, const CellParams &params)
+void XlsGridExporter::emitCell(int column, const CellParams &params)
 {
     const ExportColumn &exported = exportedColumns().at(column);
     if (!exported.hasField) {

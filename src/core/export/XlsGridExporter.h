@@ -10,16 +10,16 @@ class XlsGridExporter : public GridExporter
 public:
     explicit XlsGridExporter(ExportGrid &grid);
 
-    void ExportGridToStream(QIODevice *stream) override;
+    void exportGridToStream(QIODevice *stream) override;
 
     static constexpr int MaxRow = 0xFFFF;
     static constexpr int MaxLabelBytes = 0xFFFF - 8;
 
 protected:
-    void EmitHeader() override;
-    void EmitTrailer() override;
-    void EmitTitleRow(const QList<ExportColumn> &columns) override;
-    void EmitCell(int column, const CellParams &params) override;
+    void emitHeader() override;
+    void emitTrailer() override;
+    void emitTitleRow(const QList<ExportColumn> &columns) override;
+    void emitCell(int column, const CellParams &params) override;
 
 private:
     void writeLabel(const QByteArray &bytes);

@@ -41,7 +41,7 @@ QList<Rekeyed> rekeyedRecords(const QSqlDatabase &db, const QString &currentKey,
     while (query.next()) {
         if (query.value(2).isNull())
             continue;
-        const QByteArray plain = UnscrambleText(query.value(2).toByteArray());
+        const QByteArray plain = unscrambleText(query.value(2).toByteArray());
         // The site number in front of the key tells a record written under this key from
         // one written under a longer key that merely ends the same way (or under any key,
         // when the current key is empty).
@@ -49,7 +49,7 @@ QList<Rekeyed> rekeyedRecords(const QSqlDatabase &db, const QString &currentKey,
         if (!plain.endsWith(suffix))
             continue;
         changed.append({query.value(0).toLongLong(),
-                        ScrambleText(plain.left(plain.size() - oldKey.size()) + replacement)});
+                        scrambleText(plain.left(plain.size() - oldKey.size()) + replacement)});
     }
     if (query.lastError().isValid())
         throw StoreError(query.lastError().text());

@@ -23,25 +23,25 @@ QByteArray scrambleWithKey(const QByteArray &plain, unsigned char key)
     return char(key) + transformed(plain, 0, key);
 }
 
-QByteArray ScrambleText(const QByteArray &plain)
+QByteArray scrambleText(const QByteArray &plain)
 {
     const auto key = static_cast<unsigned char>(QRandomGenerator::system()->bounded(1, 127));
     return scrambleWithKey(plain, key);
 }
 
-QByteArray UnscrambleText(const QByteArray &scrambled)
+QByteArray unscrambleText(const QByteArray &scrambled)
 {
     if (scrambled.isEmpty())
         return QByteArray();
     return transformed(scrambled, 1, static_cast<unsigned char>(scrambled.at(0)));
 }
 
-QByteArray ScrambleText(const QString &plain)
+QByteArray scrambleText(const QString &plain)
 {
-    return ScrambleText(TextBytes::toBytes(plain));
+    return scrambleText(TextBytes::toBytes(plain));
 }
 
 QString unscrambleToText(const QByteArray &scrambled)
 {
-    return TextBytes::fromBytes(UnscrambleText(scrambled));
+    return TextBytes::fromBytes(unscrambleText(scrambled));
 }

@@ -137,7 +137,7 @@ bool readCarrier(const QString &carrierPath, QByteArray &bytes)
     return true;
 }
 
-bool AppendTrailer(const QString &sourcePath, const QString &carrierPath)
+bool appendTrailer(const QString &sourcePath, const QString &carrierPath)
 {
     Descriptor source(openFile(sourcePath, O_RDONLY));
     if (!source.valid() || flock(source.fd(), LOCK_EX | LOCK_NB) != 0)
@@ -161,7 +161,7 @@ bool AppendTrailer(const QString &sourcePath, const QString &carrierPath)
     return false;
 }
 
-bool ExtractTrailer(const QString &carrierPath, const QString &targetPath)
+bool extractTrailer(const QString &carrierPath, const QString &targetPath)
 {
     QByteArray carrier;
     if (!readCarrier(carrierPath, carrier))
@@ -186,7 +186,7 @@ SecretStore SecretStore::secretKey()
 QByteArray recordPayload(const QString &secret, const QDateTime &when)
 {
     const QString plain = when.toString(QStringLiteral("yyyyMMddHHmmss")) + secret;
-    return ScrambleText(TextBytes::toBytes(plain)) + "\r\n";
+    return scrambleText(TextBytes::toBytes(plain)) + "\r\n";
 }
 
 QByteArray trailerOf(const QByteArray &payload)
@@ -196,7 +196,7 @@ QByteArray trailerOf(const QByteArray &payload)
 
 QString secretOfRecord(const QByteArray &payload)
 {
-    return TextBytes::fromBytes(UnscrambleText(firstLine(payload)).mid(14));
+    return TextBytes::fromBytes(unscrambleText(firstLine(payload)).mid(14));
 }
 
 WriteResult writeSecret(const SecretStore &store, const QString &secret, const QDateTime &when)
@@ -210,7 +210,7 @@ WriteResult writeRecord(const SecretStore &store, const QByteArray &payload)
     // The work file holds the scrambled secret: it never stays behind.
     const auto removeWorkFile = qScopeGuard([&workFile] { QFile::remove(workFile); });
     writePrivateFile(workFile, payload);
-    return AppendTrailer(workFile, ProgramFolder::file(store.carrierName)) ? WriteResult::Written
+    return appendTrailer(workFile, ProgramFolder::file(store.carrierName)) ? WriteResult::Written
                                                                            : WriteResult::CarrierRefused;
 }
 
@@ -219,7 +219,7 @@ bool readSecret(const SecretStore &store, QString &secret)
     const QString workFile = WorkFolder::file(store.readWorkFile);
     const auto removeWorkFile = qScopeGuard([&workFile] { QFile::remove(workFile); });
     writePrivateFile(workFile, QByteArray());
-    if (!ExtractTrailer(ProgramFolder::file(store.carrierName), workFile))
+    if (!extractTrailer(ProgramFolder::file(store.carrierName), workFile))
         return false;
     secret = secretOfRecord(readWholeFile(workFile));
     return true;

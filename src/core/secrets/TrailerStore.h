@@ -14,10 +14,10 @@
 
 // Appends the whole source file and its length field to the carrier (which must exist).
 // A failure half-way cuts the carrier back to its former size.
-bool AppendTrailer(const QString &sourcePath, const QString &carrierPath);
+bool appendTrailer(const QString &sourcePath, const QString &carrierPath);
 // Copies the newest record of the carrier into the target file; false when the carrier is
 // missing or holds no record. Also throws when the carrier cannot be read or the target written.
-bool ExtractTrailer(const QString &carrierPath, const QString &targetPath);
+bool extractTrailer(const QString &carrierPath, const QString &targetPath);
 // The carrier's bytes; false when it is missing. Also throws when it cannot be read.
 bool readCarrier(const QString &carrierPath, QByteArray &bytes);
 // Writes a whole file, replacing it, never through a link; owner-only whatever the umask,
@@ -39,7 +39,7 @@ struct SecretStore
     static SecretStore secretKey();
 };
 
-// The stored record line: ScrambleText of "yyyymmddhhmmss" + secret, then CR LF.
+// The stored record line: scrambleText of "yyyymmddhhmmss" + secret, then CR LF.
 QByteArray recordPayload(const QString &secret, const QDateTime &when);
 // A record as it is appended: the payload and its length field.
 QByteArray trailerOf(const QByteArray &payload);

@@ -19,19 +19,19 @@ namespace SiteCredentials {
 
 QByteArray scramble(const QString &typed, const QString &siteNumber, const QString &secretKey)
 {
-    return ScrambleText(TextBytes::toBytes(typed) + TextBytes::toBytes(siteNumber) +
+    return scrambleText(TextBytes::toBytes(typed) + TextBytes::toBytes(siteNumber) +
                         TextBytes::toBytes(secretKey));
 }
 
 QString read(const QByteArray &stored, const QString &siteNumber)
 {
-    return TextBytes::fromBytes(withoutSuffix(UnscrambleText(stored), TextBytes::toBytes(siteNumber)));
+    return TextBytes::fromBytes(withoutSuffix(unscrambleText(stored), TextBytes::toBytes(siteNumber)));
 }
 
 bool readDomainUser(const QByteArray &stored, const QString &siteNumber, const QString &secretKey,
                     QString &user)
 {
-    const QByteArray plain = UnscrambleText(stored);
+    const QByteArray plain = unscrambleText(stored);
     const QByteArray key = TextBytes::toBytes(secretKey);
     if (!plain.endsWith(key))
         return false;
