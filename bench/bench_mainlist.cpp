@@ -3,9 +3,8 @@
 // the same nine columns of the same file for comparison.
 #include "DialogRecorder.h"
 #include "TestWorld.h"
-#include "app/Globals.h"
-#include "gui/SiteGrid.h"
 #include "gui/MainWindow.h"
+#include "gui/SiteGrid.h"
 #include "store/Query.h"
 #include "store/SiteRegister.h"
 
@@ -73,14 +72,14 @@ long residentKiB()
 
 double searchMs(int item, const QString &keyword, int expectedRow)
 {
-    Form1->findChild<QComboBox *>(QStringLiteral("sComboBox1"))->setCurrentIndex(item);
-    Form1->findChild<QLineEdit *>(QStringLiteral("sEdit1"))->setText(keyword);
+    mainWindow()->findChild<QComboBox *>(QStringLiteral("sComboBox1"))->setCurrentIndex(item);
+    mainWindow()->findChild<QLineEdit *>(QStringLiteral("sEdit1"))->setText(keyword);
     QElapsedTimer timer;
     timer.start();
-    Form1->findChild<QPushButton *>(QStringLiteral("sBitBtn10"))->click();
+    mainWindow()->findChild<QPushButton *>(QStringLiteral("sBitBtn10"))->click();
     QApplication::processEvents();
     const double ms = timer.nsecsElapsed() / 1e6;
-    const int row = Form1->findChild<SiteGrid *>(QStringLiteral("DBGrid1"))->currentRow();
+    const int row = mainWindow()->findChild<SiteGrid *>(QStringLiteral("DBGrid1"))->currentRow();
     if (row != expectedRow)
         std::printf("  (search found row %d, expected %d)\n", row, expectedRow);
     return ms;
@@ -103,20 +102,20 @@ int main(int argc, char *argv[])
     std::printf("sites: %d (filled in %.0f ms)\n", sites, timer.nsecsElapsed() / 1e6);
     std::printf("resident memory before the list: %ld KiB\n", residentKiB());
 
-    Form1->show();
+    mainWindow()->show();
     QApplication::processEvents();
     for (int round = 1; round <= 3; ++round) {
         timer.start();
-        Form1->refreshList();
+        mainWindow()->refreshList();
         QApplication::processEvents(); // the grid paints its first rows
         std::printf("refresh %d: %.1f ms\n", round, timer.nsecsElapsed() / 1e6);
     }
     // The share of the store: the same statement opened again without the window.
     timer.start();
-    DataModule1->ADOQuery1->close();
-    DataModule1->ADOQuery1->open();
+    siteRegister()->mainList()->close();
+    siteRegister()->mainList()->open();
     std::printf("  of which the list query alone: %.1f ms\n", timer.nsecsElapsed() / 1e6);
-    Form1->refreshList();
+    mainWindow()->refreshList();
     QApplication::processEvents();
     const QString last = QStringLiteral("%1").arg(sites - 1, 6, 10, QLatin1Char('0'));
     std::printf("search by name, last row: %.1f ms\n",
@@ -126,13 +125,13 @@ int main(int argc, char *argv[])
     std::printf("search without a match: %.1f ms\n", searchMs(2, QStringLiteral("nowhere"), sites - 1));
     std::printf("resident memory with the list: %ld KiB\n", residentKiB());
 
-    auto *grid = Form1->findChild<SiteGrid *>(QStringLiteral("DBGrid1"));
+    auto *grid = mainWindow()->findChild<SiteGrid *>(QStringLiteral("DBGrid1"));
     for (int row = sites - 1000; row < sites; ++row)
         grid->selectionModel()->select(grid->model()->index(row, 0),
                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
     recorder.scriptAnswer(Dialogs::Answer::Ok);
     timer.start();
-    Form1->findChild<QPushButton *>(QStringLiteral("sBitBtn4"))->click();
+    mainWindow()->findChild<QPushButton *>(QStringLiteral("sBitBtn4"))->click();
     std::printf("deleting 1,000 selected rows: %.1f ms (%d left)\n", timer.nsecsElapsed() / 1e6,
                 grid->rowCount());
 
@@ -146,6 +145,6 @@ int main(int argc, char *argv[])
         std::printf("sqlite3 failed: %s\n", qPrintable(sqlite.errorString()));
     else
         std::printf("sqlite3 selecting the nine columns: %.1f ms\n", timer.nsecsElapsed() / 1e6);
-    Form1->hide();
+    mainWindow()->hide();
     return recorder.texts() == QStringList{QStringLiteral("删除成功")} ? 0 : 1;
 }

@@ -1,10 +1,11 @@
-#include "app/Globals.h"
+#include "app/Program.h"
 #include "app/Startup.h"
 #include "platform/PrivateFonts.h"
 #include "platform/SingleInstance.h"
-#include "gui/LoginWindow.h"
 
 #include <QApplication>
+
+#include <optional>
 
 int main(int argc, char *argv[])
 {
@@ -19,16 +20,15 @@ int main(int argc, char *argv[])
     int status = 0;
     {
         SingleInstance instance(QStringLiteral("Corvane"));
+        std::optional<Program> program;
         if (instance.acquired()) {
             loadQtTranslations();
             applyLook();
-            createGlobalObjects();
-            Form6->show();
+            program.emplace();
+            program->start();
             status = QApplication::exec();
         }
         fonts.remove();
-        if (instance.acquired())
-            destroyGlobalObjects();
     }
     return status;
 }

@@ -1,7 +1,7 @@
 #include "gui/AdBoard.h"
 
-#include "platform/Maker.h"
 #include "gui/Dialogs.h"
+#include "platform/Maker.h"
 #include "ui_AdBoard.h"
 
 #include <QCloseEvent>
@@ -47,10 +47,7 @@ AdBoard::AdBoard(QWidget *parent) : QWidget(parent), ui(new Ui::AdBoard), PopupM
     FormCreate();
 }
 
-AdBoard::~AdBoard()
-{
-    delete ui;
-}
+AdBoard::~AdBoard() = default;
 
 void AdBoard::attachTo(QWidget *mainWindow)
 {

@@ -3,6 +3,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
+
 class QMenu;
 class QUrl;
 
@@ -36,7 +38,7 @@ private:
     void followMainWindow();
     void openLink(const QUrl &link);
 
-    Ui::AdBoard *ui;
+    std::unique_ptr<Ui::AdBoard> ui;
     QMenu *PopupMenu1;
     QPointer<QWidget> m_mainWindow;
 };

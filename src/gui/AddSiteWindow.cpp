@@ -1,15 +1,14 @@
 #include "gui/AddSiteWindow.h"
 
-#include "app/Globals.h"
-#include "gui/Dialogs.h"
-#include "platform/TextBytes.h"
 #include "gui/DatePicker.h"
+#include "gui/Dialogs.h"
 #include "gui/RecordWindow.h"
+#include "platform/TextBytes.h"
+#include "sites/Session.h"
 #include "sites/SiteCredentials.h"
-#include "gui/MainWindow.h"
 #include "store/Query.h"
-#include "store/Statements.h"
 #include "store/SiteRegister.h"
+#include "store/Statements.h"
 #include "ui_AddSiteWindow.h"
 
 #include <QCloseEvent>
@@ -29,7 +28,8 @@ QString timeStamp()
 
 } // namespace
 
-AddSiteWindow::AddSiteWindow(QWidget *parent) : QWidget(parent), ui(new Ui::AddSiteWindow)
+AddSiteWindow::AddSiteWindow(SiteRegister &siteRegister, const Session &session, QWidget *parent)
+    : QWidget(parent), ui(new Ui::AddSiteWindow), m_register(siteRegister), m_session(session)
 {
     ui->setupUi(this);
     RecordWindow::setFrame(this);
@@ -51,10 +51,7 @@ AddSiteWindow::AddSiteWindow(QWidget *parent) : QWidget(parent), ui(new Ui::AddS
     connect(ui->sBitBtn3, &QPushButton::clicked, this, &AddSiteWindow::sBitBtn3Click);
 }
 
-AddSiteWindow::~AddSiteWindow()
-{
-    delete ui;
-}
+AddSiteWindow::~AddSiteWindow() = default;
 
 void AddSiteWindow::showEvent(QShowEvent *event)
 {
@@ -68,8 +65,7 @@ void AddSiteWindow::showEvent(QShowEvent *event)
 void AddSiteWindow::closeEvent(QCloseEvent *event)
 {
     QWidget::closeEvent(event);
-    if (Form1)
-        Form1->refreshList();
+    emit closed();
 }
 
 bool AddSiteWindow::eventFilter(QObject *watched, QEvent *event)
@@ -120,7 +116,7 @@ void AddSiteWindow::sBitBtn1Click()
 
 bool AddSiteWindow::isNewAddressAndNumber(const QString &address, const QString &siteNumber)
 {
-    Query *query = DataModule1->ADOQuery2;
+    Query *query = m_register.additions();
     try {
         // Each lookup is closed again before the user is told anything.
         if (query->countRows(Statements::AddressLookup, QStringLiteral("web_address"), address) > 0) {
@@ -154,13 +150,13 @@ bool AddSiteWindow::datesInOrder()
 
 void AddSiteWindow::insertSite(const QString &siteNumber)
 {
-    const QString key = Form1 ? Form1->secretKey() : QString();
+    const QString key = m_session.secretKey();
     const auto plain = [](const QLineEdit *field) { return field->text().trimmed(); };
     // Credentials go in exactly as typed, each under its own random key byte.
     const auto scrambled = [&siteNumber](const QLineEdit *field) {
         return SiteCredentials::scramble(field->text(), siteNumber);
     };
-    Query *query = DataModule1->ADOQuery2;
+    Query *query = m_register.additions();
     try {
         query->close();
         query->clearSql();

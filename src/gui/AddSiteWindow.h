@@ -2,11 +2,15 @@
 
 #include <QWidget>
 
+#include <memory>
+
 namespace Ui {
 class AddSiteWindow;
 }
 
 class DatePicker;
+class Session;
+class SiteRegister;
 class QKeyEvent;
 class QLineEdit;
 
@@ -15,8 +19,12 @@ class AddSiteWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit AddSiteWindow(QWidget *parent = nullptr);
+    AddSiteWindow(SiteRegister &siteRegister, const Session &session, QWidget *parent = nullptr);
     ~AddSiteWindow() override;
+
+signals:
+    // The main list reloads: sites may have been added.
+    void closed();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -37,7 +45,9 @@ private:
     void emptyFields();
     QList<QLineEdit *> textFields() const;
 
-    Ui::AddSiteWindow *ui;
+    std::unique_ptr<Ui::AddSiteWindow> ui;
+    SiteRegister &m_register;
+    const Session &m_session;
     DatePicker *m_hostingBought;
     DatePicker *m_hostingExpires;
     DatePicker *m_domainRegistered;

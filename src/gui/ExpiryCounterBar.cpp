@@ -1,28 +1,25 @@
 #include "gui/ExpiryCounterBar.h"
 
-#include "app/Globals.h"
-#include "sites/ExpiryCounters.h"
 #include "gui/Dialogs.h"
+#include "sites/ExpiryCounters.h"
+#include "sites/Session.h"
 #include "store/StoreError.h"
-#include "store/SiteRegister.h"
 
 #include <QAbstractButton>
 #include <QLabel>
-#include <QLineEdit>
 
-void refreshExpiryCounters(QWidget *window, const ExpiryCounterBar &bar, const QDate &today)
+void refreshExpiryCounters(QWidget *window, Query &query, Session &session, const ExpiryCounterBar &bar,
+                           const QDate &today)
 {
     ExpiryCounters::Outcome outcome;
     bool failed = false;
     try {
-        ExpiryCounters::compute(*DataModule1->ADOQuery4, today, outcome);
+        ExpiryCounters::compute(query, today, outcome);
     } catch (const StoreError &) {
         failed = true;
     }
-    if (!outcome.hostingCutOff.isEmpty()) {
-        bar.hostingCutOff->setText(outcome.hostingCutOff);
-        bar.domainCutOff->setText(outcome.domainCutOff);
-    }
+    if (outcome.hostingCutOff.isValid())
+        session.setCutOffs(outcome.hostingCutOff, outcome.domainCutOff);
     if (outcome.hostingDue >= 0)
         bar.hostingDue->setText(QString::number(outcome.hostingDue));
     if (outcome.domainDue >= 0)

@@ -1,18 +1,16 @@
 #include "gui/ExpiryWindow.h"
 
-#include "app/Globals.h"
+#include "gui/Dialogs.h"
 #include "gui/ExportCommand.h"
-#include "platform/Maker.h"
 #include "gui/WindowLook.h"
 #include "gui/WindowPlacement.h"
-#include "gui/Dialogs.h"
+#include "platform/Maker.h"
 #include "sites/KeywordSearch.h"
-#include "gui/MainWindow.h"
-#include "gui/SiteWindow.h"
+#include "sites/Session.h"
 #include "store/Query.h"
+#include "store/SiteRegister.h"
 #include "store/Statements.h"
 #include "store/StoreError.h"
-#include "store/SiteRegister.h"
 #include "ui_ExpiryWindow.h"
 
 #include <QCloseEvent>
@@ -40,7 +38,8 @@ QList<GridColumn> expiryColumns()
 
 } // namespace
 
-ExpiryWindow::ExpiryWindow(QWidget *parent) : QWidget(parent), ui(new Ui::ExpiryWindow)
+ExpiryWindow::ExpiryWindow(SiteRegister &siteRegister, const Session &session, QWidget *parent)
+    : QWidget(parent), ui(new Ui::ExpiryWindow), m_register(siteRegister), m_session(session)
 {
     ui->setupUi(this);
     WindowLook::setCloseBoxFrame(this, /*stayOnTop*/ true);
@@ -49,7 +48,7 @@ ExpiryWindow::ExpiryWindow(QWidget *parent) : QWidget(parent), ui(new Ui::Expiry
 
     ui->DBGrid1->setMultiSelect(false);
     ui->DBGrid1->setColumns(expiryColumns());
-    ui->DBGrid1->setQuery(DataModule1->ADOQuery5);
+    ui->DBGrid1->setQuery(m_register.expiryList());
     for (const KeywordSearch::Item &item : KeywordSearch::items())
         ui->sComboBox1->addItem(item.caption);
     ui->sComboBox1->setCurrentIndex(KeywordSearch::defaultItem());
@@ -75,10 +74,7 @@ ExpiryWindow::ExpiryWindow(QWidget *parent) : QWidget(parent), ui(new Ui::Expiry
     connect(ui->DBGrid1, &SiteGrid::menuRequested, this, [this](const QPoint &at) { PopupMenu1->popup(at); });
 }
 
-ExpiryWindow::~ExpiryWindow()
-{
-    delete ui;
-}
+ExpiryWindow::~ExpiryWindow() = default;
 
 void ExpiryWindow::buildMenu()
 {
@@ -143,14 +139,15 @@ void ExpiryWindow::sBitBtn4Click()
         Dialogs::error(this, Caption, QStringLiteral("查询失败"));
 }
 
-// The rows due by the cut-offs the counters left in the main window, as date literals.
+// The rows due by the cut-offs of the last counter refresh.
 bool ExpiryWindow::loadList()
 {
-    Query *list = DataModule1->ADOQuery5;
+    Query *list = m_register.expiryList();
     list->close();
-    list->clearSql();
+    list->setSql(Statements::ExpiryList);
     ui->DBGrid1->reload();
-    list->addSql(Statements::expiryList(Form1->hostingCutOff().trimmed(), Form1->domainCutOff().trimmed()));
+    list->setParameterDate(QStringLiteral("web_endtime"), m_session.hostingCutOff());
+    list->setParameterDate(QStringLiteral("web_enddomaintime"), m_session.domainCutOff());
     try {
         list->open();
     } catch (const StoreError &) {
@@ -174,7 +171,7 @@ void ExpiryWindow::sBitBtn2Click()
     const QString address = ui->DBGrid1->currentText(QStringLiteral("web_address"));
     if (address.isEmpty())
         return;
-    Form3->openRecord(address, SiteWindow::Mode::Detail, /*fromExpiryList*/ true);
+    emit siteRequested(address);
 }
 
 void ExpiryWindow::sBitBtn3Click()
@@ -185,7 +182,7 @@ void ExpiryWindow::sBitBtn3Click()
 void ExpiryWindow::sBitBtn10Click()
 {
     const int index = ui->sComboBox1->currentIndex();
-    const Query &list = *DataModule1->ADOQuery5;
+    const Query &list = *m_register.expiryList();
     if (index < 0 || !list.isOpen()) {
         Dialogs::error(this, Caption, QStringLiteral("查询失败"));
         return;
@@ -223,7 +220,5 @@ void ExpiryWindow::closeEvent(QCloseEvent *event)
 // Back to the main window, whose list may have changed meanwhile.
 void ExpiryWindow::FormClose()
 {
-    Form1->show();
-    Form1->refreshList();
-    Form3->clearExpiryMarker();
+    emit closed();
 }

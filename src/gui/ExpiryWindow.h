@@ -2,8 +2,12 @@
 
 #include <QWidget>
 
+#include <memory>
+
 class QAction;
 class QMenu;
+class Session;
+class SiteRegister;
 
 namespace Ui {
 class ExpiryWindow;
@@ -14,11 +18,17 @@ class ExpiryWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit ExpiryWindow(QWidget *parent = nullptr);
+    ExpiryWindow(SiteRegister &siteRegister, const Session &session, QWidget *parent = nullptr);
     ~ExpiryWindow() override;
 
     // Runs the expiry query again, as "刷 新" does.
     void refreshList();
+
+signals:
+    // The detail of a listed site.
+    void siteRequested(const QString &address);
+    // Back to the main window.
+    void closed();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -40,7 +50,9 @@ private:
     void N8Click();        // online help
     void FormClose();
 
-    Ui::ExpiryWindow *ui;
+    std::unique_ptr<Ui::ExpiryWindow> ui;
+    SiteRegister &m_register;
+    const Session &m_session;
     QMenu *PopupMenu1;
     QAction *N1, *N3, *N5, *N6, *N8;
     QRect m_gridArea; // the grid's place while the search bar is hidden

@@ -1,8 +1,8 @@
 #include "gui/HelpNotice.h"
 
-#include "platform/Maker.h"
 #include "gui/WindowLook.h"
 #include "gui/WindowPlacement.h"
+#include "platform/Maker.h"
 #include "ui_HelpNotice.h"
 
 HelpNotice::HelpNotice(QWidget *parent) : QWidget(parent), ui(new Ui::HelpNotice)
@@ -16,10 +16,7 @@ HelpNotice::HelpNotice(QWidget *parent) : QWidget(parent), ui(new Ui::HelpNotice
     connect(ui->sBitBtn1, &QPushButton::clicked, this, &HelpNotice::sBitBtn1Click);
 }
 
-HelpNotice::~HelpNotice()
-{
-    delete ui;
-}
+HelpNotice::~HelpNotice() = default;
 
 void HelpNotice::showNotice()
 {

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <memory>
+
 namespace Ui {
 class HelpNotice;
 }
@@ -20,5 +22,5 @@ public:
 private:
     void sBitBtn1Click();
 
-    Ui::HelpNotice *ui;
+    std::unique_ptr<Ui::HelpNotice> ui;
 };

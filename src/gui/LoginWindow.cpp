@@ -1,12 +1,9 @@
 #include "gui/LoginWindow.h"
 
-#include "app/Globals.h"
-#include "platform/Maker.h"
-#include "gui/AdBoard.h"
-#include "gui/WindowPlacement.h"
 #include "gui/Dialogs.h"
+#include "gui/WindowPlacement.h"
+#include "platform/Maker.h"
 #include "platform/TextBytes.h"
-#include "gui/MainWindow.h"
 #include "secrets/TrailerStore.h"
 #include "ui_LoginWindow.h"
 
@@ -47,10 +44,7 @@ LoginWindow::LoginWindow(QWidget *parent) : QWidget(parent), ui(new Ui::LoginWin
     connect(ui->sEdit4, &QLineEdit::returnPressed, this, &LoginWindow::sButton1Click);
 }
 
-LoginWindow::~LoginWindow()
-{
-    delete ui;
-}
+LoginWindow::~LoginWindow() = default;
 
 void LoginWindow::showEvent(QShowEvent *event)
 {
@@ -62,12 +56,8 @@ void LoginWindow::showEvent(QShowEvent *event)
 
 void LoginWindow::closeEvent(QCloseEvent *event)
 {
-    // The close box never ends the program; it only puts the working windows away.
     event->ignore();
-    if (Form1)
-        Form1->hide();
-    if (Form8)
-        Form8->hide();
+    emit closeRequested();
 }
 
 void LoginWindow::FormShow()
@@ -90,7 +80,7 @@ void LoginWindow::sBitBtn1Click()
         ui->sEdit1->clear();
         return;
     }
-    Form1->show();
+    emit loggedIn();
     for (QLineEdit *field : {ui->sEdit1, ui->sEdit2, ui->sEdit3, ui->sEdit4})
         field->clear();
     hide();

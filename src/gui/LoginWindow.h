@@ -3,6 +3,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <memory>
+
 namespace Ui {
 class LoginWindow;
 }
@@ -15,6 +17,11 @@ class LoginWindow : public QWidget
 public:
     explicit LoginWindow(QWidget *parent = nullptr);
     ~LoginWindow() override;
+
+signals:
+    void loggedIn();
+    // The close box never ends the program; it only puts the working windows away.
+    void closeRequested();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -30,7 +37,7 @@ private:
 
     void showChangePanel(bool shown);
 
-    Ui::LoginWindow *ui;
+    std::unique_ptr<Ui::LoginWindow> ui;
     // Loaded when the window is shown; a password change takes effect at the next start.
     QString m_password;
 };

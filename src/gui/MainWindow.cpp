@@ -1,32 +1,25 @@
 #include "gui/MainWindow.h"
 
-#include "app/Globals.h"
-#include "gui/TrayIcon.h"
+#include "gui/Dialogs.h"
 #include "gui/ExpiryCounterBar.h"
-#include "gui/ExpiryWindow.h"
-#include "gui/SettingsWindow.h"
 #include "gui/ExportCommand.h"
-#include "platform/Maker.h"
-#include "gui/HelpNotice.h"
-#include "gui/AdBoard.h"
-#include "gui/UpgradeNotice.h"
 #include "gui/WindowLook.h"
 #include "gui/WindowPlacement.h"
-#include "gui/Dialogs.h"
+#include "legacy/JetConversionError.h"
+#include "platform/Maker.h"
 #include "platform/ProgramFolder.h"
-#include "sites/KeywordSearch.h"
-#include "gui/AddSiteWindow.h"
-#include "gui/SiteWindow.h"
 #include "secrets/KeyChange.h"
 #include "secrets/TrailerStore.h"
+#include "sites/KeywordSearch.h"
+#include "sites/Session.h"
 #include "store/Connection.h"
-#include "legacy/JetConversionError.h"
 #include "store/Query.h"
 #include "store/SiteRegister.h"
 #include "ui_MainWindow.h"
 
 #include <QCloseEvent>
 #include <QMenu>
+#include <QWindowStateChangeEvent>
 
 namespace {
 
@@ -35,7 +28,8 @@ const QString NeverCounted = QStringLiteral("00000");
 
 } // namespace
 
-MainWindow::MainWindow(QWidget *parent) : QWidget(parent), ui(new Ui::MainWindow), m_tray(new TrayIcon(this))
+MainWindow::MainWindow(SiteRegister &siteRegister, Session &session, QWidget *parent)
+    : QWidget(parent), ui(new Ui::MainWindow), m_register(siteRegister), m_session(session)
 {
     ui->setupUi(this);
     WindowLook::setCloseBoxFrame(this, /*stayOnTop*/ false);
@@ -45,18 +39,14 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent), ui(new Ui::MainWindow
 
     ui->DBGrid1->setColumns(SiteGrid::mainListColumns());
     ui->DBGrid1->setMultiSelect(true);
-    if (DataModule1)
-        ui->DBGrid1->setQuery(DataModule1->ADOQuery1);
+    ui->DBGrid1->setQuery(m_register.mainList());
 
     buildGridMenu();
     connectHandlers();
     setActionSetEnabled(false);
 }
 
-MainWindow::~MainWindow()
-{
-    delete ui;
-}
+MainWindow::~MainWindow() = default;
 
 void MainWindow::buildGridMenu()
 {
@@ -82,7 +72,7 @@ void MainWindow::connectHandlers()
         {ui->sBitBtn11, &MainWindow::sBitBtn11Click}, {ui->sBitBtn12, &MainWindow::sBitBtn12Click},
         {ui->sBitBtn13, &MainWindow::sBitBtn13Click}, {ui->sBitBtn14, &MainWindow::sBitBtn14Click},
         {ui->sBitBtn15, &MainWindow::sBitBtn15Click}, {ui->sBitBtn16, &MainWindow::sBitBtn16Click},
-        {ui->sBitBtn17, &MainWindow::quitProgram},
+        {ui->sBitBtn17, &MainWindow::quitRequested},
     };
     for (const auto &[button, handler] : buttons)
         connect(button, &QAbstractButton::clicked, this, handler);
@@ -115,22 +105,7 @@ void MainWindow::setActionSetEnabled(bool enabled)
         action->setEnabled(enabled);
 }
 
-QString MainWindow::secretKey() const
-{
-    return ui->sEdit4->text();
-}
-
-QString MainWindow::hostingCutOff() const
-{
-    return ui->sEdit2->text();
-}
-
-QString MainWindow::domainCutOff() const
-{
-    return ui->sEdit3->text();
-}
-
-// Frame and tray.
+// Frame.
 
 void MainWindow::showEvent(QShowEvent *event)
 {
@@ -141,25 +116,17 @@ void MainWindow::showEvent(QShowEvent *event)
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     event->ignore();
-    m_tray->sendToTray(this);
+    emit closeRequested();
 }
 
 void MainWindow::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && m_prepared)
-        m_tray->windowStateChanged(this, static_cast<QWindowStateChangeEvent *>(event));
-}
-
-void MainWindow::showFromTray()
-{
-    m_tray->bringBack(this);
-}
-
-void MainWindow::quitProgram()
-{
-    m_tray->removeIcon();
-    Dialogs::requestTerminate();
+    if (event->type() != QEvent::WindowStateChange || !m_prepared)
+        return;
+    const auto *change = static_cast<const QWindowStateChangeEvent *>(event);
+    if ((change->oldState() & Qt::WindowMinimized) && !(windowState() & Qt::WindowMinimized) && isVisible())
+        emit restoredFromMinimized();
 }
 
 void MainWindow::FormShow()
@@ -167,7 +134,7 @@ void MainWindow::FormShow()
     if (m_prepared)
         return;
     try {
-        Connection *connection = DataModule1->ADOConnection1;
+        Connection *connection = m_register.connection();
         connection->close();
         ui->DBGrid1->reload();
         connection->setConnectionString(Connection::connectionStringFor(ProgramFolder::path()));
@@ -180,17 +147,15 @@ void MainWindow::FormShow()
         // again at every showing would close the connection under a loaded list.
         QString key;
         readSecret(SecretStore::secretKey(), key);
-        ui->sEdit4->setText(key);
+        m_session.setSecretKey(key);
         m_prepared = true;
-        Form8->attachTo(this);
-        Form8->show();
     } catch (const JetConversionError &error) {
         // The earlier installation's register stays as it was; say what stopped the conversion.
         failPreparation(QStringLiteral("\r") + error.message());
     } catch (...) {
         failPreparation(QString());
     }
-    m_tray->registerIcon();
+    emit preparationFinished(m_prepared);
 }
 
 void MainWindow::failPreparation(const QString &detail)
@@ -215,7 +180,7 @@ void MainWindow::refreshList()
 
 void MainWindow::loadList()
 {
-    Query *list = DataModule1->ADOQuery1;
+    Query *list = m_register.mainList();
     list->close();
     list->open();
     ui->DBGrid1->reload();
@@ -228,7 +193,7 @@ void MainWindow::loadList()
 // A list that could not be read shows no rows, claims none and offers nothing to act on.
 void MainWindow::emptyList()
 {
-    DataModule1->ADOQuery1->close();
+    m_register.mainList()->close();
     ui->DBGrid1->reload();
     ui->sLabel3->setText(NeverCounted);
     setActionSetEnabled(false);
@@ -265,7 +230,7 @@ void MainWindow::sBitBtn6Click()
 
 void MainWindow::sBitBtn2Click()
 {
-    Form2->show();
+    emit addSiteRequested();
 }
 
 void MainWindow::openRecord(bool modify)
@@ -274,7 +239,7 @@ void MainWindow::openRecord(bool modify)
         const QString address = ui->DBGrid1->currentText(QStringLiteral("web_address"));
         if (address.isEmpty())
             return;
-        Form3->openRecord(address, modify ? SiteWindow::Mode::Modify : SiteWindow::Mode::Detail);
+        emit siteRequested(address, modify);
     } catch (...) {
         // A record that cannot be opened is passed over without a message.
     }
@@ -349,7 +314,7 @@ void MainWindow::sBitBtn10Click()
         return;
     try {
         const KeywordSearch::Result found = KeywordSearch::find(
-            *DataModule1->ADOQuery1, KeywordSearch::items().at(choice), ui->sEdit1->text());
+            *m_register.mainList(), KeywordSearch::items().at(choice), ui->sEdit1->text());
         if (!found.usable) {
             Dialogs::error(this, Caption, failed);
             return;
@@ -365,17 +330,17 @@ void MainWindow::sBitBtn10Click()
 
 void MainWindow::sBitBtn13Click()
 {
-    Form5->show();
+    emit settingsRequested();
 }
 
 void MainWindow::sBitBtn15Click()
 {
-    Form7->showNotice();
+    emit noticeRequested(Notice::Help);
 }
 
 void MainWindow::sBitBtn16Click()
 {
-    Form9->showNotice();
+    emit noticeRequested(Notice::Upgrade);
 }
 
 void MainWindow::sBitBtn7Click()
@@ -385,12 +350,12 @@ void MainWindow::sBitBtn7Click()
 
 void MainWindow::sBitBtn8Click()
 {
-    refreshExpiryCounters(this, {ui->sEdit2, ui->sEdit3, ui->sLabel5, ui->sLabel7, ui->sBitBtn12});
+    refreshExpiryCounters(this, *m_register.siteSaves(), m_session,
+                          {ui->sLabel5, ui->sLabel7, ui->sBitBtn12});
 }
 
 void MainWindow::sBitBtn12Click()
 {
     hide();
-    Form4->show();
-    Form4->activateWindow();
+    emit expiryListRequested();
 }

@@ -2,8 +2,13 @@
 
 #include <QWidget>
 
+#include "gui/Notice.h"
+
+#include <memory>
+
 class QMenu;
-class TrayIcon;
+class Session;
+class SiteRegister;
 
 namespace Ui {
 class MainWindow;
@@ -15,19 +20,25 @@ class MainWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit MainWindow(QWidget *parent = nullptr);
+    MainWindow(SiteRegister &siteRegister, Session &session, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     // Reloads the site list, as "刷新" does.
     void refreshList();
-    // The secret key read at the first showing (hidden field sEdit4).
-    QString secretKey() const;
-    // Cut-off date texts of the last counter refresh (hidden fields sEdit2, sEdit3).
-    QString hostingCutOff() const;
-    QString domainCutOff() const;
-    // Tray actions: show the main window and the ad board; remove the icon and end the program.
-    void showFromTray();
-    void quitProgram();
+
+signals:
+    void addSiteRequested();
+    void siteRequested(const QString &address, bool modify);
+    void expiryListRequested();
+    void settingsRequested();
+    void noticeRequested(Notice notice);
+    void quitRequested();
+    // The first showing opened the register and read the secret key, or failed to.
+    void preparationFinished(bool succeeded);
+    // The close box puts the window away instead of closing it.
+    void closeRequested();
+    // Brought back from the task bar after the preparation.
+    void restoredFromMinimized();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -64,9 +75,10 @@ private:
     void sBitBtn8Click();
     void sBitBtn12Click();
 
-    Ui::MainWindow *ui;
+    std::unique_ptr<Ui::MainWindow> ui;
+    SiteRegister &m_register;
+    Session &m_session;
     QMenu *PopupMenu2;
-    TrayIcon *m_tray;
     // Set once the register was opened and the secret key read; later showings change nothing.
     bool m_prepared = false;
     // The export dialog starts on the file type chosen last.

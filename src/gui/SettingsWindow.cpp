@@ -1,18 +1,17 @@
 #include "gui/SettingsWindow.h"
 
-#include "app/Globals.h"
-#include "sites/LeadTimes.h"
-#include "platform/Maker.h"
+#include "gui/Dialogs.h"
 #include "gui/WindowLook.h"
 #include "gui/WindowPlacement.h"
-#include "gui/Dialogs.h"
+#include "platform/Maker.h"
 #include "platform/ProgramFolder.h"
-#include "gui/MainWindow.h"
 #include "secrets/KeyChange.h"
+#include "sites/LeadTimes.h"
+#include "sites/Session.h"
 #include "store/Compaction.h"
 #include "store/Query.h"
-#include "store/StoreError.h"
 #include "store/SiteRegister.h"
+#include "store/StoreError.h"
 #include "ui_SettingsWindow.h"
 
 #include <QApplication>
@@ -47,7 +46,8 @@ void showLeadTime(QComboBox *box, const QString &text)
 
 } // namespace
 
-SettingsWindow::SettingsWindow(QWidget *parent) : QWidget(parent), ui(new Ui::SettingsWindow)
+SettingsWindow::SettingsWindow(SiteRegister &siteRegister, const Session &session, QWidget *parent)
+    : QWidget(parent), ui(new Ui::SettingsWindow), m_register(siteRegister), m_session(session)
 {
     ui->setupUi(this);
     WindowLook::setCloseBoxFrame(this, /*stayOnTop*/ true);
@@ -68,10 +68,7 @@ SettingsWindow::SettingsWindow(QWidget *parent) : QWidget(parent), ui(new Ui::Se
     connect(ui->sEdit3, &QLineEdit::returnPressed, this, &SettingsWindow::sBitBtn4Click);
 }
 
-SettingsWindow::~SettingsWindow()
-{
-    delete ui;
-}
+SettingsWindow::~SettingsWindow() = default;
 
 void SettingsWindow::showEvent(QShowEvent *event)
 {
@@ -88,7 +85,7 @@ void SettingsWindow::showEvent(QShowEvent *event)
 // Every showing reloads the lead times, so choices left unsaved are dropped.
 void SettingsWindow::FormShow()
 {
-    Query &query = *DataModule1->ADOQuery6;
+    Query &query = *m_register.leadTimes();
     try {
         LeadTimes::open(query);
         showLeadTime(ui->sComboBox1, LeadTimes::text(query, LeadTimes::HostingColumn));
@@ -103,7 +100,7 @@ void SettingsWindow::FormShow()
 void SettingsWindow::sBitBtn1Click()
 {
     try {
-        LeadTimes::write(*DataModule1->ADOQuery6, ui->sComboBox1->currentText(),
+        LeadTimes::write(*m_register.leadTimes(), ui->sComboBox1->currentText(),
                          ui->sComboBox2->currentText());
     } catch (const StoreError &) {
         Dialogs::error(this, Caption, QStringLiteral("数据修改失败"));
@@ -122,7 +119,7 @@ void SettingsWindow::sBitBtn3Click()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     bool compacted = true;
     try {
-        Compaction::compactRegister(DataModule1->ADOConnection1, ProgramFolder::path());
+        Compaction::compactRegister(m_register.connection(), ProgramFolder::path());
     } catch (const std::exception &) {
         compacted = false;
     }
@@ -135,7 +132,7 @@ void SettingsWindow::sBitBtn3Click()
 
 void SettingsWindow::sBitBtn4Click()
 {
-    const QString currentKey = Form1->secretKey();
+    const QString currentKey = m_session.secretKey();
     const QString newKey = ui->sEdit2->text();
     switch (KeyChange::check(currentKey, ui->sEdit1->text(), newKey, ui->sEdit3->text())) {
     case KeyChange::Refusal::WrongCurrentKey:
@@ -151,7 +148,7 @@ void SettingsWindow::sBitBtn4Click()
         break;
     }
     try {
-        m_lastRekeyed = KeyChange::change(DataModule1->ADOConnection1, currentKey, ui->sEdit3->text());
+        m_lastRekeyed = KeyChange::change(m_register.connection(), currentKey, ui->sEdit3->text());
     } catch (const std::exception &) {
         Dialogs::error(this, Caption,
                        QStringLiteral("密钥修改出错,请检查是否缺少必要的文件") + Maker::contactBlock());
@@ -159,7 +156,7 @@ void SettingsWindow::sBitBtn4Click()
     }
     Dialogs::notice(this, Caption, QStringLiteral("密钥修改成功,请重启本软件！"));
     // The new key takes effect when the program starts again and reads it.
-    Form1->quitProgram();
+    emit quitRequested();
 }
 
 void SettingsWindow::sBitBtn5Click()

@@ -2,6 +2,11 @@
 
 #include <QWidget>
 
+#include <memory>
+
+class Session;
+class SiteRegister;
+
 namespace Ui {
 class SettingsWindow;
 }
@@ -11,11 +16,15 @@ class SettingsWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit SettingsWindow(QWidget *parent = nullptr);
+    SettingsWindow(SiteRegister &siteRegister, const Session &session, QWidget *parent = nullptr);
     ~SettingsWindow() override;
 
     // How many records the last successful key change re-keyed; -1 before any.
     int lastRekeyedCount() const { return m_lastRekeyed; }
+
+signals:
+    // A new secret key takes effect only when the program starts again.
+    void quitRequested();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -28,7 +37,9 @@ private:
     void sBitBtn4Click(); // change the secret key
     void sBitBtn5Click(); // close
 
-    Ui::SettingsWindow *ui;
+    std::unique_ptr<Ui::SettingsWindow> ui;
+    SiteRegister &m_register;
+    const Session &m_session;
     bool m_placed = false;
     int m_lastRekeyed = -1;
 };

@@ -1,18 +1,16 @@
 #include "gui/SiteWindow.h"
 
-#include "app/Globals.h"
-#include "gui/ExpiryWindow.h"
-#include "platform/Maker.h"
-#include "gui/Dialogs.h"
 #include "gui/DatePicker.h"
+#include "gui/Dialogs.h"
 #include "gui/RecordWindow.h"
+#include "platform/Maker.h"
+#include "sites/Session.h"
 #include "sites/SiteCredentials.h"
-#include "gui/MainWindow.h"
 #include "store/DateText.h"
 #include "store/Query.h"
+#include "store/SiteRegister.h"
 #include "store/Statements.h"
 #include "store/StoreError.h"
-#include "store/SiteRegister.h"
 #include "ui_SiteWindow.h"
 
 #include <QCloseEvent>
@@ -36,14 +34,10 @@ QByteArray columnBytes(const Query &query, const QString &field)
     return query.eof() ? QByteArray() : query.bytes(field);
 }
 
-QString secretKey()
-{
-    return Form1 ? Form1->secretKey() : QString();
-}
-
 } // namespace
 
-SiteWindow::SiteWindow(QWidget *parent) : QWidget(parent), ui(new Ui::SiteWindow)
+SiteWindow::SiteWindow(SiteRegister &siteRegister, const Session &session, QWidget *parent)
+    : QWidget(parent), ui(new Ui::SiteWindow), m_register(siteRegister), m_session(session)
 {
     ui->setupUi(this);
     RecordWindow::setFrame(this);
@@ -64,10 +58,7 @@ SiteWindow::SiteWindow(QWidget *parent) : QWidget(parent), ui(new Ui::SiteWindow
         connect(exit, &QPushButton::clicked, this, &QWidget::close);
 }
 
-SiteWindow::~SiteWindow()
-{
-    delete ui;
-}
+SiteWindow::~SiteWindow() = default;
 
 void SiteWindow::openRecord(const QString &address, Mode mode, bool fromExpiryList)
 {
@@ -97,12 +88,7 @@ void SiteWindow::clearExpiryMarker()
 void SiteWindow::closeEvent(QCloseEvent *event)
 {
     QWidget::closeEvent(event);
-    if (ui->sEdit22->text() == QLatin1String("1")) {
-        if (Form4)
-            Form4->refreshList();
-    } else if (Form1) {
-        Form1->refreshList();
-    }
+    emit closed(ui->sEdit22->text() == QLatin1String("1"));
 }
 
 void SiteWindow::setEditable(bool editable)
@@ -138,7 +124,7 @@ QString SiteWindow::siteNumber() const
 void SiteWindow::FormShow()
 {
     m_loaded = Loaded::Nothing;
-    Query *query = DataModule1->ADOQuery3;
+    Query *query = m_register.siteLoad();
     try {
         query->close();
         query->clearSql();
@@ -185,7 +171,7 @@ void SiteWindow::loadSections(const Query &query)
     const QString number = text("web_id").trimmed();
     QString domainUser;
     if (!SiteCredentials::readDomainUser(columnBytes(query, QStringLiteral("web_domainuser")), number,
-                                         secretKey(), domainUser)) {
+                                         m_session.secretKey(), domainUser)) {
         refuseRecord();
         return;
     }
@@ -279,7 +265,7 @@ void SiteWindow::save(Loaded needed, const QString &caption, const QString &stat
         Dialogs::error(this, caption, NotSaved);
         return;
     }
-    Query *query = DataModule1->ADOQuery4;
+    Query *query = m_register.siteSaves();
     int changed = 0;
     try {
         query->close();
@@ -313,7 +299,7 @@ void SiteWindow::sBitBtn1Click()
         query.setParameter(QStringLiteral("web_ip"), ui->sEdit7->text().trimmed());
         query.setParameter(QStringLiteral("web_domain"), ui->sEdit8->text().trimmed());
         query.setParameterBytes(QStringLiteral("web_domainuser"),
-                                SiteCredentials::scramble(ui->sEdit9->text(), number, secretKey()));
+                                SiteCredentials::scramble(ui->sEdit9->text(), number, m_session.secretKey()));
         query.setParameterBytes(QStringLiteral("web_domainpass"), scrambled(ui->sEdit10));
         query.setParameter(QStringLiteral("web_linkman"), ui->sEdit11->text().trimmed());
         query.setParameter(QStringLiteral("web_size"), ui->sEdit12->text().trimmed());

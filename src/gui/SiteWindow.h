@@ -3,11 +3,15 @@
 #include <QList>
 #include <QWidget>
 
+#include <memory>
+
 namespace Ui {
 class SiteWindow;
 }
 
 class DatePicker;
+class Session;
+class SiteRegister;
 class Query;
 class QLineEdit;
 
@@ -16,7 +20,7 @@ class SiteWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit SiteWindow(QWidget *parent = nullptr);
+    SiteWindow(SiteRegister &siteRegister, const Session &session, QWidget *parent = nullptr);
     ~SiteWindow() override;
 
     enum class Mode { Modify, Detail };
@@ -24,6 +28,10 @@ public:
     void openRecord(const QString &address, Mode mode, bool fromExpiryList = false);
     // The expiry list is gone: closing this window refreshes the main list again.
     void clearExpiryMarker();
+
+signals:
+    // The list that opened the window reloads: the site may have been saved.
+    void closed(bool fromExpiryList);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -51,7 +59,9 @@ private:
     QList<DatePicker *> pickers() const;
     QString siteNumber() const;
 
-    Ui::SiteWindow *ui;
+    std::unique_ptr<Ui::SiteWindow> ui;
+    SiteRegister &m_register;
+    const Session &m_session;
     DatePicker *m_hostingBought;
     DatePicker *m_hostingExpires;
     DatePicker *m_domainRegistered;

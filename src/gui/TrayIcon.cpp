@@ -1,16 +1,9 @@
 #include "gui/TrayIcon.h"
 
-#include "app/Globals.h"
-#include "gui/HelpNotice.h"
-#include "gui/AdBoard.h"
-#include "gui/UpgradeNotice.h"
-#include "gui/MainWindow.h"
-
 #include <QApplication>
 #include <QMenu>
 #include <QPainter>
 #include <QSystemTrayIcon>
-#include <QWindowStateChangeEvent>
 
 namespace {
 
@@ -51,27 +44,21 @@ QAction *addItem(QMenu *menu, const char *name, const QString &caption)
     return action;
 }
 
-QAction *addSeparator(QMenu *menu, const char *name)
-{
-    QAction *separator = menu->addSeparator();
-    separator->setObjectName(QLatin1String(name));
-    return separator;
-}
-
 } // namespace
 
 TrayIcon::TrayIcon(QObject *parent) : QObject(parent), m_icon(new QSystemTrayIcon(this)), m_menu(new QMenu)
 {
-    m_menu->setObjectName(QStringLiteral("PopupMenu1"));
-    connect(addItem(m_menu, "N1", QStringLiteral("显示主界面")), &QAction::triggered, this,
-            &TrayIcon::N1Click);
-    addSeparator(m_menu, "N2");
-    connect(addItem(m_menu, "N3", QStringLiteral("退出软件")), &QAction::triggered, this, &TrayIcon::N3Click);
-    addSeparator(m_menu, "N14");
-    connect(addItem(m_menu, "N19", QStringLiteral("在线升级")), &QAction::triggered, this,
-            &TrayIcon::N19Click);
-    connect(addItem(m_menu, "N13", QStringLiteral("在线帮助")), &QAction::triggered, this,
-            &TrayIcon::N13Click);
+    m_menu->setObjectName(QStringLiteral("trayMenu"));
+    connect(addItem(m_menu, "showMainWindowItem", QStringLiteral("显示主界面")), &QAction::triggered, this,
+            &TrayIcon::showRequested);
+    m_menu->addSeparator();
+    connect(addItem(m_menu, "quitItem", QStringLiteral("退出软件")), &QAction::triggered, this,
+            &TrayIcon::quitRequested);
+    m_menu->addSeparator();
+    connect(addItem(m_menu, "upgradeItem", QStringLiteral("在线升级")), &QAction::triggered, this,
+            [this] { emit noticeRequested(Notice::Upgrade); });
+    connect(addItem(m_menu, "helpItem", QStringLiteral("在线帮助")), &QAction::triggered, this,
+            [this] { emit noticeRequested(Notice::Help); });
 
     m_icon->setIcon(programIcon());
     m_icon->setToolTip(QStringLiteral("双击显示主界面"));
@@ -79,7 +66,7 @@ TrayIcon::TrayIcon(QObject *parent) : QObject(parent), m_icon(new QSystemTrayIco
     connect(m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         // A single click and the other buttons do nothing; the menu opens by itself.
         if (reason == QSystemTrayIcon::DoubleClick)
-            onDoubleClick();
+            emit showRequested();
     });
 }
 
@@ -108,31 +95,6 @@ QString TrayIcon::toolTip() const
     return m_icon->toolTip();
 }
 
-void TrayIcon::sendToTray(QWidget *window)
-{
-    Form8->hide();
-    if (desktopHasTray())
-        window->hide();
-    else
-        window->showMinimized();
-}
-
-void TrayIcon::bringBack(QWidget *window)
-{
-    window->show();
-    Form8->show();
-    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
-    window->raise();
-    window->activateWindow();
-}
-
-void TrayIcon::windowStateChanged(QWidget *window, const QWindowStateChangeEvent *change)
-{
-    if ((change->oldState() & Qt::WindowMinimized) && !(window->windowState() & Qt::WindowMinimized) &&
-        window->isVisible())
-        Form8->show();
-}
-
 bool TrayIcon::desktopHasTray()
 {
     if (trayOverride())
@@ -143,30 +105,4 @@ bool TrayIcon::desktopHasTray()
 void TrayIcon::setDesktopHasTrayForTesting(std::optional<bool> available)
 {
     trayOverride() = available;
-}
-
-void TrayIcon::onDoubleClick()
-{
-    Form1->showFromTray();
-}
-
-void TrayIcon::N1Click()
-{
-    Form1->showFromTray();
-}
-
-void TrayIcon::N3Click()
-{
-    Form1->quitProgram();
-}
-
-void TrayIcon::N19Click()
-{
-    // As the main window's "在线升级" button.
-    Form9->showNotice();
-}
-
-void TrayIcon::N13Click()
-{
-    Form7->showNotice();
 }

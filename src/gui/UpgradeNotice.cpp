@@ -1,8 +1,8 @@
 #include "gui/UpgradeNotice.h"
 
-#include "platform/Maker.h"
 #include "gui/WindowLook.h"
 #include "gui/WindowPlacement.h"
+#include "platform/Maker.h"
 #include "ui_UpgradeNotice.h"
 
 UpgradeNotice::UpgradeNotice(QWidget *parent) : QWidget(parent), ui(new Ui::UpgradeNotice)
@@ -21,10 +21,7 @@ UpgradeNotice::UpgradeNotice(QWidget *parent) : QWidget(parent), ui(new Ui::Upgr
     connect(ui->sBitBtn1, &QPushButton::clicked, this, &UpgradeNotice::sBitBtn1Click);
 }
 
-UpgradeNotice::~UpgradeNotice()
-{
-    delete ui;
-}
+UpgradeNotice::~UpgradeNotice() = default;
 
 void UpgradeNotice::showNotice()
 {

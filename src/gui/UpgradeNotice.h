@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <memory>
+
 namespace Ui {
 class UpgradeNotice;
 }
@@ -20,5 +22,5 @@ public:
 private:
     void sBitBtn1Click();
 
-    Ui::UpgradeNotice *ui;
+    std::unique_ptr<Ui::UpgradeNotice> ui;
 };

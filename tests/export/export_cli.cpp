@@ -5,8 +5,8 @@
 // says the export refused them.
 
 #include "TableGrid.h"
-
 #include "app/Startup.h"
+
 #include "export/ExportError.h"
 #include "export/ExportFile.h"
 #include "gui/SiteGrid.h"

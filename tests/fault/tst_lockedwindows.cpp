@@ -7,8 +7,8 @@
 #include "TestWorld.h"
 
 #include "gui/SettingsWindow.h"
-#include "platform/Maker.h"
 #include "gui/SiteWindow.h"
+#include "platform/Maker.h"
 
 #include <QElapsedTimer>
 #include <QStandardPaths>
@@ -63,21 +63,21 @@ private slots:
 
     void sectionSave()
     {
-        Form3->openRecord(QStringLiteral("www.a.cn"), SiteWindow::Mode::Modify);
-        edit(Form3, "sEdit2")->setText(QStringLiteral("改过的名称"));
+        siteWindow()->openRecord(QStringLiteral("www.a.cn"), SiteWindow::Mode::Modify);
+        edit(siteWindow(), "sEdit2")->setText(QStringLiteral("改过的名称"));
         const QString before =
             stored(*m_world, QStringLiteral("100001"), QStringLiteral("web_name")).toString();
         {
             LockingProgram other(m_world->databasePath(), LockingProgram::Write);
             QVERIFY(other.holding());
             m_dialogs->clear();
-            const qint64 took = timedClick(Form3, "sBitBtn1");
+            const qint64 took = timedClick(siteWindow(), "sBitBtn1");
             QVERIFY2(took < Patience, qPrintable(QString::number(took)));
             expectMessage(*m_dialogs, QStringLiteral("网站资料"), QStringLiteral("数据修改出错"),
                           Dialogs::Icon::Error);
         }
         QCOMPARE(stored(*m_world, QStringLiteral("100001"), QStringLiteral("web_name")).toString(), before);
-        click(Form3, "sBitBtn1");
+        click(siteWindow(), "sBitBtn1");
         expectMessage(*m_dialogs, QStringLiteral("网站资料"), QStringLiteral("数据修改成功"),
                       Dialogs::Icon::Exclamation);
         QCOMPARE(stored(*m_world, QStringLiteral("100001"), QStringLiteral("web_name")).toString(),
@@ -93,15 +93,15 @@ private slots:
             LockingProgram other(m_world->databasePath(), LockingProgram::Exclusive);
             QVERIFY(other.holding());
             m_dialogs->clear();
-            const qint64 took = timedClick(Form1, "sBitBtn1");
+            const qint64 took = timedClick(mainWindow(), "sBitBtn1");
             QVERIFY2(took < Patience, qPrintable(QString::number(took)));
             expectMessage(*m_dialogs, QStringLiteral("提示"), QStringLiteral("数据刷新出错"),
                           Dialogs::Icon::Error);
         }
         m_dialogs->clear();
-        click(Form1, "sBitBtn1");
+        click(mainWindow(), "sBitBtn1");
         QCOMPARE(m_dialogs->count(), 0);
-        QCOMPARE(control<QLabel>(Form1, "sLabel3")->text(), QStringLiteral("2"));
+        QCOMPARE(control<QLabel>(mainWindow(), "sLabel3")->text(), QStringLiteral("2"));
     }
 
     void compaction()
@@ -111,13 +111,13 @@ private slots:
             LockingProgram other(m_world->databasePath(), LockingProgram::Exclusive);
             QVERIFY(other.holding());
             m_dialogs->clear();
-            const qint64 took = timedClick(Form5, "sBitBtn3");
+            const qint64 took = timedClick(settingsWindow(), "sBitBtn3");
             QVERIFY2(took < Patience, qPrintable(QString::number(took)));
             expectMessage(*m_dialogs, QStringLiteral("提示"),
                           QStringLiteral("压缩数据库出错") + Maker::contactBlock(), Dialogs::Icon::Error);
             QCOMPARE(m_world->readFile(QStringLiteral("db.mdb")), before);
         }
-        click(Form5, "sBitBtn3");
+        click(settingsWindow(), "sBitBtn3");
         expectMessage(*m_dialogs, QStringLiteral("提示"), QStringLiteral("压缩数据库成功"),
                       Dialogs::Icon::Exclamation);
         QCOMPARE(rowCount(*m_world), 2);

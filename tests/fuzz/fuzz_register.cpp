@@ -140,7 +140,9 @@ void useRegister(FuzzInput &input)
             row.text(field);
     });
     attempt([&] {
-        row.setSql(Statements::expiryList(QStringLiteral("2011-3-5"), QStringLiteral("2012-4-1")));
+        row.setSql(Statements::ExpiryList);
+        row.setParameterDate(QStringLiteral("web_endtime"), QDate(2011, 3, 5));
+        row.setParameterDate(QStringLiteral("web_enddomaintime"), QDate(2012, 4, 1));
         row.open();
     });
     attempt([&] {

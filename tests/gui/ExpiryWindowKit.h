@@ -4,7 +4,6 @@
 #include "TestWorld.h"
 #include "WindowControls.h"
 
-#include "app/Globals.h"
 #include "store/Connection.h"
 #include "store/SiteRegister.h"
 
@@ -27,7 +26,7 @@ private slots:
     {
         m_world = std::make_unique<TestWorld>(true);
         m_dialogs = std::make_unique<DialogRecorder>();
-        DataModule1->ADOConnection1->setConnectionString(Connection::connectionStringFor(m_world->folder()));
+        siteRegister()->connection()->setConnectionString(Connection::connectionStringFor(m_world->folder()));
     }
     void cleanup()
     {

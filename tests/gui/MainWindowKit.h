@@ -3,10 +3,9 @@
 #include "DialogRecorder.h"
 #include "TestWorld.h"
 #include "WindowControls.h"
-#include "app/Globals.h"
-#include "gui/TrayIcon.h"
-#include "gui/SiteGrid.h"
 #include "gui/MainWindow.h"
+#include "gui/SiteGrid.h"
+#include "gui/TrayIcon.h"
 #include "secrets/TrailerStore.h"
 
 #include <QAction>
@@ -28,12 +27,14 @@ protected:
     std::unique_ptr<TestWorld> world;
     std::unique_ptr<DialogRecorder> recorder;
 
-    template <typename T = QWidget> static T *control(const char *name) { return ::control<T>(Form1, name); }
+    template <typename T = QWidget> static T *control(const char *name)
+    {
+        return ::control<T>(mainWindow(), name);
+    }
     static QPushButton *button(const char *name) { return control<QPushButton>(name); }
     static QString label(const char *name) { return control<QLabel>(name)->text(); }
     static SiteGrid *grid() { return control<SiteGrid>("DBGrid1"); }
     static QAction *item(const char *name) { return control<QAction>(name); }
-    static TrayIcon *tray() { return Form1->findChild<TrayIcon *>(); }
 
     // The thirteen controls that need a loaded list, each with its state.
     static QList<bool> actionSet()
@@ -57,7 +58,7 @@ protected:
     }
     static void showAndRefresh()
     {
-        Form1->show();
+        mainWindow()->show();
         button("sBitBtn1")->click();
     }
     static void select(const QList<int> &rows)

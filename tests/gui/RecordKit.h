@@ -3,7 +3,6 @@
 #include "DialogRecorder.h"
 #include "TestWorld.h"
 #include "WindowControls.h"
-#include "app/Globals.h"
 #include "gui/AddSiteWindow.h"
 #include "gui/MainWindow.h"
 #include "platform/TextBytes.h"
@@ -81,15 +80,15 @@ inline QStringList rowSnapshot(const TestWorld &world, const QString &webId, con
 // Points the shared connection at the world's register, as the main window's first showing does.
 inline void connectRegister(const TestWorld &world)
 {
-    DataModule1->ADOConnection1->close();
-    DataModule1->ADOConnection1->setConnectionString(Connection::connectionStringFor(world.folder()));
+    siteRegister()->connection()->close();
+    siteRegister()->connection()->setConnectionString(Connection::connectionStringFor(world.folder()));
 }
 
 // A secret key in sk.exe, read by the main window's first showing.
 inline void setSecretKey(const QString &key)
 {
     writeSecret(SecretStore::secretKey(), key);
-    Form1->show();
+    mainWindow()->show();
 }
 
 inline void expectMessage(const DialogRecorder &dialogs, const QString &caption, const QString &text,
@@ -183,17 +182,17 @@ inline void expectEverySaveRefused(const TestWorld &world, DialogRecorder &dialo
 inline void addThroughAddWindow(DialogRecorder &dialogs, const QString &number, const QString &address,
                                 const QString &remark = QString())
 {
-    Form2->show();
-    edit(Form2, "sEdit1")->setText(number);
-    edit(Form2, "sEdit3")->setText(address);
+    addSiteWindow()->show();
+    edit(addSiteWindow(), "sEdit1")->setText(number);
+    edit(addSiteWindow(), "sEdit3")->setText(address);
     for (const auto &[field, value] : typedSite(number))
-        edit(Form2, field)->setText(value);
+        edit(addSiteWindow(), field)->setText(value);
     for (int i = 0; i < 12; ++i)
-        combo(Form2, i + 1)->setCurrentText(TypedDates.at(i));
-    control<QPlainTextEdit>(Form2, "sMemo1")->setPlainText(remark);
-    click(Form2, "sBitBtn1");
+        combo(addSiteWindow(), i + 1)->setCurrentText(TypedDates.at(i));
+    control<QPlainTextEdit>(addSiteWindow(), "sMemo1")->setPlainText(remark);
+    click(addSiteWindow(), "sBitBtn1");
     QCOMPARE(dialogs.lastMessage().text, QStringLiteral("数据库添加成功"));
-    Form2->hide();
+    addSiteWindow()->hide();
     dialogs.clear();
 }
 

@@ -1,9 +1,8 @@
 #include "DialogRecorder.h"
 #include "TestWorld.h"
 
-#include "app/Globals.h"
-#include "platform/Maker.h"
 #include "gui/AdBoard.h"
+#include "platform/Maker.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,7 +15,7 @@ namespace {
 
 QTextBrowser *page()
 {
-    return Form8->findChild<QTextBrowser *>(QStringLiteral("WebBrowser1"));
+    return adBoard()->findChild<QTextBrowser *>(QStringLiteral("WebBrowser1"));
 }
 
 QList<QMenu *> visibleMenus()
@@ -30,7 +29,7 @@ QList<QMenu *> visibleMenus()
 
 int opacityLevel()
 {
-    return qRound(Form8->windowOpacity() * 255);
+    return qRound(adBoard()->windowOpacity() * 255);
 }
 
 QPoint expectedPlace(const QWidget &mainWindow)
@@ -41,7 +40,7 @@ QPoint expectedPlace(const QWidget &mainWindow)
 
 } // namespace
 
-class TestTForm8 : public QObject
+class TestAdBoard : public QObject
 {
     Q_OBJECT
 private slots:
@@ -52,13 +51,13 @@ private slots:
     void refusesToClose();
 };
 
-void TestTForm8::boardShowsTheShippedPage()
+void TestAdBoard::boardShowsTheShippedPage()
 {
     TestWorld world;
     DialogRecorder recorder;
-    QCOMPARE(Form8->size(), QSize(867, 101));
-    QVERIFY(Form8->windowFlags() & Qt::FramelessWindowHint);
-    QVERIFY(!(Form8->windowFlags() & Qt::WindowStaysOnTopHint));
+    QCOMPARE(adBoard()->size(), QSize(867, 101));
+    QVERIFY(adBoard()->windowFlags() & Qt::FramelessWindowHint);
+    QVERIFY(!(adBoard()->windowFlags() & Qt::WindowStaysOnTopHint));
     const QString text = page()->toPlainText();
     QVERIFY(text.contains(Maker::webAddress()));
     QVERIFY(text.contains(Maker::email()));
@@ -74,16 +73,16 @@ void TestTForm8::boardShowsTheShippedPage()
     QVERIFY(page()->toPlainText() == text);
 }
 
-void TestTForm8::rightClickOpensTheBoardMenu()
+void TestAdBoard::rightClickOpensTheBoardMenu()
 {
     TestWorld world;
-    Form8->show();
+    adBoard()->show();
     QWidget *viewport = page()->viewport();
     const QPoint at(200, 40);
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
     QApplication::sendEvent(viewport, &event);
 
-    auto *boardMenu = Form8->findChild<QMenu *>(QStringLiteral("PopupMenu1"));
+    auto *boardMenu = adBoard()->findChild<QMenu *>(QStringLiteral("PopupMenu1"));
     QVERIFY(boardMenu);
     QCOMPARE(visibleMenus(), {boardMenu});
     const QStringList captions = {boardMenu->actions().value(0)->text()};
@@ -92,66 +91,66 @@ void TestTForm8::rightClickOpensTheBoardMenu()
     QVERIFY(visibleMenus().isEmpty());
 }
 
-void TestTForm8::translucencyLevels()
+void TestAdBoard::translucencyLevels()
 {
     TestWorld world;
-    Form8->show();
+    adBoard()->show();
     QCOMPARE(opacityLevel(), 255);
     const QList<QPair<const char *, int>> steps = {
         {"N01", 60}, {"N1001", 255}, {"N101", 100}, {"N01", 60}, {"N1001", 255}};
     for (const auto &[item, level] : steps) {
-        QAction *action = Form8->findChild<QAction *>(QLatin1String(item));
+        QAction *action = adBoard()->findChild<QAction *>(QLatin1String(item));
         QVERIFY(action);
         action->trigger();
         QCOMPARE(opacityLevel(), level);
     }
-    QCOMPARE(Form8->findChild<QAction *>(QStringLiteral("N01"))->text(), QStringLiteral("30%"));
-    QCOMPARE(Form8->findChild<QAction *>(QStringLiteral("N101"))->text(), QStringLiteral("50%"));
-    QCOMPARE(Form8->findChild<QAction *>(QStringLiteral("N1001"))->text(), QStringLiteral("100%"));
+    QCOMPARE(adBoard()->findChild<QAction *>(QStringLiteral("N01"))->text(), QStringLiteral("30%"));
+    QCOMPARE(adBoard()->findChild<QAction *>(QStringLiteral("N101"))->text(), QStringLiteral("50%"));
+    QCOMPARE(adBoard()->findChild<QAction *>(QStringLiteral("N1001"))->text(), QStringLiteral("100%"));
 }
 
-void TestTForm8::followsTheMainWindow()
+void TestAdBoard::followsTheMainWindow()
 {
     TestWorld world;
     QWidget mainWindow;
     mainWindow.setGeometry(120, 80, 862, 460);
     mainWindow.show();
-    Form8->attachTo(&mainWindow);
-    Form8->show();
-    QCOMPARE(Form8->pos(), expectedPlace(mainWindow));
-    QCOMPARE(Form8->size(), QSize(867, 101));
+    adBoard()->attachTo(&mainWindow);
+    adBoard()->show();
+    QCOMPARE(adBoard()->pos(), expectedPlace(mainWindow));
+    QCOMPARE(adBoard()->size(), QSize(867, 101));
 
     mainWindow.move(300, 40);
-    QCOMPARE(Form8->pos(), expectedPlace(mainWindow));
-    QCOMPARE(Form8->pos(),
+    QCOMPARE(adBoard()->pos(), expectedPlace(mainWindow));
+    QCOMPARE(adBoard()->pos(),
              QPoint(mainWindow.frameGeometry().left(), mainWindow.frameGeometry().bottom() + 1));
     mainWindow.resize(862, 300);
-    QCOMPARE(Form8->pos(), expectedPlace(mainWindow));
-    QCOMPARE(Form8->size(), QSize(867, 101));
+    QCOMPARE(adBoard()->pos(), expectedPlace(mainWindow));
+    QCOMPARE(adBoard()->size(), QSize(867, 101));
 
     // Moved while both were put away: the board is back in place when shown again.
     mainWindow.hide();
-    Form8->hide();
+    adBoard()->hide();
     mainWindow.move(10, 20);
     mainWindow.show();
-    Form8->show();
-    QCOMPARE(Form8->pos(), expectedPlace(mainWindow));
+    adBoard()->show();
+    QCOMPARE(adBoard()->pos(), expectedPlace(mainWindow));
 
     // Only the window it is attached to moves it.
     QWidget other;
     other.setGeometry(500, 500, 100, 100);
     other.show();
     other.move(600, 600);
-    QCOMPARE(Form8->pos(), expectedPlace(mainWindow));
+    QCOMPARE(adBoard()->pos(), expectedPlace(mainWindow));
 }
 
-void TestTForm8::refusesToClose()
+void TestAdBoard::refusesToClose()
 {
     TestWorld world;
-    Form8->show();
-    QVERIFY(!Form8->close());
-    QVERIFY(Form8->isVisible());
+    adBoard()->show();
+    QVERIFY(!adBoard()->close());
+    QVERIFY(adBoard()->isVisible());
 }
 
-QTEST_MAIN(TestTForm8)
+QTEST_MAIN(TestAdBoard)
 #include "tst_adboard.moc"

@@ -50,8 +50,8 @@ void TestAddWindow::init()
     m_world.reset(new TestWorld(true));
     m_dialogs.reset(new DialogRecorder);
     connectRegister(*m_world);
-    m_form = Form2;
-    Form2->show();
+    m_form = addSiteWindow();
+    addSiteWindow()->show();
 }
 
 void TestAddWindow::cleanup()
@@ -282,8 +282,8 @@ void TestAddWindow::datePickers()
     m_dialogs->scriptAnswer(Dialogs::Answer::Ok);
     click(m_form, "sBitBtn3");
     click(m_form, "sBitBtn2");
-    QVERIFY(!Form2->isVisible());
-    Form2->show();
+    QVERIFY(!addSiteWindow()->isVisible());
+    addSiteWindow()->show();
     QCOMPARE(year->currentText(), QStringLiteral("2011"));
 }
 
@@ -320,8 +320,8 @@ void TestAddWindow::siteNumberField()
 
     // Every showing replaces what was typed.
     number->setText(QStringLiteral("777777"));
-    Form2->hide();
-    Form2->show();
+    addSiteWindow()->hide();
+    addSiteWindow()->show();
     QVERIFY2(isStampOfNow(number->text()), qPrintable(number->text()));
 }
 
@@ -352,7 +352,7 @@ void TestAddWindow::clearAsksFirst()
         QVERIFY2(edit(m_form, field)->text().isEmpty(), field);
     QVERIFY(memo->toPlainText().isEmpty());
     QCOMPARE(combo(m_form, 5)->currentText(), QStringLiteral("6"));
-    QVERIFY(Form2->isVisible());
+    QVERIFY(addSiteWindow()->isVisible());
 }
 
 void TestAddWindow::closingEmptiesAndRefreshesMainList()
@@ -360,29 +360,29 @@ void TestAddWindow::closingEmptiesAndRefreshesMainList()
     fill(QStringLiteral("100001"), QStringLiteral("www.a.com"));
     edit(m_form, "sEdit17")->setText(QStringLiteral("secret"));
     click(m_form, "sBitBtn1");
-    QVERIFY(!DataModule1->ADOQuery1->isOpen());
+    QVERIFY(!siteRegister()->mainList()->isOpen());
     click(m_form, "sBitBtn2");
-    QVERIFY(!Form2->isVisible());
+    QVERIFY(!addSiteWindow()->isVisible());
     QVERIFY(edit(m_form, "sEdit1")->text().isEmpty());
     QVERIFY(edit(m_form, "sEdit17")->text().isEmpty());
-    QVERIFY(DataModule1->ADOQuery1->isOpen());
-    QCOMPARE(DataModule1->ADOQuery1->recordCount(), 1);
+    QVERIFY(siteRegister()->mainList()->isOpen());
+    QCOMPARE(siteRegister()->mainList()->recordCount(), 1);
 
     // The close box refreshes too.
-    DataModule1->ADOQuery1->close();
-    Form2->show();
+    siteRegister()->mainList()->close();
+    addSiteWindow()->show();
     fill(QStringLiteral("100002"), QStringLiteral("www.b.com"));
     click(m_form, "sBitBtn1");
-    Form2->close();
-    QVERIFY(!Form2->isVisible());
-    QVERIFY(DataModule1->ADOQuery1->isOpen());
-    QCOMPARE(DataModule1->ADOQuery1->recordCount(), 2);
+    addSiteWindow()->close();
+    QVERIFY(!addSiteWindow()->isVisible());
+    QVERIFY(siteRegister()->mainList()->isOpen());
+    QCOMPARE(siteRegister()->mainList()->recordCount(), 2);
 }
 
 void TestAddWindow::windowFrameAndLabels()
 {
-    checkFrameAndLabels(Form2);
-    QCOMPARE(Form2->windowTitle(), QStringLiteral("添加新网站"));
+    checkFrameAndLabels(addSiteWindow());
+    QCOMPARE(addSiteWindow()->windowTitle(), QStringLiteral("添加新网站"));
     // A screen reader announces each field by its label.
     for (const QLabel *label : m_form->findChildren<QLabel *>())
         if (qobject_cast<QLineEdit *>(label->buddy()))

@@ -1,11 +1,11 @@
 #include "ExpiryWindowKit.h"
+#include "sites/Session.h"
 
-#include "app/Globals.h"
 #include "gui/ExpiryWindow.h"
-#include "platform/Maker.h"
-#include "gui/SiteGrid.h"
 #include "gui/MainWindow.h"
+#include "gui/SiteGrid.h"
 #include "gui/SiteWindow.h"
+#include "platform/Maker.h"
 #include "store/Compaction.h"
 #include "store/DateText.h"
 #include "store/Query.h"
@@ -27,17 +27,16 @@ class TestExpiryWindow : public ExpiryWindowKit
     Q_OBJECT
 
 private:
-    static SiteGrid *grid() { return control<SiteGrid>(Form4, "DBGrid1"); }
-    static QPushButton *button(const char *name) { return control<QPushButton>(Form4, name); }
-    static QAction *menuItem(const char *name) { return control<QAction>(Form4, name); }
-    static QWidget *searchBar() { return control<QWidget>(Form4, "sPanel2"); }
+    static SiteGrid *grid() { return control<SiteGrid>(expiryWindow(), "DBGrid1"); }
+    static QPushButton *button(const char *name) { return control<QPushButton>(expiryWindow(), name); }
+    static QAction *menuItem(const char *name) { return control<QAction>(expiryWindow(), name); }
+    static QWidget *searchBar() { return control<QWidget>(expiryWindow(), "sPanel2"); }
     static void click(const char *name) { QTest::mouseClick(button(name), Qt::LeftButton); }
 
     // The cut-offs the main window's counters leave behind.
-    static void setCutOffs(const QString &hosting, const QString &domain)
+    static void setCutOffs(const QDate &hosting, const QDate &domain)
     {
-        control<QLineEdit>(Form1, "sEdit2")->setText(hosting);
-        control<QLineEdit>(Form1, "sEdit3")->setText(domain);
+        session().setCutOffs(hosting, domain);
     }
     // A site with all four dates, so the detail window loads it whole.
     void addSite(const QString &webId, const QString &name, const QString &endTime,
@@ -63,7 +62,7 @@ private:
     {
         QStringList names;
         for (int row = 0; row < grid()->rowCount(); ++row)
-            names << DataModule1->ADOQuery5->textAt(row, QStringLiteral("web_name"));
+            names << siteRegister()->expiryList()->textAt(row, QStringLiteral("web_name"));
         names.sort();
         return names;
     }
@@ -76,7 +75,7 @@ private:
         addSite("000004", "domain on the day", "2030-01-01", "2024-02-20");
         m_world->exec(QStringLiteral("insert into t_webinfo(web_id,web_name,web_address) "
                                      "values('000005','no dates','000005.example')"));
-        setCutOffs(QStringLiteral("2024-3-5"), QStringLiteral(" 2024-2-20 "));
+        setCutOffs(QDate(2024, 3, 5), QDate(2024, 2, 20));
     }
 
 private slots:
@@ -91,24 +90,24 @@ private slots:
         addSite("000003", "expired yesterday", iso(-1), iso(30));
         m_world->exec(QStringLiteral("insert into t_webinfo(web_id,web_name,web_address) "
                                      "values('000004','no dates','000004.example')"));
-        Form1->show();
-        auto *hostingDue = control<QLabel>(Form1, "sLabel5");
-        auto *domainDue = control<QLabel>(Form1, "sLabel7");
-        auto *openList = control<QPushButton>(Form1, "sBitBtn12");
+        mainWindow()->show();
+        auto *hostingDue = control<QLabel>(mainWindow(), "sLabel5");
+        auto *domainDue = control<QLabel>(mainWindow(), "sLabel7");
+        auto *openList = control<QPushButton>(mainWindow(), "sBitBtn12");
         QCOMPARE(hostingDue->text(), QStringLiteral("00000"));
         QVERIFY(!openList->isEnabled());
 
-        QTest::mouseClick(control<QPushButton>(Form1, "sBitBtn8"), Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(mainWindow(), "sBitBtn8"), Qt::LeftButton);
         QCOMPARE(m_dialogs->count(), 0);
-        QCOMPARE(Form1->hostingCutOff(), DateText::format(today.addDays(3)));
-        QCOMPARE(Form1->domainCutOff(), DateText::format(today.addDays(7)));
+        QCOMPARE(session().hostingCutOff(), today.addDays(3));
+        QCOMPARE(session().domainCutOff(), today.addDays(7));
         QCOMPARE(hostingDue->text(), QStringLiteral("2"));
         QCOMPARE(domainDue->text(), QStringLiteral("1"));
         QVERIFY(openList->isEnabled());
 
         QTest::mouseClick(openList, Qt::LeftButton);
-        QVERIFY(!Form1->isVisible());
-        QVERIFY(Form4->isVisible());
+        QVERIFY(!mainWindow()->isVisible());
+        QVERIFY(expiryWindow()->isVisible());
         click("sBitBtn4");
         QCOMPARE(listedNames(), (QStringList{"domain on the cut-off day", "expired yesterday",
                                              "hosting on the cut-off day"}));
@@ -117,44 +116,44 @@ private slots:
     void countersWhenNothingIsDue()
     {
         addSite("000001", "far away", "2999-01-01", "2999-01-01");
-        Form1->show();
-        auto *openList = control<QPushButton>(Form1, "sBitBtn12");
-        QTest::mouseClick(control<QPushButton>(Form1, "sBitBtn8"), Qt::LeftButton);
-        QCOMPARE(control<QLabel>(Form1, "sLabel5")->text(), QStringLiteral("0"));
-        QCOMPARE(control<QLabel>(Form1, "sLabel7")->text(), QStringLiteral("0"));
+        mainWindow()->show();
+        auto *openList = control<QPushButton>(mainWindow(), "sBitBtn12");
+        QTest::mouseClick(control<QPushButton>(mainWindow(), "sBitBtn8"), Qt::LeftButton);
+        QCOMPARE(control<QLabel>(mainWindow(), "sLabel5")->text(), QStringLiteral("0"));
+        QCOMPARE(control<QLabel>(mainWindow(), "sLabel7")->text(), QStringLiteral("0"));
         QVERIFY(!openList->isEnabled());
         // New lead times count only from the next refresh on.
         m_world->exec(QStringLiteral("update t_set set web_alarm=400000"));
-        QCOMPARE(control<QLabel>(Form1, "sLabel5")->text(), QStringLiteral("0"));
-        QTest::mouseClick(control<QPushButton>(Form1, "sBitBtn8"), Qt::LeftButton);
-        QCOMPARE(control<QLabel>(Form1, "sLabel5")->text(), QStringLiteral("1"));
+        QCOMPARE(control<QLabel>(mainWindow(), "sLabel5")->text(), QStringLiteral("0"));
+        QTest::mouseClick(control<QPushButton>(mainWindow(), "sBitBtn8"), Qt::LeftButton);
+        QCOMPARE(control<QLabel>(mainWindow(), "sLabel5")->text(), QStringLiteral("1"));
         QVERIFY(openList->isEnabled());
     }
 
     void countersWithoutSettingsRow()
     {
         m_world->exec(QStringLiteral("delete from t_set"));
-        Form1->show();
-        QTest::mouseClick(control<QPushButton>(Form1, "sBitBtn8"), Qt::LeftButton);
+        mainWindow()->show();
+        QTest::mouseClick(control<QPushButton>(mainWindow(), "sBitBtn8"), Qt::LeftButton);
         QCOMPARE(m_dialogs->texts(), QStringList{QStringLiteral("查询失败")});
         QCOMPARE(m_dialogs->lastMessage().icon, Icon::Error);
-        QCOMPARE(control<QLabel>(Form1, "sLabel5")->text(), QStringLiteral("00000"));
-        QCOMPARE(Form1->hostingCutOff(), QStringLiteral("sEdit2"));
-        QVERIFY(!control<QPushButton>(Form1, "sBitBtn12")->isEnabled());
+        QCOMPARE(control<QLabel>(mainWindow(), "sLabel5")->text(), QStringLiteral("00000"));
+        QVERIFY(!session().hostingCutOff().isValid());
+        QVERIFY(!control<QPushButton>(mainWindow(), "sBitBtn12")->isEnabled());
     }
 
     void windowAsCreated()
     {
-        QCOMPARE(Form4->windowTitle(), QStringLiteral("网站到期查询"));
-        QCOMPARE(Form4->size(), QSize(861, 569));
-        QVERIFY(Form4->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QCOMPARE(expiryWindow()->windowTitle(), QStringLiteral("网站到期查询"));
+        QCOMPARE(expiryWindow()->size(), QSize(861, 569));
+        QVERIFY(expiryWindow()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QCOMPARE(grid()->model()->columnCount(), 9);
         QCOMPARE(grid()->model()->headerData(4, Qt::Horizontal).toString(), QStringLiteral("网站联系人"));
         QCOMPARE(grid()->columnWidth(8), 237);
         QCOMPARE(grid()->selectionMode(), QAbstractItemView::SingleSelection);
         QCOMPARE(state(), QStringLiteral("1000/10001"));
         QVERIFY(searchBar()->isHidden());
-        auto *columns = control<QComboBox>(Form4, "sComboBox1");
+        auto *columns = control<QComboBox>(expiryWindow(), "sComboBox1");
         QCOMPARE(columns->count(), 8);
         QCOMPARE(columns->currentText(), QStringLiteral("域名到期日期"));
     }
@@ -162,7 +161,7 @@ private slots:
     void listsEverySiteDueOnce()
     {
         addExampleSites();
-        Form4->show();
+        expiryWindow()->show();
         QCOMPARE(grid()->rowCount(), 0); // showing does not query
         click("sBitBtn4");
         QCOMPARE(listedNames(), (QStringList{"domain on the day", "due on both", "hosting on the day"}));
@@ -173,23 +172,23 @@ private slots:
     void emptyResultDisablesTheRest()
     {
         addExampleSites();
-        Form4->show();
+        expiryWindow()->show();
         click("sBitBtn4");
         click("sBitBtn3");
         QVERIFY(searchBar()->isVisible());
-        setCutOffs(QStringLiteral("2000-1-1"), QStringLiteral("2000-1-1"));
+        setCutOffs(QDate(2000, 1, 1), QDate(2000, 1, 1));
         menuItem("N1")->trigger();
         QCOMPARE(grid()->rowCount(), 0);
         QCOMPARE(state(), QStringLiteral("1000/00001"));
         QVERIFY(searchBar()->isHidden());
     }
 
-    void cutOffThatIsNoDate()
+    void cutOffNeverComputed()
     {
         addExampleSites();
-        Form4->show();
+        expiryWindow()->show();
         click("sBitBtn4");
-        setCutOffs(QStringLiteral("sEdit2"), QStringLiteral("2024-2-20"));
+        setCutOffs(QDate(), QDate(2024, 2, 20));
         click("sBitBtn4");
         QCOMPARE(m_dialogs->texts(), QStringList{QStringLiteral("查询失败")});
         QCOMPARE(m_dialogs->lastMessage().icon, Icon::Error);
@@ -202,13 +201,13 @@ private slots:
     {
         addSite("000001", "Shop abc", "2020-01-01", "2020-01-01");
         addSite("000002", "ABC Shop", "2020-01-02", "2020-01-02");
-        setCutOffs(QStringLiteral("2024-1-1"), QStringLiteral("2024-1-1"));
-        Form4->show();
+        setCutOffs(QDate(2024, 1, 1), QDate(2024, 1, 1));
+        expiryWindow()->show();
         click("sBitBtn4");
         grid()->setCurrentRow(0);
         click("sBitBtn3");
-        auto *columns = control<QComboBox>(Form4, "sComboBox1");
-        auto *keyword = control<QLineEdit>(Form4, "sEdit2");
+        auto *columns = control<QComboBox>(expiryWindow(), "sComboBox1");
+        auto *keyword = control<QLineEdit>(expiryWindow(), "sEdit2");
         columns->setCurrentIndex(1); // 网站名称
         keyword->setText(QStringLiteral(" abc "));
         click("sBitBtn10");
@@ -236,32 +235,32 @@ private slots:
     void detailRefreshesThisListOnClosing()
     {
         addExampleSites();
-        Form4->show();
+        expiryWindow()->show();
         QTest::mouseDClick(grid()->viewport(), Qt::LeftButton); // nothing listed yet
-        QVERIFY(!Form3->isVisible());
+        QVERIFY(!siteWindow()->isVisible());
         click("sBitBtn4");
         grid()->setCurrentRow(1);
         const QString address = grid()->currentText(QStringLiteral("web_address"));
         menuItem("N6")->trigger();
-        QVERIFY(Form3->isVisible());
-        QCOMPARE(Form3->windowTitle(), QStringLiteral("网站资料详细查询"));
-        QCOMPARE(control<QLineEdit>(Form3, "sEdit3")->text(), address);
-        QCOMPARE(control<QLineEdit>(Form3, "sEdit22")->text(), QStringLiteral("1"));
+        QVERIFY(siteWindow()->isVisible());
+        QCOMPARE(siteWindow()->windowTitle(), QStringLiteral("网站资料详细查询"));
+        QCOMPARE(control<QLineEdit>(siteWindow(), "sEdit3")->text(), address);
+        QCOMPARE(control<QLineEdit>(siteWindow(), "sEdit22")->text(), QStringLiteral("1"));
         QCOMPARE(m_dialogs->count(), 0);
 
         addSite("000009", "added meanwhile", "2020-01-01", "2030-01-01");
-        Form3->close();
+        siteWindow()->close();
         QVERIFY(listedNames().contains(QStringLiteral("added meanwhile")));
     }
 
     void compactionReadsTheListAgain()
     {
         addExampleSites();
-        Form1->show();
-        Form4->show();
+        mainWindow()->show();
+        expiryWindow()->show();
         click("sBitBtn4");
         const QStringList listed = listedNames();
-        Compaction::compactRegister(DataModule1->ADOConnection1, m_world->folder());
+        Compaction::compactRegister(siteRegister()->connection(), m_world->folder());
         QTRY_COMPARE(listedNames(), listed);
         QCOMPARE(state(), QStringLiteral("1111/11111"));
     }
@@ -269,21 +268,21 @@ private slots:
     void closingBringsTheMainWindowBack()
     {
         addExampleSites();
-        Form1->show(); // the user comes from the prepared main window
-        Form4->show();
+        mainWindow()->show(); // the user comes from the prepared main window
+        expiryWindow()->show();
         click("sBitBtn4");
         menuItem("N6")->trigger();
-        Form3->close();
-        Form4->close();
-        QVERIFY(!Form4->isVisible());
-        QVERIFY(Form1->isVisible());
-        QCOMPARE(control<QLabel>(Form1, "sLabel3")->text(),
+        siteWindow()->close();
+        expiryWindow()->close();
+        QVERIFY(!expiryWindow()->isVisible());
+        QVERIFY(mainWindow()->isVisible());
+        QCOMPARE(control<QLabel>(mainWindow(), "sLabel3")->text(),
                  QStringLiteral("5")); // the main list was reloaded
-        QCOMPARE(control<QLineEdit>(Form3, "sEdit22")->text(), QString());
+        QCOMPARE(control<QLineEdit>(siteWindow(), "sEdit22")->text(), QString());
 
         // Shown again, the window keeps the rows of its last query.
         addSite("000009", "added meanwhile", "2020-01-01", "2030-01-01");
-        Form4->show();
+        expiryWindow()->show();
         QCOMPARE(grid()->rowCount(), 3);
         QCOMPARE(state(), QStringLiteral("1111/11111"));
     }
@@ -291,7 +290,7 @@ private slots:
     void helpAndGridDelete()
     {
         addExampleSites();
-        Form4->show();
+        expiryWindow()->show();
         menuItem("N8")->trigger();
         QCOMPARE(m_dialogs->lastMessage().caption, QStringLiteral("在线帮助"));
         QCOMPARE(m_dialogs->lastMessage().text, QStringLiteral("网站：") + Maker::webAddress() +

@@ -2,13 +2,13 @@
 #include "LegacyInstallation.h"
 #include "TestWorld.h"
 #include "WindowControls.h"
-#include "app/Globals.h"
-#include "platform/Maker.h"
-#include "platform/TextBytes.h"
+#include "gui/LoginWindow.h"
 #include "gui/MainWindow.h"
 #include "gui/SiteWindow.h"
-#include "gui/LoginWindow.h"
 #include "legacy/JetReader.h"
+#include "platform/Maker.h"
+#include "platform/TextBytes.h"
+#include "sites/Session.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -51,7 +51,7 @@ namespace {
 
 QString field(const char *name)
 {
-    return control<QLineEdit>(Form3, name)->text();
+    return control<QLineEdit>(siteWindow(), name)->text();
 }
 
 // The three pickers of each date, in the order bought, expires, registered, expires.
@@ -61,7 +61,8 @@ QStringList shownDates()
     for (int date = 0; date < 4; ++date) {
         QStringList parts;
         for (int part = 1; part <= 3; ++part)
-            parts << control<QComboBox>(Form3, qPrintable(QStringLiteral("sComboBox%1").arg(date * 3 + part)))
+            parts << control<QComboBox>(siteWindow(),
+                                        qPrintable(QStringLiteral("sComboBox%1").arg(date * 3 + part)))
                          ->currentText();
         dates << parts.join(u'-');
     }
@@ -91,20 +92,20 @@ void TestJetWindows::install(const QByteArray &db)
 
 void TestJetWindows::logIn(const QString &password)
 {
-    Form6->show();
-    control<QLineEdit>(Form6, "sEdit1")->setText(password);
-    QTest::mouseClick(control<QPushButton>(Form6, "sBitBtn1"), Qt::LeftButton);
+    loginWindow()->show();
+    control<QLineEdit>(loginWindow(), "sEdit1")->setText(password);
+    QTest::mouseClick(control<QPushButton>(loginWindow(), "sBitBtn1"), Qt::LeftButton);
 }
 
 void TestJetWindows::logInWithTheOldPasswordOpensTheConvertedRegister()
 {
     install(legacyFile(QStringLiteral("db.mdb")));
     logIn(QStringLiteral("newpass1"));
-    QVERIFY(Form1->isVisible());
+    QVERIFY(mainWindow()->isVisible());
     QVERIFY2(!m_dialogs->texts().join(QString()).contains(QStringLiteral("失败")),
              qPrintable(m_dialogs->texts().join(u'|')));
     QCOMPARE(m_dialogs->terminateRequests(), 0);
-    QCOMPARE(Form1->secretKey(), QStringLiteral("mykey123"));
+    QCOMPARE(session().secretKey(), QStringLiteral("mykey123"));
     QCOMPARE(m_world->readFile(QStringLiteral("db.jet.mdb")), legacyFile(QStringLiteral("db.mdb")));
     QCOMPARE(m_world->scalar(QStringLiteral("select count(*) from t_webinfo")).toInt(), 4);
     // The user is told once that the register was converted and where the original is kept.
@@ -118,9 +119,9 @@ void TestJetWindows::siteAddedUnderTheKeyOpensInDetail()
     install(legacyFile(QStringLiteral("db.mdb")));
     logIn(QStringLiteral("newpass1"));
     m_dialogs->clear();
-    Form3->openRecord(QStringLiteral("www.qiye.cn"), SiteWindow::Mode::Detail);
+    siteWindow()->openRecord(QStringLiteral("www.qiye.cn"), SiteWindow::Mode::Detail);
     QCOMPARE(m_dialogs->count(), 0);
-    QVERIFY(Form3->isVisible());
+    QVERIFY(siteWindow()->isVisible());
     QCOMPARE(field("sEdit1"), QStringLiteral("20110308101010"));
     QCOMPARE(field("sEdit2"), QStringLiteral("企业官网"));
     QCOMPARE(field("sEdit5"), QStringLiteral("管理员"));
@@ -128,7 +129,7 @@ void TestJetWindows::siteAddedUnderTheKeyOpensInDetail()
     QCOMPARE(field("sEdit9"), QStringLiteral("域名用户"));
     QCOMPARE(field("sEdit10"), QStringLiteral("域名密码"));
     QCOMPARE(shownDates(), (QStringList{"2010-3-7", "2011-3-7", "2009-12-31", "2012-12-31"}));
-    QVERIFY(control<QPlainTextEdit>(Form3, "sMemo1")->toPlainText().isEmpty());
+    QVERIFY(control<QPlainTextEdit>(siteWindow(), "sMemo1")->toPlainText().isEmpty());
 }
 
 void TestJetWindows::sitesAddedBeforeTheKeyAreRefused_data()
@@ -145,7 +146,7 @@ void TestJetWindows::sitesAddedBeforeTheKeyAreRefused()
     install(legacyFile(QStringLiteral("db.mdb")));
     logIn(QStringLiteral("newpass1"));
     m_dialogs->clear();
-    Form3->openRecord(address, SiteWindow::Mode::Detail);
+    siteWindow()->openRecord(address, SiteWindow::Mode::Detail);
     QCOMPARE(m_dialogs->count(), 1);
     QCOMPARE(m_dialogs->lastMessage().text, QStringLiteral("读取详细数据失败"));
     QVERIFY(field("sEdit5").isEmpty() && field("sEdit9").isEmpty());
@@ -155,10 +156,10 @@ void TestJetWindows::exportOfTheConvertedListMatchesTheRows()
 {
     install(legacyFile(QStringLiteral("db.mdb")));
     logIn(QStringLiteral("newpass1"));
-    QTest::mouseClick(control<QPushButton>(Form1, "sBitBtn1"), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(mainWindow(), "sBitBtn1"), Qt::LeftButton);
     m_dialogs->clear();
     m_dialogs->scriptSave(m_world->file(QStringLiteral("list")), 5);
-    QTest::mouseClick(control<QPushButton>(Form1, "sBitBtn7"), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(mainWindow(), "sBitBtn7"), Qt::LeftButton);
     QCOMPARE(m_dialogs->texts(), QStringList{QStringLiteral("数据导出成功")});
     QStringList lines = TextBytes::fromBytes(m_world->readFile(QStringLiteral("list.txt"))).split(u'\n');
     for (QString &line : lines)

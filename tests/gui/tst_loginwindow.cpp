@@ -3,13 +3,12 @@
 #include "TestWorld.h"
 #include "WindowControls.h"
 
-#include "app/Globals.h"
 #include "app/Startup.h"
-#include "platform/Maker.h"
 #include "gui/AdBoard.h"
-#include "platform/WorkFolder.h"
-#include "gui/MainWindow.h"
 #include "gui/LoginWindow.h"
+#include "gui/MainWindow.h"
+#include "platform/Maker.h"
+#include "platform/WorkFolder.h"
 #include "secrets/TrailerStore.h"
 
 #include <QDir>
@@ -26,12 +25,12 @@ namespace {
 
 QLineEdit *edit(const char *name)
 {
-    return control<QLineEdit>(Form6, name);
+    return control<QLineEdit>(loginWindow(), name);
 }
 
 void click(const char *name)
 {
-    QTest::mouseClick(control<QPushButton>(Form6, name), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(loginWindow(), name), Qt::LeftButton);
 }
 
 void storePassword(const QString &password)
@@ -66,16 +65,15 @@ void change(const QString &oldPassword, const QString &newPassword, const QStrin
 // the login window loads the password again.
 void restart()
 {
-    destroyGlobalObjects();
-    createGlobalObjects();
-    Form6->show();
+    restartProgram();
+    loginWindow()->show();
 }
 
 const QString Failed = QStringLiteral("密码修改出错,请检查是否缺少必要的文件");
 
 } // namespace
 
-class TestTForm6 : public QObject
+class TestLoginWindow : public QObject
 {
     Q_OBJECT
 private slots:
@@ -95,40 +93,40 @@ private slots:
     void panelsAndClose();
 };
 
-void TestTForm6::emptyStoreLogsInWithEmptyPassword_data()
+void TestLoginWindow::emptyStoreLogsInWithEmptyPassword_data()
 {
     QTest::addColumn<bool>("carrierPresent");
     QTest::newRow("empty key.exe") << true;
     QTest::newRow("no key.exe") << false;
 }
 
-void TestTForm6::emptyStoreLogsInWithEmptyPassword()
+void TestLoginWindow::emptyStoreLogsInWithEmptyPassword()
 {
     QFETCH(bool, carrierPresent);
     TestWorld world;
     DialogRecorder recorder;
     if (!carrierPresent)
         QVERIFY(QFile::remove(world.file(QStringLiteral("key.exe"))));
-    Form6->show();
-    QVERIFY(Form6->isVisible());
-    QVERIFY(!Form1->isVisible());
+    loginWindow()->show();
+    QVERIFY(loginWindow()->isVisible());
+    QVERIFY(!mainWindow()->isVisible());
 
     edit("sEdit3")->setText(QStringLiteral("typed"));
     logIn(QString());
     QVERIFY(!recorder.texts().join(QString()).contains(QStringLiteral("出错")));
-    QVERIFY(Form1->isVisible());
-    QVERIFY(!Form6->isVisible());
+    QVERIFY(mainWindow()->isVisible());
+    QVERIFY(!loginWindow()->isVisible());
     QVERIFY(edit("sEdit3")->text().isEmpty());
     // No reading leaves the scrambled password in the work folder.
     QVERIFY(!QFile::exists(WorkFolder::file(QStringLiteral("passtemp.txt"))));
 }
 
-void TestTForm6::wrongPasswordIsReportedAndCleared()
+void TestLoginWindow::wrongPasswordIsReportedAndCleared()
 {
     TestWorld world;
     DialogRecorder recorder;
     storePassword(QStringLiteral("Secret1"));
-    Form6->show();
+    loginWindow()->show();
 
     // Case and blanks count: none of these is the password.
     const QStringList wrong = {QStringLiteral("secret1"), QStringLiteral("Secret1 "),
@@ -141,15 +139,15 @@ void TestTForm6::wrongPasswordIsReportedAndCleared()
         QCOMPARE(recorder.lastMessage().text, QStringLiteral("密码出错") + Maker::contactBlock());
         QCOMPARE(recorder.lastMessage().icon, Dialogs::Icon::Error);
         QVERIFY(edit("sEdit1")->text().isEmpty());
-        QVERIFY(Form6->isVisible());
-        QVERIFY(!Form1->isVisible());
+        QVERIFY(loginWindow()->isVisible());
+        QVERIFY(!mainWindow()->isVisible());
     }
     logIn(QStringLiteral("Secret1"));
-    QVERIFY(Form1->isVisible());
-    QVERIFY(!Form6->isVisible());
+    QVERIFY(mainWindow()->isVisible());
+    QVERIFY(!loginWindow()->isVisible());
 }
 
-void TestTForm6::unloadablePasswordEndsProgram()
+void TestLoginWindow::unloadablePasswordEndsProgram()
 {
     TestWorld world;
     DialogRecorder recorder;
@@ -160,7 +158,7 @@ void TestTForm6::unloadablePasswordEndsProgram()
     QVERIFY(QFile::setPermissions(workFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                                   QFile::ReadOther | QFile::ExeOther));
     const TempLocation gone(world.file(QStringLiteral("missing")));
-    Form6->show();
+    loginWindow()->show();
     QCOMPARE(recorder.count(), 1);
     QCOMPARE(recorder.lastMessage().text,
              QStringLiteral("软件出错,请检查是否缺少必要的文件") + Maker::contactBlock());
@@ -168,7 +166,7 @@ void TestTForm6::unloadablePasswordEndsProgram()
     QCOMPARE(recorder.terminateRequests(), 1);
 }
 
-void TestTForm6::changeChecksInOrder_data()
+void TestLoginWindow::changeChecksInOrder_data()
 {
     QTest::addColumn<QString>("oldPassword");
     QTest::addColumn<QString>("newPassword");
@@ -193,7 +191,7 @@ void TestTForm6::changeChecksInOrder_data()
                                << "abcdef" << QStringLiteral("登录密码修改成功！");
 }
 
-void TestTForm6::changeChecksInOrder()
+void TestLoginWindow::changeChecksInOrder()
 {
     QFETCH(QString, oldPassword);
     QFETCH(QString, newPassword);
@@ -203,7 +201,7 @@ void TestTForm6::changeChecksInOrder()
     DialogRecorder recorder;
     storePassword(QStringLiteral("start1"));
     const QByteArray before = world.readFile(QStringLiteral("key.exe"));
-    Form6->show();
+    loginWindow()->show();
 
     change(oldPassword, newPassword, confirm);
     QCOMPARE(recorder.count(), 1);
@@ -219,15 +217,15 @@ void TestTForm6::changeChecksInOrder()
         QCOMPARE(edit("sEdit4")->text(), confirm);
     }
     // A success closes the change panel; a refusal leaves it open.
-    QCOMPARE(Form6->width(), success ? 305 : 612);
+    QCOMPARE(loginWindow()->width(), success ? 305 : 612);
 }
 
-void TestTForm6::changeTakesEffectAtNextStart()
+void TestLoginWindow::changeTakesEffectAtNextStart()
 {
     TestWorld world;
     DialogRecorder recorder;
     storePassword(QStringLiteral("start1"));
-    Form6->show();
+    loginWindow()->show();
 
     change(QStringLiteral("start1"), QStringLiteral("second2"), QStringLiteral("second2"));
     QCOMPARE(recorder.lastMessage().text, QStringLiteral("登录密码修改成功！"));
@@ -246,18 +244,18 @@ void TestTForm6::changeTakesEffectAtNextStart()
     logIn(QStringLiteral("third33"));
     QCOMPARE(recorder.lastMessage().text, QStringLiteral("密码出错") + Maker::contactBlock());
     logIn(QStringLiteral("start1"));
-    QVERIFY(Form1->isVisible());
+    QVERIFY(mainWindow()->isVisible());
 
     restart();
     recorder.clear();
     logIn(QStringLiteral("start1"));
     QCOMPARE(recorder.lastMessage().text, QStringLiteral("密码出错") + Maker::contactBlock());
     logIn(QStringLiteral("third33"));
-    QVERIFY(Form1->isVisible());
-    QVERIFY(!Form6->isVisible());
+    QVERIFY(mainWindow()->isVisible());
+    QVERIFY(!loginWindow()->isVisible());
 }
 
-void TestTForm6::unusualPasswordsSurviveTheStore_data()
+void TestLoginWindow::unusualPasswordsSurviveTheStore_data()
 {
     QTest::addColumn<QString>("password");
     QTest::newRow("1000 characters")
@@ -267,12 +265,12 @@ void TestTForm6::unusualPasswordsSurviveTheStore_data()
     QTest::newRow("beyond GBK") << QStringLiteral("密码😀€");
 }
 
-void TestTForm6::unusualPasswordsSurviveTheStore()
+void TestLoginWindow::unusualPasswordsSurviveTheStore()
 {
     QFETCH(QString, password);
     TestWorld world;
     DialogRecorder recorder;
-    Form6->show();
+    loginWindow()->show();
 
     change(QString(), password, password);
     QCOMPARE(recorder.lastMessage().text, QStringLiteral("登录密码修改成功！"));
@@ -283,10 +281,10 @@ void TestTForm6::unusualPasswordsSurviveTheStore()
     logIn(password.trimmed() == password ? password + QLatin1Char(' ') : password.trimmed());
     QCOMPARE(recorder.lastMessage().text, QStringLiteral("密码出错") + Maker::contactBlock());
     logIn(password);
-    QVERIFY(Form1->isVisible());
+    QVERIFY(mainWindow()->isVisible());
 }
 
-void TestTForm6::refusedCarrierIsReported_data()
+void TestLoginWindow::refusedCarrierIsReported_data()
 {
     QTest::addColumn<QString>("problem");
     QTest::newRow("missing") << "missing";
@@ -295,7 +293,7 @@ void TestTForm6::refusedCarrierIsReported_data()
     QTest::newRow("a folder") << "folder";
 }
 
-void TestTForm6::refusedCarrierIsReported()
+void TestLoginWindow::refusedCarrierIsReported()
 {
     QFETCH(QString, problem);
     TestWorld world;
@@ -303,7 +301,7 @@ void TestTForm6::refusedCarrierIsReported()
     const QString carrier = world.file(QStringLiteral("key.exe"));
     storePassword(QStringLiteral("start1"));
     const QByteArray before = world.readFile(QStringLiteral("key.exe"));
-    Form6->show();
+    loginWindow()->show();
 
     int lock = -1;
     if (problem == QLatin1String("missing")) {
@@ -327,17 +325,17 @@ void TestTForm6::refusedCarrierIsReported()
     QCOMPARE(recorder.lastMessage().text, Failed + Maker::contactBlock());
     QCOMPARE(recorder.lastMessage().icon, Dialogs::Icon::Error);
     QVERIFY(!QFile::exists(WorkFolder::file(QStringLiteral("pass2.txt"))));
-    QCOMPARE(Form6->width(), 612);
+    QCOMPARE(loginWindow()->width(), 612);
     if (problem == QLatin1String("read-only") || problem == QLatin1String("locked"))
         QCOMPARE(world.readFile(QStringLiteral("key.exe")), before);
 }
 
-void TestTForm6::enterKeysActAsButtons()
+void TestLoginWindow::enterKeysActAsButtons()
 {
     TestWorld world;
     DialogRecorder recorder;
     storePassword(QStringLiteral("start1"));
-    Form6->show();
+    loginWindow()->show();
 
     edit("sEdit1")->setText(QStringLiteral("wrong1"));
     QTest::keyClick(edit("sEdit1"), Qt::Key_Return);
@@ -355,42 +353,42 @@ void TestTForm6::enterKeysActAsButtons()
 
     edit("sEdit1")->setText(QStringLiteral("start1"));
     QTest::keyClick(edit("sEdit1"), Qt::Key_Enter);
-    QVERIFY(Form1->isVisible());
-    QVERIFY(!Form6->isVisible());
+    QVERIFY(mainWindow()->isVisible());
+    QVERIFY(!loginWindow()->isVisible());
 }
 
-void TestTForm6::panelsAndClose()
+void TestLoginWindow::panelsAndClose()
 {
     TestWorld world;
     DialogRecorder recorder;
-    Form6->show();
-    QVERIFY(Form6->windowFlags() & Qt::WindowStaysOnTopHint);
-    QVERIFY(!(Form6->windowFlags() & (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint)));
-    QCOMPARE(Form6->size(), QSize(305, 159));
-    QVERIFY(!Form6->findChild<QWidget *>(QStringLiteral("sPanel2"))->isVisible());
+    loginWindow()->show();
+    QVERIFY(loginWindow()->windowFlags() & Qt::WindowStaysOnTopHint);
+    QVERIFY(!(loginWindow()->windowFlags() & (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint)));
+    QCOMPARE(loginWindow()->size(), QSize(305, 159));
+    QVERIFY(!loginWindow()->findChild<QWidget *>(QStringLiteral("sPanel2"))->isVisible());
     for (const char *name : {"sLabel1", "sEdit1", "sBitBtn1", "sLabel4", "sButton1"})
-        QVERIFY2(Form6->findChild<QWidget *>(QLatin1String(name))->font().bold(), name);
+        QVERIFY2(loginWindow()->findChild<QWidget *>(QLatin1String(name))->font().bold(), name);
 
     click("sBitBtn2");
-    QCOMPARE(Form6->size(), QSize(612, 159));
-    QVERIFY(Form6->findChild<QWidget *>(QStringLiteral("sPanel2"))->isVisible());
+    QCOMPARE(loginWindow()->size(), QSize(612, 159));
+    QVERIFY(loginWindow()->findChild<QWidget *>(QStringLiteral("sPanel2"))->isVisible());
     edit("sEdit3")->setText(QStringLiteral("kept"));
     click("sBitBtn3");
-    QCOMPARE(Form6->size(), QSize(305, 159));
+    QCOMPARE(loginWindow()->size(), QSize(305, 159));
     QCOMPARE(edit("sEdit3")->text(), QStringLiteral("kept"));
 
     // Closing never ends the program; it puts the working windows away.
-    Form1->show();
-    Form8->show();
-    QVERIFY(!Form6->close());
-    QVERIFY(Form6->isVisible());
-    QVERIFY(!Form1->isVisible());
-    QVERIFY(!Form8->isVisible());
+    mainWindow()->show();
+    adBoard()->show();
+    QVERIFY(!loginWindow()->close());
+    QVERIFY(loginWindow()->isVisible());
+    QVERIFY(!mainWindow()->isVisible());
+    QVERIFY(!adBoard()->isVisible());
     QCOMPARE(recorder.terminateRequests(), 0);
 
     click("sBitBtn5");
     QCOMPARE(recorder.terminateRequests(), 1);
 }
 
-QTEST_MAIN(TestTForm6)
+QTEST_MAIN(TestLoginWindow)
 #include "tst_loginwindow.moc"

@@ -1,19 +1,26 @@
 #include "MainWindowKit.h"
-#include "platform/Maker.h"
 #include "gui/AdBoard.h"
+#include "platform/Maker.h"
+#include "sites/Session.h"
 
 #include <QFile>
 #include <QMenu>
+#include <QSystemTrayIcon>
 
 // The main window's first showing, its close button and the tray icon.
 class MainFrameTest : public MainWindowKit
 {
     Q_OBJECT
 
+    static QAction *trayItem(const char *name)
+    {
+        return tray()->menu()->findChild<QAction *>(QLatin1String(name));
+    }
+
 private slots:
     void firstShowingPreparesTheRun()
     {
-        Form1->show();
+        mainWindow()->show();
         QCOMPARE(recorder->count(), 0);
         QCOMPARE(label("sLabel3"), QStringLiteral("00000"));
         QCOMPARE(label("sLabel5"), QStringLiteral("00000"));
@@ -26,17 +33,16 @@ private slots:
         QCOMPARE(type->count(), 8);
         QCOMPARE(type->currentText(), QStringLiteral("域名到期日期"));
         QVERIFY(!type->isEditable());
-        QCOMPARE(Form1->hostingCutOff(), QStringLiteral("sEdit2"));
-        QCOMPARE(Form1->domainCutOff(), QStringLiteral("sEdit3"));
-        QCOMPARE(Form1->secretKey(), QString());
-        for (const char *hidden : {"sEdit2", "sEdit3", "sEdit4"})
-            QVERIFY(control(hidden)->isHidden());
-        QVERIFY(Form8->isVisible());
+        QVERIFY(!session().hostingCutOff().isValid());
+        QVERIFY(!session().domainCutOff().isValid());
+        QCOMPARE(session().secretKey(), QString());
+        QVERIFY(adBoard()->isVisible());
         QVERIFY(tray()->isRegistered());
         QCOMPARE(tray()->toolTip(), QStringLiteral("双击显示主界面"));
-        QCOMPARE(Form1->size(), QSize(862, 460));
-        QCOMPARE(Form1->minimumSize(), Form1->maximumSize());
-        QVERIFY(!(Form1->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QCOMPARE(mainWindow()->size(), QSize(862, 460));
+        QCOMPARE(mainWindow()->minimumSize(), mainWindow()->maximumSize());
+        QVERIFY(
+            !(mainWindow()->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     }
 
     void secretKeyEndsThePreparation()
@@ -44,9 +50,9 @@ private slots:
         storeSecretKey(QStringLiteral("密钥 k3y"));
         addSites(2);
         showAndRefresh();
-        QCOMPARE(Form1->secretKey(), QStringLiteral("密钥 k3y"));
-        Form1->hide();
-        Form1->show();
+        QCOMPARE(session().secretKey(), QStringLiteral("密钥 k3y"));
+        mainWindow()->hide();
+        mainWindow()->show();
         // Prepared once: showing again leaves the connection and the list alone.
         QCOMPARE(grid()->rowCount(), 2);
     }
@@ -55,13 +61,13 @@ private slots:
     {
         addSites(2);
         showAndRefresh();
-        Form1->hide();
-        Form1->show();
+        mainWindow()->hide();
+        mainWindow()->show();
         // The shipped sk.exe holds no record: an empty key, read once; the list stays loaded.
         QCOMPARE(grid()->rowCount(), 2);
         QCOMPARE(grid()->currentText(QStringLiteral("web_name")), QStringLiteral("site 0"));
         QCOMPARE(label("sLabel3"), QStringLiteral("2"));
-        QCOMPARE(Form1->secretKey(), QString());
+        QCOMPARE(session().secretKey(), QString());
         QCOMPARE(recorder->count(), 0);
     }
 
@@ -77,7 +83,7 @@ private slots:
         QFile::remove(world->databasePath());
         if (!content.isEmpty())
             world->writeFile(QStringLiteral("db.mdb"), content);
-        Form1->show();
+        mainWindow()->show();
         QCOMPARE(recorder->count(), 1);
         QCOMPARE(recorder->lastMessage().caption, QStringLiteral("提示"));
         QCOMPARE(recorder->lastMessage().text,
@@ -92,7 +98,7 @@ private slots:
     {
         QFile::remove(world->file(QStringLiteral("sk.exe")));
         QVERIFY(QFile::link(world->file(QStringLiteral("key.exe")), world->file(QStringLiteral("sk.exe"))));
-        Form1->show();
+        mainWindow()->show();
         QCOMPARE(recorder->texts(), QStringList{QStringLiteral("数据库接连失败，请查看数据库文件是否存在") +
                                                 Maker::contactBlock()});
         QCOMPARE(recorder->terminateRequests(), 1);
@@ -104,35 +110,35 @@ private slots:
         storeSecretKey(QStringLiteral("k"));
         addSites(2);
         showAndRefresh();
-        QVERIFY(!Form1->close());
-        QVERIFY(!Form1->isVisible());
-        QVERIFY(!Form8->isVisible());
+        QVERIFY(!mainWindow()->close());
+        QVERIFY(!mainWindow()->isVisible());
+        QVERIFY(!adBoard()->isVisible());
         QVERIFY(tray()->isRegistered());
 
-        tray()->onDoubleClick();
-        QVERIFY(Form1->isVisible());
-        QVERIFY(Form8->isVisible());
+        emit tray()->findChild<QSystemTrayIcon *>()->activated(QSystemTrayIcon::DoubleClick);
+        QVERIFY(mainWindow()->isVisible());
+        QVERIFY(adBoard()->isVisible());
         QCOMPARE(grid()->rowCount(), 2);
         QCOMPARE(label("sLabel3"), QStringLiteral("2"));
 
-        Form1->close();
-        tray()->N1Click();
-        QVERIFY(Form1->isVisible());
-        QVERIFY(Form8->isVisible());
+        mainWindow()->close();
+        trayItem("showMainWindowItem")->trigger();
+        QVERIFY(mainWindow()->isVisible());
+        QVERIFY(adBoard()->isVisible());
         QCOMPARE(recorder->terminateRequests(), 0);
     }
 
     void closeMinimisesWithoutATray()
     {
         TrayIcon::setDesktopHasTrayForTesting(false);
-        Form1->show();
-        QVERIFY(!Form1->close());
-        QVERIFY(Form1->isVisible());
-        QVERIFY(Form1->isMinimized());
-        QVERIFY(!Form8->isVisible());
-        Form1->showFromTray();
-        QVERIFY(!Form1->isMinimized());
-        QVERIFY(Form8->isVisible());
+        mainWindow()->show();
+        QVERIFY(!mainWindow()->close());
+        QVERIFY(mainWindow()->isVisible());
+        QVERIFY(mainWindow()->isMinimized());
+        QVERIFY(!adBoard()->isVisible());
+        trayItem("showMainWindowItem")->trigger();
+        QVERIFY(!mainWindow()->isMinimized());
+        QVERIFY(adBoard()->isVisible());
     }
 
     void quitRemovesTheIcon_data()
@@ -144,11 +150,11 @@ private slots:
     void quitRemovesTheIcon()
     {
         QFETCH(bool, fromMenu);
-        Form1->show();
+        mainWindow()->show();
         QStringList names;
         for (QAction *action : tray()->menu()->actions())
             names << action->objectName() + (action->isSeparator() ? "-" : "");
-        QCOMPARE(names, QStringList({"N1", "N2-", "N3", "N14-", "N19", "N13"}));
+        QCOMPARE(names, QStringList({"showMainWindowItem", "-", "quitItem", "-", "upgradeItem", "helpItem"}));
         if (fromMenu)
             tray()->menu()->actions().at(2)->trigger();
         else

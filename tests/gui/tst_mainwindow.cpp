@@ -17,7 +17,7 @@ class MainWindowTest : public MainWindowKit
 private slots:
     void refreshCountsTheRows()
     {
-        Form1->show();
+        mainWindow()->show();
         button("sBitBtn1")->click();
         QCOMPARE(label("sLabel3"), QStringLiteral("0"));
         QCOMPARE(actionSet(), all(false));
@@ -43,14 +43,14 @@ private slots:
         addSites(3);
         showAndRefresh();
         grid()->setCurrentRow(2);
-        Compaction::compactRegister(DataModule1->ADOConnection1, world->folder());
+        Compaction::compactRegister(siteRegister()->connection(), world->folder());
         QTRY_COMPARE(grid()->currentText(QStringLiteral("web_name")), QStringLiteral("site 2"));
         QCOMPARE(label("sLabel3"), QStringLiteral("3"));
         QCOMPARE(actionSet(), all(true));
 
         // A register that cannot be read again leaves an empty list that claims nothing.
         QFile::remove(world->databasePath());
-        DataModule1->ADOConnection1->close();
+        siteRegister()->connection()->close();
         QCOMPARE(actionSet(), all(false));
         QTRY_COMPARE(label("sLabel3"), QStringLiteral("00000"));
         QCOMPARE(grid()->rowCount(), 0);
@@ -136,7 +136,7 @@ private slots:
         world->addPlainSite("W1", "Shop abc", "www.shop.com", QString(), "2011-03-08");
         world->addPlainSite("W2", "ABC Shop", "www.abc.com", QString(), "2011-03-09");
         world->addPlainSite("W3", "Other", "www.other.com", QString(), "2011-03-07");
-        Form1->show();
+        mainWindow()->show();
         search(7, "abc"); // nothing loaded yet
         QCOMPARE(recorder->count(), 1);
         search(1, "abc");
@@ -216,7 +216,7 @@ private slots:
 
     void doubleClickOnAnEmptyGridOpensNothing()
     {
-        Form1->show();
+        mainWindow()->show();
         QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
         QCOMPARE(recorder->count(), 0);
     }

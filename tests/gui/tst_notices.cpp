@@ -1,11 +1,9 @@
 #include "DialogRecorder.h"
 #include "TestWorld.h"
 
-#include "app/Globals.h"
-#include "app/Startup.h"
-#include "platform/Maker.h"
 #include "gui/HelpNotice.h"
 #include "gui/UpgradeNotice.h"
+#include "platform/Maker.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -58,55 +56,55 @@ class TestNotices : public QObject
     Q_OBJECT
 private slots:
     void initTestCase() { applyLook(); }
-    void helpNotice();
-    void upgradeNotice();
+    void helpNoticeShowsTheMaker();
+    void upgradeNoticeShowsTheWay();
     void secondOpeningOnlyBringsForward();
 };
 
-void TestNotices::helpNotice()
+void TestNotices::helpNoticeShowsTheMaker()
 {
     TestWorld world;
-    QCOMPARE(Form7->windowTitle(), QStringLiteral("在线帮助"));
-    QCOMPARE(Form7->size(), QSize(275, 159));
-    QCOMPARE(Form7->minimumSize(), Form7->maximumSize());
-    QVERIFY(!(Form7->windowFlags() & Qt::WindowStaysOnTopHint));
-    QVERIFY(Form7->windowFlags() & Qt::WindowCloseButtonHint);
-    QVERIFY(!(Form7->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
-    QCOMPARE(buttonOf(Form7)->text(), QStringLiteral("退 出"));
-    QCOMPARE(textOf(Form7)->text(), QStringLiteral("软件作者：") + Maker::name() +
-                                        QStringLiteral("\n作者邮箱：") + Maker::email() +
-                                        QStringLiteral("\n软件网站：") + Maker::webAddress());
-    verifyNothingCutOff(Form7);
+    QCOMPARE(helpNotice()->windowTitle(), QStringLiteral("在线帮助"));
+    QCOMPARE(helpNotice()->size(), QSize(275, 159));
+    QCOMPARE(helpNotice()->minimumSize(), helpNotice()->maximumSize());
+    QVERIFY(!(helpNotice()->windowFlags() & Qt::WindowStaysOnTopHint));
+    QVERIFY(helpNotice()->windowFlags() & Qt::WindowCloseButtonHint);
+    QVERIFY(!(helpNotice()->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QCOMPARE(buttonOf(helpNotice())->text(), QStringLiteral("退 出"));
+    QCOMPARE(textOf(helpNotice())->text(), QStringLiteral("软件作者：") + Maker::name() +
+                                               QStringLiteral("\n作者邮箱：") + Maker::email() +
+                                               QStringLiteral("\n软件网站：") + Maker::webAddress());
+    verifyNothingCutOff(helpNotice());
 }
 
-void TestNotices::upgradeNotice()
+void TestNotices::upgradeNoticeShowsTheWay()
 {
     TestWorld world;
-    QCOMPARE(Form9->windowTitle(), QStringLiteral("在线升级"));
-    QCOMPARE(Form9->size(), QSize(317, 215));
-    QCOMPARE(Form9->minimumSize(), Form9->maximumSize());
-    QVERIFY(Form9->windowFlags() & Qt::WindowStaysOnTopHint);
-    QVERIFY(Form9->windowFlags() & Qt::WindowCloseButtonHint);
-    QCOMPARE(buttonOf(Form9)->text(), QStringLiteral("关 闭"));
-    const QStringList lines = textOf(Form9)->text().split(QLatin1Char('\n'));
+    QCOMPARE(upgradeNotice()->windowTitle(), QStringLiteral("在线升级"));
+    QCOMPARE(upgradeNotice()->size(), QSize(317, 215));
+    QCOMPARE(upgradeNotice()->minimumSize(), upgradeNotice()->maximumSize());
+    QVERIFY(upgradeNotice()->windowFlags() & Qt::WindowStaysOnTopHint);
+    QVERIFY(upgradeNotice()->windowFlags() & Qt::WindowCloseButtonHint);
+    QCOMPARE(buttonOf(upgradeNotice())->text(), QStringLiteral("关 闭"));
+    const QStringList lines = textOf(upgradeNotice())->text().split(QLatin1Char('\n'));
     QCOMPARE(lines.size(), 4);
     QVERIFY(lines.at(0).startsWith(QStringLiteral("如果你需要增加软件的功能")));
     QCOMPARE(lines.at(1), QStringLiteral("请您留下正确的联系方式，以便软件升级好后能及时的发送给您。"));
     QCOMPARE(lines.at(2), QStringLiteral("官方网站：") + Maker::webAddress() + QLatin1Char(' '));
     QCOMPARE(lines.at(3), QStringLiteral("邮      箱：") + Maker::email());
-    verifyNothingCutOff(Form9);
+    verifyNothingCutOff(upgradeNotice());
 }
 
 void TestNotices::secondOpeningOnlyBringsForward()
 {
     TestWorld world;
     DialogRecorder recorder;
-    for (QWidget *notice : {static_cast<QWidget *>(Form7), static_cast<QWidget *>(Form9)}) {
+    for (QWidget *notice : {static_cast<QWidget *>(helpNotice()), static_cast<QWidget *>(upgradeNotice())}) {
         auto open = [notice] {
-            if (notice == Form7)
-                Form7->showNotice();
+            if (notice == helpNotice())
+                helpNotice()->showNotice();
             else
-                Form9->showNotice();
+                upgradeNotice()->showNotice();
         };
         open();
         QVERIFY(notice->isVisible());
@@ -115,7 +113,7 @@ void TestNotices::secondOpeningOnlyBringsForward()
         notice->move(centred + QPoint(-40, 30));
         open();
         QCOMPARE(notice->pos(), centred + QPoint(-40, 30));
-        QCOMPARE(notice == Form7 ? visibleCount<HelpNotice>() : visibleCount<UpgradeNotice>(), 1);
+        QCOMPARE(notice == helpNotice() ? visibleCount<HelpNotice>() : visibleCount<UpgradeNotice>(), 1);
 
         QTest::mouseClick(buttonOf(notice), Qt::LeftButton);
         QVERIFY(!notice->isVisible());

@@ -1,15 +1,14 @@
 #include "ExpiryWindowKit.h"
 #include "ReadOnlyPath.h"
+#include "sites/Session.h"
 
-#include "app/Globals.h"
-#include "app/Startup.h"
+#include "gui/MainWindow.h"
 #include "gui/SettingsWindow.h"
+#include "gui/SiteWindow.h"
 #include "platform/Maker.h"
 #include "platform/WorkFolder.h"
-#include "sites/SiteCredentials.h"
-#include "gui/MainWindow.h"
-#include "gui/SiteWindow.h"
 #include "secrets/TrailerStore.h"
+#include "sites/SiteCredentials.h"
 #include "store/Connection.h"
 #include "store/SiteRegister.h"
 
@@ -32,16 +31,16 @@ class TestSettingsWindow : public ExpiryWindowKit
 private:
     static QComboBox *box(int number)
     {
-        return control<QComboBox>(Form5, number == 1 ? "sComboBox1" : "sComboBox2");
+        return control<QComboBox>(settingsWindow(), number == 1 ? "sComboBox1" : "sComboBox2");
     }
     static void click(const char *button)
     {
-        QTest::mouseClick(control<QPushButton>(Form5, button), Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(settingsWindow(), button), Qt::LeftButton);
     }
     static void reshow()
     {
-        Form5->hide();
-        Form5->show();
+        settingsWindow()->hide();
+        settingsWindow()->show();
     }
     void setLeadTimes(const QString &values) const
     {
@@ -80,19 +79,19 @@ private:
     }
     void setKeyFields(const QString &current, const QString &newKey, const QString &confirmation) const
     {
-        control<QLineEdit>(Form5, "sEdit1")->setText(current);
-        control<QLineEdit>(Form5, "sEdit2")->setText(newKey);
-        control<QLineEdit>(Form5, "sEdit3")->setText(confirmation);
+        control<QLineEdit>(settingsWindow(), "sEdit1")->setText(current);
+        control<QLineEdit>(settingsWindow(), "sEdit2")->setText(newKey);
+        control<QLineEdit>(settingsWindow(), "sEdit3")->setText(confirmation);
     }
 
 private slots:
     void windowAsCreated()
     {
-        QCOMPARE(Form5->windowTitle(), QStringLiteral("软件设置"));
-        QCOMPARE(Form5->size(), QSize(268, 210));
-        QVERIFY(Form5->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        QVERIFY(!Form5->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
-        auto *tabs = control<QTabWidget>(Form5, "sPageControl1");
+        QCOMPARE(settingsWindow()->windowTitle(), QStringLiteral("软件设置"));
+        QCOMPARE(settingsWindow()->size(), QSize(268, 210));
+        QVERIFY(settingsWindow()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(!settingsWindow()->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+        auto *tabs = control<QTabWidget>(settingsWindow(), "sPageControl1");
         QCOMPARE(tabs->count(), 3);
         QCOMPARE(tabs->tabText(0), QStringLiteral("报警提醒设置"));
         QCOMPARE(tabs->tabText(1), QStringLiteral("压缩数据库"));
@@ -104,13 +103,13 @@ private slots:
             QCOMPARE(box(number)->itemText(30), QStringLiteral("31"));
             QCOMPARE(box(number)->currentText(), QStringLiteral("3"));
         }
-        QCOMPARE(control<QPushButton>(Form5, "sBitBtn3")->size(), QSize(177, 41));
+        QCOMPARE(control<QPushButton>(settingsWindow(), "sBitBtn3")->size(), QSize(177, 41));
     }
 
     void showsAndStoresLeadTimes()
     {
         setLeadTimes(QStringLiteral("7,30"));
-        Form5->show();
+        settingsWindow()->show();
         QCOMPARE(box(1)->currentText(), QStringLiteral("7"));
         QCOMPARE(box(2)->currentText(), QStringLiteral("30"));
         QCOMPARE(m_dialogs->count(), 0);
@@ -119,12 +118,12 @@ private slots:
         click("sBitBtn1");
         expectOnly(QStringLiteral("数据修改成功"), Icon::Exclamation);
         QCOMPARE(storedLeadTimes(), QStringLiteral("1/31"));
-        QVERIFY(Form5->isVisible());
+        QVERIFY(settingsWindow()->isVisible());
     }
 
     void typedKeysAreDiscarded()
     {
-        Form5->show();
+        settingsWindow()->show();
         for (int number : {1, 2}) {
             box(number)->setFocus();
             QTest::keyClicks(box(number), QStringLiteral("5a"));
@@ -137,10 +136,10 @@ private slots:
     void unsavedChoicesAreDroppedOnReopening()
     {
         setLeadTimes(QStringLiteral("7,30"));
-        Form5->show();
+        settingsWindow()->show();
         box(1)->setCurrentIndex(19);
-        Form5->close();
-        Form5->show();
+        settingsWindow()->close();
+        settingsWindow()->show();
         QCOMPARE(box(1)->currentText(), QStringLiteral("7"));
     }
 
@@ -148,7 +147,7 @@ private slots:
     {
         setLeadTimes(QStringLiteral("5,6"));
         m_world->exec(QStringLiteral("insert into t_set values(20,21)"));
-        Form5->show();
+        settingsWindow()->show();
         QCOMPARE(box(1)->currentText(), QStringLiteral("5"));
         QCOMPARE(box(2)->currentText(), QStringLiteral("6"));
         box(2)->setCurrentIndex(9);
@@ -160,7 +159,7 @@ private slots:
     void noSettingsRow()
     {
         m_world->exec(QStringLiteral("delete from t_set"));
-        Form5->show();
+        settingsWindow()->show();
         expectOnly(QStringLiteral("数据查询失败"), Icon::Error);
         QCOMPARE(box(1)->currentText(), QStringLiteral("3"));
         box(2)->setCurrentIndex(29);
@@ -175,7 +174,7 @@ private slots:
     void leadTimeOutsideTheList()
     {
         setLeadTimes(QStringLiteral("45,3"));
-        Form5->show();
+        settingsWindow()->show();
         QCOMPARE(box(1)->currentText(), QStringLiteral("45"));
         click("sBitBtn1");
         expectOnly(QStringLiteral("数据修改成功"), Icon::Exclamation);
@@ -185,7 +184,7 @@ private slots:
     void emptyLeadTimeFailsTheLoad()
     {
         looseSettingsTable(QStringLiteral("12,NULL"));
-        Form5->show();
+        settingsWindow()->show();
         expectOnly(QStringLiteral("数据查询失败"), Icon::Error);
         // The first box was filled before the failure; the second keeps its text.
         QCOMPARE(box(1)->currentText(), QStringLiteral("12"));
@@ -195,7 +194,7 @@ private slots:
     void wordIsShownButNotStored()
     {
         looseSettingsTable(QStringLiteral("'abc',4"));
-        Form5->show();
+        settingsWindow()->show();
         QCOMPARE(m_dialogs->count(), 0);
         QCOMPARE(box(1)->currentText(), QStringLiteral("abc"));
         click("sBitBtn1");
@@ -206,7 +205,7 @@ private slots:
     void missingRegister()
     {
         QFile::remove(m_world->databasePath());
-        Form5->show();
+        settingsWindow()->show();
         expectOnly(QStringLiteral("数据查询失败"), Icon::Error);
         click("sBitBtn1");
         expectOnly(QStringLiteral("数据修改失败"), Icon::Error);
@@ -215,24 +214,24 @@ private slots:
 
     void opensOnTheTabLastLeft()
     {
-        Form5->show();
-        control<QTabWidget>(Form5, "sPageControl1")->setCurrentIndex(2);
+        settingsWindow()->show();
+        control<QTabWidget>(settingsWindow(), "sPageControl1")->setCurrentIndex(2);
         click("sBitBtn5");
-        QVERIFY(!Form5->isVisible());
-        Form5->show();
-        QCOMPARE(control<QTabWidget>(Form5, "sPageControl1")->currentIndex(), 2);
+        QVERIFY(!settingsWindow()->isVisible());
+        settingsWindow()->show();
+        QCOMPARE(control<QTabWidget>(settingsWindow(), "sPageControl1")->currentIndex(), 2);
         click("sBitBtn2");
-        QVERIFY(!Form5->isVisible());
+        QVERIFY(!settingsWindow()->isVisible());
     }
 
     void compactionMessages()
     {
         m_world->exec(
             QStringLiteral("insert into t_webinfo(web_id,web_address) values('000001','a.example')"));
-        Form5->show();
+        settingsWindow()->show();
         click("sBitBtn3");
         expectOnly(QStringLiteral("压缩数据库成功"), Icon::Exclamation);
-        QVERIFY(!DataModule1->ADOConnection1->isOpen());
+        QVERIFY(!siteRegister()->connection()->isOpen());
         QVERIFY(!QFileInfo::exists(m_world->file(QStringLiteral("tempdb.mdb"))));
 
         QFile::setPermissions(m_world->databasePath(), QFile::ReadOwner | QFile::ReadUser);
@@ -244,7 +243,7 @@ private slots:
 
     void keyChecksInOrder()
     {
-        Form5->show();
+        settingsWindow()->show();
         const QByteArray carrier = m_world->readFile(QStringLiteral("sk.exe"));
         setKeyFields(QStringLiteral("x"), QStringLiteral("abc"), QStringLiteral("abd"));
         click("sBitBtn4");
@@ -253,20 +252,20 @@ private slots:
         click("sBitBtn4");
         expectOnly(QStringLiteral("密钥位数小于6位"), Icon::Error);
         setKeyFields(QString(), QStringLiteral("Secret"), QStringLiteral("secret"));
-        QTest::keyClick(control<QLineEdit>(Form5, "sEdit3"), Qt::Key_Return);
+        QTest::keyClick(control<QLineEdit>(settingsWindow(), "sEdit3"), Qt::Key_Return);
         QCOMPARE(m_dialogs->terminateRequests(), 0);
         expectOnly(QStringLiteral("两次密码输入不一致"), Icon::Error);
         // The fields keep what was typed, so it can be corrected.
-        QCOMPARE(control<QLineEdit>(Form5, "sEdit2")->text(), QStringLiteral("Secret"));
-        QCOMPARE(control<QLineEdit>(Form5, "sEdit3")->echoMode(), QLineEdit::Password);
+        QCOMPARE(control<QLineEdit>(settingsWindow(), "sEdit2")->text(), QStringLiteral("Secret"));
+        QCOMPARE(control<QLineEdit>(settingsWindow(), "sEdit3")->echoMode(), QLineEdit::Password);
         QCOMPARE(m_world->readFile(QStringLiteral("sk.exe")), carrier);
     }
 
     void keyChangeEndsTheProgram()
     {
-        Form5->show();
+        settingsWindow()->show();
         setKeyFields(QString(), QStringLiteral("新密钥"), QStringLiteral("新密钥"));
-        QTest::keyClick(control<QLineEdit>(Form5, "sEdit3"), Qt::Key_Enter);
+        QTest::keyClick(control<QLineEdit>(settingsWindow(), "sEdit3"), Qt::Key_Enter);
         QCOMPARE(m_dialogs->terminateRequests(), 1);
         expectOnly(QStringLiteral("密钥修改成功,请重启本软件！"), Icon::Exclamation);
         QVERIFY(!QFileInfo::exists(WorkFolder::file(QStringLiteral("sks.txt"))));
@@ -284,26 +283,25 @@ private slots:
         QCOMPARE(writeSecret(SecretStore::secretKey(), oldKey), WriteResult::Written);
         addKeyedSite(QStringLiteral("000001"), QStringLiteral("alice"), oldKey);
         addKeyedSite(QStringLiteral("000002"), QStringLiteral("carol"), QStringLiteral("thirdkey"));
-        Form1->show();
-        QCOMPARE(Form1->secretKey(), oldKey);
-        Form5->show();
+        mainWindow()->show();
+        QCOMPARE(session().secretKey(), oldKey);
+        settingsWindow()->show();
         setKeyFields(oldKey, newKey, newKey);
         click("sBitBtn4");
         QCOMPARE(m_dialogs->terminateRequests(), 1);
         expectOnly(QStringLiteral("密钥修改成功,请重启本软件！"), Icon::Exclamation);
-        QCOMPARE(Form5->lastRekeyedCount(), 1);
+        QCOMPARE(settingsWindow()->lastRekeyedCount(), 1);
 
-        destroyGlobalObjects();
-        createGlobalObjects();
-        Form1->show();
-        QCOMPARE(Form1->secretKey(), newKey);
-        Form3->openRecord(QStringLiteral("000001.example"), SiteWindow::Mode::Detail);
+        restartProgram();
+        mainWindow()->show();
+        QCOMPARE(session().secretKey(), newKey);
+        siteWindow()->openRecord(QStringLiteral("000001.example"), SiteWindow::Mode::Detail);
         QCOMPARE(m_dialogs->count(), 0);
-        QCOMPARE(control<QLineEdit>(Form3, "sEdit9")->text(), QStringLiteral("alice"));
-        Form3->close();
-        Form3->openRecord(QStringLiteral("000002.example"), SiteWindow::Mode::Detail);
+        QCOMPARE(control<QLineEdit>(siteWindow(), "sEdit9")->text(), QStringLiteral("alice"));
+        siteWindow()->close();
+        siteWindow()->openRecord(QStringLiteral("000002.example"), SiteWindow::Mode::Detail);
         expectOnly(QStringLiteral("读取详细数据失败"), Icon::Error);
-        QVERIFY(control<QLineEdit>(Form3, "sEdit9")->text().isEmpty());
+        QVERIFY(control<QLineEdit>(siteWindow(), "sEdit9")->text().isEmpty());
     }
 
     void keyChangeWithoutCarrier_data()
@@ -323,7 +321,7 @@ private slots:
             if (!readOnly->active())
                 QSKIP("sk.exe cannot be made read-only here");
         }
-        Form5->show();
+        settingsWindow()->show();
         setKeyFields(QString(), QStringLiteral("abcdef"), QStringLiteral("abcdef"));
         click("sBitBtn4");
         expectOnly(QStringLiteral("密钥修改出错,请检查是否缺少必要的文件") + Maker::contactBlock(),

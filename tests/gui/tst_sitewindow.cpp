@@ -1,6 +1,7 @@
 #include "RecordKit.h"
-#include "platform/Maker.h"
 #include "gui/SiteWindow.h"
+#include "platform/Maker.h"
+#include "sites/Session.h"
 
 #include <QAbstractItemView>
 #include <QRegularExpression>
@@ -47,7 +48,7 @@ void TestModifyWindow::init()
     m_world.reset(new TestWorld(true));
     m_dialogs.reset(new DialogRecorder);
     connectRegister(*m_world);
-    m_form = Form3;
+    m_form = siteWindow();
 }
 
 void TestModifyWindow::cleanup()
@@ -58,8 +59,8 @@ void TestModifyWindow::cleanup()
 
 void TestModifyWindow::open(const QString &address, SiteWindow::Mode mode)
 {
-    Form3->openRecord(address, mode);
-    QVERIFY(Form3->isVisible());
+    siteWindow()->openRecord(address, mode);
+    QVERIFY(siteWindow()->isVisible());
 }
 
 void TestModifyWindow::loadShowsValuesAsTyped()
@@ -67,7 +68,7 @@ void TestModifyWindow::loadShowsValuesAsTyped()
     add("100001", "www.a.com", QStringLiteral("第一行\n 第二行 "));
     open("www.a.com");
     QCOMPARE(m_dialogs->count(), 0);
-    QCOMPARE(Form3->windowTitle(), QStringLiteral("网站资料修改"));
+    QCOMPARE(siteWindow()->windowTitle(), QStringLiteral("网站资料修改"));
     QCOMPARE(edit(m_form, "sEdit1")->text(), QStringLiteral("100001"));
     QCOMPARE(edit(m_form, "sEdit3")->text(), QStringLiteral("www.a.com"));
     // Spaces, Chinese and the site number inside a value all read back as typed.
@@ -87,7 +88,7 @@ void TestModifyWindow::modifyAndDetailModes()
     QComboBox *year = combo(m_form, 1);
 
     open("www.a.com", SiteWindow::Mode::Modify);
-    checkFrameAndLabels(Form3);
+    checkFrameAndLabels(siteWindow());
     checkTabOrder(m_form, numbered(QStringLiteral("sEdit"), 1, 12) + QStringList{"sBitBtn1", "sBitBtn5"} +
                               numbered(QStringLiteral("sEdit"), 13, 17) +
                               QStringList{"sEdit21", "sBitBtn2", "sBitBtn6"} +
@@ -109,7 +110,7 @@ void TestModifyWindow::modifyAndDetailModes()
     QCOMPARE(year->currentText(), QStringLiteral("2011"));
 
     open("www.a.com", SiteWindow::Mode::Detail);
-    QCOMPARE(Form3->windowTitle(), QStringLiteral("网站资料详细查询"));
+    QCOMPARE(siteWindow()->windowTitle(), QStringLiteral("网站资料详细查询"));
     for (const char *button : buttons)
         QVERIFY2(!control(m_form, button)->isEnabled(), button);
     for (QLineEdit *field : m_form->findChildren<QLineEdit *>(QRegularExpression("^sEdit\\d+$")))
@@ -125,14 +126,14 @@ void TestModifyWindow::modifyAndDetailModes()
     QCOMPARE(edit(m_form, "sEdit6")->text(), QStringLiteral("abc100001x"));
 
     // The close box still closes it.
-    Form3->close();
-    QVERIFY(!Form3->isVisible());
+    siteWindow()->close();
+    QVERIFY(!siteWindow()->isVisible());
 }
 
 void TestModifyWindow::siteSaveKeepsCredentialsAsTyped()
 {
     setSecretKey(QStringLiteral("钥匙"));
-    QCOMPARE(Form1->secretKey(), QStringLiteral("钥匙"));
+    QCOMPARE(session().secretKey(), QStringLiteral("钥匙"));
     add("100001", "www.a.com");
     const QString number = QStringLiteral("100001");
     QCOMPARE(unscrambled(*m_world, number, "web_domainuser"), bytes(QStringLiteral(" 域名用户 100001钥匙")));
@@ -299,9 +300,9 @@ void TestModifyWindow::recordUnderAnotherSecretKeyIsRefused()
     add("100001", "www.a.com", "remark");
     open("www.a.com");
     QCOMPARE(m_dialogs->count(), 0); // readable while no key is set
-    Form3->hide();
+    siteWindow()->hide();
     setSecretKey(QStringLiteral("k2"));
-    QCOMPARE(Form1->secretKey(), QStringLiteral("k2"));
+    QCOMPARE(session().secretKey(), QStringLiteral("k2"));
 
     open("www.a.com");
     expectMessage(*m_dialogs, QStringLiteral("提示"), QStringLiteral("读取详细数据失败"),
@@ -319,8 +320,8 @@ void TestModifyWindow::openingAgainLoadsTheNewRecord()
     add("100002", "www.b.com", "b");
     const QStringList rowA = rowSnapshot(*m_world, QStringLiteral("100001"), AllColumns);
     open("www.a.com", SiteWindow::Mode::Detail);
-    Form3->openRecord(QStringLiteral("WWW.B.COM"), SiteWindow::Mode::Modify);
-    QCOMPARE(Form3->windowTitle(), QStringLiteral("网站资料修改"));
+    siteWindow()->openRecord(QStringLiteral("WWW.B.COM"), SiteWindow::Mode::Modify);
+    QCOMPARE(siteWindow()->windowTitle(), QStringLiteral("网站资料修改"));
     QCOMPARE(edit(m_form, "sEdit1")->text(), QStringLiteral("100002"));
     QCOMPARE(edit(m_form, "sEdit2")->text(), QStringLiteral("站点100002"));
     QCOMPARE(control<QPlainTextEdit>(m_form, "sMemo1")->toPlainText(), QStringLiteral("b"));
@@ -332,8 +333,8 @@ void TestModifyWindow::openingAgainLoadsTheNewRecord()
 
 void TestModifyWindow::unknownOrEmptyAddress()
 {
-    Form3->openRecord(QString(), SiteWindow::Mode::Modify);
-    QVERIFY(!Form3->isVisible());
+    siteWindow()->openRecord(QString(), SiteWindow::Mode::Modify);
+    QVERIFY(!siteWindow()->isVisible());
     QCOMPARE(m_dialogs->count(), 0);
 
     add("100001", "www.a.com");
@@ -369,30 +370,30 @@ void TestModifyWindow::untouchedRemarkIsSavedBackExactly()
 void TestModifyWindow::closingRefreshesTheOpenersList()
 {
     add("100001", "www.a.com");
-    Query *mainList = DataModule1->ADOQuery1;
+    Query *mainList = siteRegister()->mainList();
     open("www.a.com");
     QVERIFY(!mainList->isOpen());
     click(m_form, "sBitBtn8");
-    QVERIFY(!Form3->isVisible());
+    QVERIFY(!siteWindow()->isVisible());
     QVERIFY(mainList->isOpen());
     QCOMPARE(mainList->recordCount(), 1);
 
     // Opened from the expiry list: that list is refreshed, not the main one.
     mainList->close();
-    Form3->openRecord(QStringLiteral("www.a.com"), SiteWindow::Mode::Detail, true);
+    siteWindow()->openRecord(QStringLiteral("www.a.com"), SiteWindow::Mode::Detail, true);
     QCOMPARE(edit(m_form, "sEdit22")->text(), QStringLiteral("1"));
-    Form3->close();
+    siteWindow()->close();
     QVERIFY(!mainList->isOpen());
 
     // Once the expiry list has gone, or the main window opens it, the main list is refreshed again.
-    Form3->openRecord(QStringLiteral("www.a.com"), SiteWindow::Mode::Detail, true);
-    Form3->clearExpiryMarker();
-    Form3->close();
+    siteWindow()->openRecord(QStringLiteral("www.a.com"), SiteWindow::Mode::Detail, true);
+    siteWindow()->clearExpiryMarker();
+    siteWindow()->close();
     QVERIFY(mainList->isOpen());
     mainList->close();
-    Form3->openRecord(QStringLiteral("www.a.com"), SiteWindow::Mode::Detail, true);
-    Form3->openRecord(QStringLiteral("www.a.com"), SiteWindow::Mode::Modify);
-    Form3->close();
+    siteWindow()->openRecord(QStringLiteral("www.a.com"), SiteWindow::Mode::Detail, true);
+    siteWindow()->openRecord(QStringLiteral("www.a.com"), SiteWindow::Mode::Modify);
+    siteWindow()->close();
     QVERIFY(mainList->isOpen());
 }
 

@@ -23,18 +23,18 @@ void typeEverywhere(QWidget *window, const QString &text)
 
 void addSiteWith(const QString &text)
 {
-    Form2->show();
-    edit(Form2, "sEdit1")->setText(SiteNumber);
-    edit(Form2, "sEdit3")->setText(Address);
-    typeEverywhere(Form2, text);
-    click(Form2, "sBitBtn1");
+    addSiteWindow()->show();
+    edit(addSiteWindow(), "sEdit1")->setText(SiteNumber);
+    edit(addSiteWindow(), "sEdit3")->setText(Address);
+    typeEverywhere(addSiteWindow(), text);
+    click(addSiteWindow(), "sBitBtn1");
 }
 
 // The saves of the modify window's site, database and remark sections.
 void saveTextSections()
 {
     for (const char *save : {"sBitBtn1", "sBitBtn2", "sBitBtn4"})
-        click(Form3, save);
+        click(siteWindow(), save);
 }
 
 QStringList columnsNotHolding(const TestWorld &world, const QString &text)
@@ -81,9 +81,9 @@ void TestWholeTexts::textsAreStoredExactly()
     QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("数据库添加成功")});
     QCOMPARE(columnsNotHolding(world, text), QStringList());
 
-    Form3->openRecord(Address, SiteWindow::Mode::Modify);
+    siteWindow()->openRecord(Address, SiteWindow::Mode::Modify);
     const QString changed = text + QStringLiteral("改");
-    typeEverywhere(Form3, changed);
+    typeEverywhere(siteWindow(), changed);
     dialogs.clear();
     saveTextSections();
     QCOMPARE(dialogs.texts(), QStringList(3, QStringLiteral("数据修改成功")));

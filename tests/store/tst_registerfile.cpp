@@ -49,9 +49,9 @@ void TestRegisterFile::folderWithUnusualCharactersOpens()
     createRegister(QDir(folder).filePath(QStringLiteral("db.mdb")));
     SiteRegister module;
     pointAt(module, folder);
-    module.ADOQuery6->setSql(Statements::ReadLeadTimes);
-    module.ADOQuery6->open();
-    QCOMPARE(module.ADOQuery6->text(QStringLiteral("web_alarm")), QStringLiteral("3"));
+    module.leadTimes()->setSql(Statements::ReadLeadTimes);
+    module.leadTimes()->open();
+    QCOMPARE(module.leadTimes()->text(QStringLiteral("web_alarm")), QStringLiteral("3"));
     QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("db.mdb")});
 }
 
@@ -61,13 +61,13 @@ void TestRegisterFile::missingRegisterIsNeverCreated()
     QVERIFY(QFile::remove(world.databasePath()));
     SiteRegister module;
     pointAt(module, world.folder());
-    QVERIFY_THROWS_EXCEPTION(StoreError, module.ADOConnection1->open());
-    QVERIFY_THROWS_EXCEPTION(StoreError, module.ADOQuery1->open());
-    module.ADOQuery6->setSql(Statements::WriteLeadTimes);
-    module.ADOQuery6->setParameter(QStringLiteral("web_alarm"), QStringLiteral("1"));
-    module.ADOQuery6->setParameter(QStringLiteral("domain_alarm"), QStringLiteral("1"));
-    QVERIFY_THROWS_EXCEPTION(StoreError, module.ADOQuery6->execute());
-    QVERIFY(!module.ADOConnection1->isOpen());
+    QVERIFY_THROWS_EXCEPTION(StoreError, module.connection()->open());
+    QVERIFY_THROWS_EXCEPTION(StoreError, module.mainList()->open());
+    module.leadTimes()->setSql(Statements::WriteLeadTimes);
+    module.leadTimes()->setParameter(QStringLiteral("web_alarm"), QStringLiteral("1"));
+    module.leadTimes()->setParameter(QStringLiteral("domain_alarm"), QStringLiteral("1"));
+    QVERIFY_THROWS_EXCEPTION(StoreError, module.leadTimes()->execute());
+    QVERIFY(!module.connection()->isOpen());
     QVERIFY(!QFile::exists(world.databasePath()));
 
     // Before the main window sets the real path, db.mdb is looked for in the current folder.
@@ -77,7 +77,7 @@ void TestRegisterFile::missingRegisterIsNeverCreated()
     SiteRegister unset;
     bool refused = false;
     try {
-        unset.ADOQuery1->open();
+        unset.mainList()->open();
     } catch (const StoreError &) {
         refused = true;
     }
@@ -107,12 +107,12 @@ void TestRegisterFile::unusableFileIsRefusedAndLeftAlone()
     world.writeFile(QStringLiteral("db.mdb"), content);
     SiteRegister module;
     pointAt(module, world.folder());
-    QVERIFY_THROWS_EXCEPTION(StoreError, module.ADOQuery1->open());
-    QVERIFY_THROWS_EXCEPTION(StoreError, insertSite(*module.ADOQuery2, sampleSite(QStringLiteral("100001"),
-                                                                                  QStringLiteral("a.cn"))));
-    module.ADOQuery6->setSql(Statements::ReadLeadTimes);
-    QVERIFY_THROWS_EXCEPTION(StoreError, module.ADOQuery6->open());
-    module.ADOConnection1->close();
+    QVERIFY_THROWS_EXCEPTION(StoreError, module.mainList()->open());
+    QVERIFY_THROWS_EXCEPTION(StoreError, insertSite(*module.additions(), sampleSite(QStringLiteral("100001"),
+                                                                                    QStringLiteral("a.cn"))));
+    module.leadTimes()->setSql(Statements::ReadLeadTimes);
+    QVERIFY_THROWS_EXCEPTION(StoreError, module.leadTimes()->open());
+    module.connection()->close();
     QCOMPARE(world.readFile(QStringLiteral("db.mdb")), content);
     QCOMPARE(QDir(world.folder()).entryList(QDir::Files),
              QStringList({QStringLiteral("db.mdb"), QStringLiteral("key.exe"), QStringLiteral("sk.exe")}));
@@ -127,16 +127,16 @@ void TestRegisterFile::readOnlyRegisterReadsButRefusesWrites()
     const QByteArray before = world.readFile(QStringLiteral("db.mdb"));
     SiteRegister module;
     pointAt(module, world.folder());
-    module.ADOQuery1->open();
-    QCOMPARE(module.ADOQuery1->recordCount(), 1);
-    QVERIFY_THROWS_EXCEPTION(StoreError, insertSite(*module.ADOQuery2, sampleSite(QStringLiteral("100002"),
-                                                                                  QStringLiteral("b.cn"))));
-    module.ADOQuery6->setSql(Statements::WriteLeadTimes);
-    module.ADOQuery6->setParameter(QStringLiteral("web_alarm"), QStringLiteral("9"));
-    module.ADOQuery6->setParameter(QStringLiteral("domain_alarm"), QStringLiteral("9"));
-    QVERIFY_THROWS_EXCEPTION(StoreError, module.ADOQuery6->execute());
-    QVERIFY_THROWS_EXCEPTION(StoreError, module.ADOQuery1->deleteCurrent());
-    module.ADOConnection1->close();
+    module.mainList()->open();
+    QCOMPARE(module.mainList()->recordCount(), 1);
+    QVERIFY_THROWS_EXCEPTION(StoreError, insertSite(*module.additions(), sampleSite(QStringLiteral("100002"),
+                                                                                    QStringLiteral("b.cn"))));
+    module.leadTimes()->setSql(Statements::WriteLeadTimes);
+    module.leadTimes()->setParameter(QStringLiteral("web_alarm"), QStringLiteral("9"));
+    module.leadTimes()->setParameter(QStringLiteral("domain_alarm"), QStringLiteral("9"));
+    QVERIFY_THROWS_EXCEPTION(StoreError, module.leadTimes()->execute());
+    QVERIFY_THROWS_EXCEPTION(StoreError, module.mainList()->deleteCurrent());
+    module.connection()->close();
     QCOMPARE(world.readFile(QStringLiteral("db.mdb")), before);
     QCOMPARE(world.scalar(QStringLiteral("select count(*) from t_webinfo")).toInt(), 1);
 }
@@ -173,8 +173,8 @@ void TestRegisterFile::registerAKilledWriterLeftShortOpens()
 
     SiteRegister module;
     pointAt(module, killed.path());
-    module.ADOQuery1->open();
-    QCOMPARE(module.ADOQuery1->recordCount(), 1);
+    module.mainList()->open();
+    QCOMPARE(module.mainList()->recordCount(), 1);
 }
 
 void TestRegisterFile::emptySettingsTableFailsTheReader()
@@ -183,7 +183,7 @@ void TestRegisterFile::emptySettingsTableFailsTheReader()
     world.exec(QStringLiteral("delete from t_set"));
     SiteRegister module;
     pointAt(module, world.folder());
-    Query &settings = *module.ADOQuery6;
+    Query &settings = *module.leadTimes();
     settings.setSql(Statements::ReadLeadTimes);
     settings.open();
     QCOMPARE(settings.recordCount(), 0);
@@ -191,7 +191,7 @@ void TestRegisterFile::emptySettingsTableFailsTheReader()
     QVERIFY_THROWS_EXCEPTION(StoreError, settings.text(QStringLiteral("web_alarm")));
     // A register without the table at all fails the statement itself.
     world.exec(QStringLiteral("drop table t_set"));
-    module.ADOConnection1->close();
+    module.connection()->close();
     QVERIFY_THROWS_EXCEPTION(StoreError, settings.open());
 }
 

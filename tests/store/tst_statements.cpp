@@ -18,7 +18,7 @@ private slots:
     void leadTimeThatIsNoNumberIsRefused_data();
     void leadTimeThatIsNoNumberIsRefused();
     void countsCompareDatesNotTexts();
-    void expiryListTakesDateLiterals();
+    void expiryListTakesTheCutOffs();
     void impossibleDatesAreRefused_data();
     void impossibleDatesAreRefused();
     void addressesAndSiteNumbersAreUniqueWhateverTheirCase();
@@ -38,13 +38,13 @@ private:
 
 void TestStatements::mainListHasItsColumnsInOrder()
 {
-    Query &list = *m_module->ADOQuery1;
+    Query &list = *m_module->mainList();
     list.open();
     QCOMPARE(list.recordCount(), 0);
     QVERIFY(list.eof());
-    QCOMPARE(insertSite(*m_module->ADOQuery2, sampleSite(QStringLiteral("100001"), QStringLiteral("a.cn"))),
+    QCOMPARE(insertSite(*m_module->additions(), sampleSite(QStringLiteral("100001"), QStringLiteral("a.cn"))),
              1);
-    QCOMPARE(insertSite(*m_module->ADOQuery2, sampleSite(QStringLiteral("100002"), QStringLiteral("b.cn"))),
+    QCOMPARE(insertSite(*m_module->additions(), sampleSite(QStringLiteral("100002"), QStringLiteral("b.cn"))),
              1);
     list.close();
     list.open();
@@ -55,7 +55,7 @@ void TestStatements::mainListHasItsColumnsInOrder()
     QCOMPARE(list.text(QStringLiteral("web_address")), QStringLiteral("a.cn"));
     QCOMPARE(list.text(QStringLiteral("web_time")), QStringLiteral("2011-3-7"));
     // The expiry list starts with the same text.
-    QCOMPARE(m_module->ADOQuery5->sql(), Statements::MainList);
+    QCOMPARE(m_module->expiryList()->sql(), Statements::MainList);
 }
 
 void TestStatements::lookupsBindTheirValue_data()
@@ -91,10 +91,10 @@ void TestStatements::lookupsBindTheirValue()
     QFETCH(int, found);
     SiteValues site = sampleSite(QStringLiteral("200001"), QStringLiteral("other.cn"));
     site.texts[parameter] = stored;
-    insertSite(*m_module->ADOQuery2, site);
-    insertSite(*m_module->ADOQuery2, sampleSite(QStringLiteral("200002"), QStringLiteral("third.cn")));
+    insertSite(*m_module->additions(), site);
+    insertSite(*m_module->additions(), sampleSite(QStringLiteral("200002"), QStringLiteral("third.cn")));
 
-    Query &query = *m_module->ADOQuery2;
+    Query &query = *m_module->additions();
     openWith(query, sql, parameter, asked);
     QCOMPARE(query.recordCount(), found);
     if (found)
@@ -108,8 +108,8 @@ void TestStatements::lookupsBindTheirValue()
 void TestStatements::loadOneRecordGivesEveryColumn()
 {
     const SiteValues site = sampleSite(QStringLiteral("300001"), QStringLiteral("load.cn"));
-    insertSite(*m_module->ADOQuery2, site);
-    Query &record = *m_module->ADOQuery3;
+    insertSite(*m_module->additions(), site);
+    Query &record = *m_module->siteLoad();
     openWith(record, Statements::LoadSite, QStringLiteral("web_address"), QStringLiteral("load.cn"));
     QCOMPARE(record.recordCount(), 1);
     QCOMPARE(record.fieldNames().size(), 24); // id and the 23 written columns, nothing of our own
@@ -122,9 +122,9 @@ void TestStatements::loadOneRecordGivesEveryColumn()
 
 void TestStatements::sectionSavesChangeOnlyTheirRow()
 {
-    insertSite(*m_module->ADOQuery2, sampleSite(QStringLiteral("400001"), QStringLiteral("keep.cn")));
-    insertSite(*m_module->ADOQuery2, sampleSite(QStringLiteral("400002"), QStringLiteral("change.cn")));
-    Query &save = *m_module->ADOQuery4;
+    insertSite(*m_module->additions(), sampleSite(QStringLiteral("400001"), QStringLiteral("keep.cn")));
+    insertSite(*m_module->additions(), sampleSite(QStringLiteral("400002"), QStringLiteral("change.cn")));
+    Query &save = *m_module->siteSaves();
     const QString address = QStringLiteral("change.cn");
 
     save.setSql(Statements::SaveSiteSection);
@@ -159,7 +159,7 @@ void TestStatements::sectionSavesChangeOnlyTheirRow()
     keyTo(save, address);
     QCOMPARE(save.execute(), 1);
 
-    Query &record = *m_module->ADOQuery3;
+    Query &record = *m_module->siteLoad();
     openWith(record, Statements::LoadSite, QStringLiteral("web_address"), address);
     QCOMPARE(record.text(QStringLiteral("web_linkman")), QStringLiteral("new web_linkman"));
     QCOMPARE(record.bytes(QStringLiteral("web_domainpass")), QByteArray("\x01\xfe", 2) + "web_domainpass");
@@ -178,9 +178,9 @@ void TestStatements::sectionSavesChangeOnlyTheirRow()
 
 void TestStatements::saveNeedsTheLoadedIdAndAddress()
 {
-    insertSite(*m_module->ADOQuery2, sampleSite(QStringLiteral("500001"), QStringLiteral("there.cn")));
+    insertSite(*m_module->additions(), sampleSite(QStringLiteral("500001"), QStringLiteral("there.cn")));
     const QString id = m_world->scalar(QStringLiteral("select id from t_webinfo")).toString();
-    Query &save = *m_module->ADOQuery4;
+    Query &save = *m_module->siteSaves();
     // A record deleted since it was loaded (another site now has its address), or one given
     // another address, is changed nowhere.
     for (const auto &[key, address] : {std::pair{QString::number(id.toInt() + 1), QStringLiteral("there.cn")},
@@ -197,7 +197,7 @@ void TestStatements::saveNeedsTheLoadedIdAndAddress()
 
 void TestStatements::leadTimesReadAndWrite()
 {
-    Query &settings = *m_module->ADOQuery6;
+    Query &settings = *m_module->leadTimes();
     settings.setSql(Statements::ReadLeadTimes);
     settings.open();
     QCOMPARE(settings.recordCount(), 1);
@@ -228,7 +228,7 @@ void TestStatements::leadTimeThatIsNoNumberIsRefused_data()
 void TestStatements::leadTimeThatIsNoNumberIsRefused()
 {
     QFETCH(QString, value);
-    Query &settings = *m_module->ADOQuery6;
+    Query &settings = *m_module->leadTimes();
     settings.setSql(Statements::WriteLeadTimes);
     settings.setParameter(QStringLiteral("web_alarm"), QStringLiteral("9"));
     settings.setParameter(QStringLiteral("domain_alarm"), value); // refused when the statement runs
@@ -246,7 +246,7 @@ void TestStatements::countsCompareDatesNotTexts()
     m_world->addPlainSite(QStringLiteral("600003"), QStringLiteral("c"), QStringLiteral("c.cn"),
                           QStringLiteral("2011-03-08"));
     m_world->addPlainSite(QStringLiteral("600004"), QStringLiteral("d"), QStringLiteral("d.cn"));
-    Query &count = *m_module->ADOQuery4;
+    Query &count = *m_module->siteSaves();
     openWith(count, Statements::CountHostingDue, QStringLiteral("web_endtime"), QStringLiteral("2011-3-7"));
     QCOMPARE(count.recordCount(), 2);
     // As texts "2011-10-1" would sort before "2011-9-30".
@@ -260,7 +260,7 @@ void TestStatements::countsCompareDatesNotTexts()
     QVERIFY_THROWS_EXCEPTION(StoreError, count.open());
 }
 
-void TestStatements::expiryListTakesDateLiterals()
+void TestStatements::expiryListTakesTheCutOffs()
 {
     m_world->addPlainSite(QStringLiteral("700001"), QStringLiteral("hosting due"), QStringLiteral("a.cn"),
                           QStringLiteral("2011-03-07"), QStringLiteral("2012-01-01"));
@@ -268,11 +268,14 @@ void TestStatements::expiryListTakesDateLiterals()
                           QStringLiteral("2012-01-01"), QStringLiteral("2010-12-31"));
     m_world->addPlainSite(QStringLiteral("700003"), QStringLiteral("nothing due"), QStringLiteral("c.cn"),
                           QStringLiteral("2011-03-08"), QStringLiteral("2011-01-02"));
-    Query &list = *m_module->ADOQuery5;
-    list.close();
-    list.clearSql();
-    list.addSql(Statements::expiryList(QStringLiteral("2011-3-7"), QStringLiteral("2011-1-1")));
-    list.open();
+    Query &list = *m_module->expiryList();
+    const auto selectBy = [&list](const QDate &hosting, const QDate &domain) {
+        list.setSql(Statements::ExpiryList);
+        list.setParameterDate(QStringLiteral("web_endtime"), hosting);
+        list.setParameterDate(QStringLiteral("web_enddomaintime"), domain);
+        list.open();
+    };
+    selectBy(QDate(2011, 3, 7), QDate(2011, 1, 1));
     QCOMPARE(list.recordCount(), 2);
     QCOMPARE(list.fieldNames().first(), QStringLiteral("web_id"));
     QCOMPARE(list.fieldNames().size(), 9);
@@ -281,11 +284,10 @@ void TestStatements::expiryListTakesDateLiterals()
     QCOMPARE(names, QStringList({QStringLiteral("domain due"), QStringLiteral("hosting due")}));
     QCOMPARE(list.textAt(0, QStringLiteral("web_endtime")), QStringLiteral("2011-3-7"));
 
-    list.setSql(Statements::expiryList(QStringLiteral("2011-03-08"), QStringLiteral("2011-01-02")));
-    list.open();
+    selectBy(QDate(2011, 3, 8), QDate(2011, 1, 2));
     QCOMPARE(list.recordCount(), 3);
-    list.setSql(Statements::expiryList(QStringLiteral("2011-2-30"), QStringLiteral("2011-1-1")));
-    QVERIFY_THROWS_EXCEPTION(StoreError, list.open());
+    // A cut-off never computed selects nothing: the list fails.
+    QVERIFY_THROWS_EXCEPTION(StoreError, selectBy(QDate(), QDate(2011, 1, 1)));
     QVERIFY(!list.isOpen());
 }
 
@@ -304,11 +306,11 @@ void TestStatements::impossibleDatesAreRefused()
     QFETCH(QString, date);
     SiteValues site = sampleSite(QStringLiteral("800001"), QStringLiteral("date.cn"));
     site.texts[QStringLiteral("web_endtime")] = date;
-    QVERIFY_THROWS_EXCEPTION(StoreError, insertSite(*m_module->ADOQuery2, site));
+    QVERIFY_THROWS_EXCEPTION(StoreError, insertSite(*m_module->additions(), site));
     QCOMPARE(rowCount(), 0);
 
-    insertSite(*m_module->ADOQuery2, sampleSite(QStringLiteral("800002"), QStringLiteral("kept.cn")));
-    Query &save = *m_module->ADOQuery4;
+    insertSite(*m_module->additions(), sampleSite(QStringLiteral("800002"), QStringLiteral("kept.cn")));
+    Query &save = *m_module->siteSaves();
     save.setSql(Statements::SaveDateSection);
     save.setParameter(QStringLiteral("web_time"), QStringLiteral("2012-1-1"));
     save.setParameter(QStringLiteral("web_endtime"), QStringLiteral("2012-1-1"));
@@ -330,7 +332,7 @@ void TestStatements::impossibleDatesAreRefused()
 
 void TestStatements::addressesAndSiteNumbersAreUniqueWhateverTheirCase()
 {
-    Query &add = *m_module->ADOQuery2;
+    Query &add = *m_module->additions();
     insertSite(add, sampleSite(QStringLiteral("abc123"), QStringLiteral("Www.Example.com")));
     QVERIFY_THROWS_EXCEPTION(
         StoreError, insertSite(add, sampleSite(QStringLiteral("900002"), QStringLiteral("www.EXAMPLE.com"))));

@@ -29,7 +29,7 @@ void TestStoreValues::addThree()
     for (int i = 0; i < 3; ++i) {
         SiteValues site = sampleSite(QStringLiteral("10000%1").arg(i), QStringLiteral("s%1.cn").arg(i));
         site.texts[QStringLiteral("web_name")] = QString::fromUtf8(names[i]);
-        insertSite(*m_module->ADOQuery2, site);
+        insertSite(*m_module->additions(), site);
     }
 }
 
@@ -60,13 +60,13 @@ void TestStoreValues::textsComeBackUnchanged()
     site.texts[QStringLiteral("web_remark")] = text;
     site.texts[QStringLiteral("web_name")] = text;
     site.texts[QStringLiteral("web_linkman")] = text;
-    insertSite(*m_module->ADOQuery2, site);
+    insertSite(*m_module->additions(), site);
 
-    Query &record = *m_module->ADOQuery3;
+    Query &record = *m_module->siteLoad();
     openWith(record, Statements::LoadSite, QStringLiteral("web_address"), QStringLiteral("text.cn"));
     QCOMPARE(record.text(QStringLiteral("web_remark")), text);
     QCOMPARE(record.text(QStringLiteral("web_name")), text);
-    Query &list = *m_module->ADOQuery1;
+    Query &list = *m_module->mainList();
     list.open();
     QCOMPARE(list.text(QStringLiteral("web_linkman")), text);
     // Stored as readable text, not as bytes of some code page.
@@ -82,9 +82,9 @@ void TestStoreValues::scrambledColumnsKeepEveryByte()
     site.bytes[QStringLiteral("web_pass")] = every;
     site.bytes[QStringLiteral("web_dbpass")] = QByteArray::fromHex("d6d1d0d6ff80"); // not valid GBK
     site.bytes[QStringLiteral("web_dbuser")] = QByteArray();
-    insertSite(*m_module->ADOQuery2, site);
+    insertSite(*m_module->additions(), site);
 
-    Query &record = *m_module->ADOQuery3;
+    Query &record = *m_module->siteLoad();
     openWith(record, Statements::LoadSite, QStringLiteral("web_address"), QStringLiteral("bytes.cn"));
     QCOMPARE(record.bytes(QStringLiteral("web_pass")).toHex(), every.toHex());
     QCOMPARE(record.bytes(QStringLiteral("web_dbpass")).toHex(), QByteArray("d6d1d0d6ff80"));
@@ -93,7 +93,7 @@ void TestStoreValues::scrambledColumnsKeepEveryByte()
              QStringLiteral("blob"));
 
     // A scrambled column given as text is kept as the text's bytes.
-    Query &save = *m_module->ADOQuery4;
+    Query &save = *m_module->siteSaves();
     save.setSql(QStringLiteral("update t_webinfo set web_user=:web_user where web_address=:web_address"));
     save.setParameter(QStringLiteral("web_user"), QStringLiteral("中😀"));
     save.setParameter(QStringLiteral("web_address"), QStringLiteral("bytes.cn"));
@@ -111,14 +111,14 @@ void TestStoreValues::datesReadAsDateTextAndNothingAsEmpty()
     site.texts[QStringLiteral("web_linkman")] = QString();
     site.texts.remove(QStringLiteral("web_enddomaintime"));
     site.bytes.remove(QStringLiteral("web_dbip"));
-    Query &add = *m_module->ADOQuery2;
+    Query &add = *m_module->additions();
     // A parameter the statement names but nobody set fails the statement.
     QVERIFY_THROWS_EXCEPTION(StoreError, insertSite(add, site));
     add.setParameter(QStringLiteral("web_enddomaintime"), QStringLiteral(" "));
     add.setParameter(QStringLiteral("web_dbip"), QString());
     QCOMPARE(add.execute(), 1);
 
-    Query &record = *m_module->ADOQuery3;
+    Query &record = *m_module->siteLoad();
     openWith(record, Statements::LoadSite, QStringLiteral("web_address"), QStringLiteral("dates.cn"));
     QCOMPARE(record.text(QStringLiteral("web_time")), QStringLiteral("2011-3-7"));
     QCOMPARE(record.text(QStringLiteral("web_endtime")), QStringLiteral("2011-12-31"));
@@ -134,7 +134,7 @@ void TestStoreValues::datesReadAsDateTextAndNothingAsEmpty()
 void TestStoreValues::findLooksFromTheTopWithoutMoving()
 {
     addThree();
-    Query &list = *m_module->ADOQuery1;
+    Query &list = *m_module->mainList();
     list.open();
     list.moveTo(2);
     const auto hasBeijing = [](const QString &text) { return text.contains(QStringLiteral("北京")); };
@@ -162,7 +162,7 @@ void TestStoreValues::findLooksFromTheTopWithoutMoving()
 void TestStoreValues::deleteCurrentRowRemovesItFromTableAndResult()
 {
     addThree();
-    Query &list = *m_module->ADOQuery1;
+    Query &list = *m_module->mainList();
     list.open();
     list.moveTo(1);
     list.deleteCurrent();
@@ -182,7 +182,7 @@ void TestStoreValues::deleteCurrentRowRemovesItFromTableAndResult()
 
     // A result that is not rows of one table cannot delete.
     addThree();
-    Query &count = *m_module->ADOQuery4;
+    Query &count = *m_module->siteSaves();
     count.setSql(QStringLiteral("select count(*) as n from t_webinfo"));
     count.open();
     QVERIFY_THROWS_EXCEPTION(StoreError, count.deleteCurrent());
@@ -196,7 +196,7 @@ void TestStoreValues::deleteCurrentRowRemovesItFromTableAndResult()
 void TestStoreValues::deleteRowsRemovesTheChosenRows()
 {
     addThree();
-    Query &list = *m_module->ADOQuery1;
+    Query &list = *m_module->mainList();
     list.open();
     list.deleteRows({2, 0, 2});
     QCOMPARE(list.recordCount(), 1);
@@ -210,33 +210,33 @@ void TestStoreValues::connectionOpensItselfWhenNeeded()
     addThree();
     SiteRegister module;
     pointAt(module, m_world->folder());
-    QVERIFY(!module.ADOConnection1->isOpen());
-    module.ADOQuery1->open();
-    QVERIFY(module.ADOConnection1->isOpen());
-    QCOMPARE(module.ADOQuery1->recordCount(), 3);
+    QVERIFY(!module.connection()->isOpen());
+    module.mainList()->open();
+    QVERIFY(module.connection()->isOpen());
+    QCOMPARE(module.mainList()->recordCount(), 3);
 
     // Closing the connection (as compaction does) closes its results; the next statement reopens it.
-    module.ADOConnection1->close();
-    QVERIFY(!module.ADOConnection1->isOpen());
-    QVERIFY(!module.ADOQuery1->isOpen());
-    module.ADOQuery6->setSql(Statements::WriteLeadTimes);
-    module.ADOQuery6->setParameter(QStringLiteral("web_alarm"), QStringLiteral("5"));
-    module.ADOQuery6->setParameter(QStringLiteral("domain_alarm"), QStringLiteral("6"));
-    QCOMPARE(module.ADOQuery6->execute(), 1);
-    QVERIFY(module.ADOConnection1->isOpen());
+    module.connection()->close();
+    QVERIFY(!module.connection()->isOpen());
+    QVERIFY(!module.mainList()->isOpen());
+    module.leadTimes()->setSql(Statements::WriteLeadTimes);
+    module.leadTimes()->setParameter(QStringLiteral("web_alarm"), QStringLiteral("5"));
+    module.leadTimes()->setParameter(QStringLiteral("domain_alarm"), QStringLiteral("6"));
+    QCOMPARE(module.leadTimes()->execute(), 1);
+    QVERIFY(module.connection()->isOpen());
     QCOMPARE(m_world->scalar(QStringLiteral("select domain_alarm from t_set")).toInt(), 6);
 }
 
 void TestStoreValues::eachQueryKeepsItsOwnResult()
 {
     addThree();
-    Query &list = *m_module->ADOQuery1;
+    Query &list = *m_module->mainList();
     list.open();
     list.moveTo(1);
-    Query &other = *m_module->ADOQuery4;
+    Query &other = *m_module->siteSaves();
     openWith(other, Statements::CountHostingDue, QStringLiteral("web_endtime"), QStringLiteral("2020-1-1"));
     QCOMPARE(other.recordCount(), 3);
-    insertSite(*m_module->ADOQuery2, sampleSite(QStringLiteral("140001"), QStringLiteral("late.cn")));
+    insertSite(*m_module->additions(), sampleSite(QStringLiteral("140001"), QStringLiteral("late.cn")));
     QCOMPARE(list.recordCount(), 3); // a static cursor: it does not see the new row until reopened
     QCOMPARE(list.recNo(), 1);
     QCOMPARE(list.text(QStringLiteral("web_address")), QStringLiteral("s1.cn"));

@@ -3,8 +3,8 @@
 #include "store/Columns.h"
 #include "store/Connection.h"
 #include "store/Query.h"
-#include "store/Statements.h"
 #include "store/SiteRegister.h"
+#include "store/Statements.h"
 
 #include <QHash>
 #include <QStringList>
@@ -72,6 +72,6 @@ inline void openWith(Query &query, const QString &sql, const QString &name, cons
 // The data module pointed at the register in folder, as the main window does.
 inline void pointAt(SiteRegister &module, const QString &folder)
 {
-    module.ADOConnection1->close();
-    module.ADOConnection1->setConnectionString(Connection::connectionStringFor(folder));
+    module.connection()->close();
+    module.connection()->setConnectionString(Connection::connectionStringFor(folder));
 }

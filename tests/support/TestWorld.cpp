@@ -1,15 +1,99 @@
 #include "TestWorld.h"
 
-#include "app/Startup.h"
+#include "app/Program.h"
 
-TestWorld::TestWorld(bool withWindows) : m_withWindows(withWindows)
+#include <QtGlobal>
+
+namespace {
+
+TestWorld *&currentWorld()
 {
-    if (m_withWindows)
-        createGlobalObjects();
+    static TestWorld *world = nullptr;
+    return world;
+}
+
+Program &currentProgram()
+{
+    if (!currentWorld())
+        qFatal("no test world with the program is running");
+    return currentWorld()->program();
+}
+
+} // namespace
+
+TestWorld::TestWorld(bool withWindows)
+{
+    if (withWindows) {
+        m_program = std::make_unique<Program>();
+        currentWorld() = this;
+    }
 }
 
 TestWorld::~TestWorld()
 {
-    if (m_withWindows)
-        destroyGlobalObjects();
+    if (currentWorld() == this)
+        currentWorld() = nullptr;
+}
+
+void TestWorld::restart()
+{
+    m_program.reset();
+    m_program = std::make_unique<Program>();
+}
+
+Program &program()
+{
+    return currentProgram();
+}
+SiteRegister *siteRegister()
+{
+    return &currentProgram().siteRegister();
+}
+Session &session()
+{
+    return currentProgram().session();
+}
+LoginWindow *loginWindow()
+{
+    return &currentProgram().loginWindow();
+}
+MainWindow *mainWindow()
+{
+    return &currentProgram().mainWindow();
+}
+AddSiteWindow *addSiteWindow()
+{
+    return &currentProgram().addSiteWindow();
+}
+SiteWindow *siteWindow()
+{
+    return &currentProgram().siteWindow();
+}
+ExpiryWindow *expiryWindow()
+{
+    return &currentProgram().expiryWindow();
+}
+SettingsWindow *settingsWindow()
+{
+    return &currentProgram().settingsWindow();
+}
+HelpNotice *helpNotice()
+{
+    return &currentProgram().helpNotice();
+}
+AdBoard *adBoard()
+{
+    return &currentProgram().adBoard();
+}
+UpgradeNotice *upgradeNotice()
+{
+    return &currentProgram().upgradeNotice();
+}
+TrayIcon *tray()
+{
+    return &currentProgram().tray();
+}
+void restartProgram()
+{
+    currentWorld()->restart();
 }

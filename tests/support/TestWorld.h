@@ -1,15 +1,53 @@
 #pragma once
 
 #include "TestFolder.h"
+#include "app/Startup.h"
 
-// The test folder with the global objects created as at start (and destroyed at
-// the end). TestWorld(false) is the folder alone.
+#include <memory>
+
+class AddSiteWindow;
+class AdBoard;
+class ExpiryWindow;
+class HelpNotice;
+class LoginWindow;
+class MainWindow;
+class Program;
+class Session;
+class SettingsWindow;
+class SiteRegister;
+class SiteWindow;
+class TrayIcon;
+class UpgradeNotice;
+
+// The test folder with the program built in it as at start (and taken down at the end).
+// TestWorld(false) is the folder alone. One world lives at a time; the functions below
+// reach its parts.
 class TestWorld : public TestFolder
 {
 public:
     explicit TestWorld(bool withWindows = true);
     ~TestWorld();
 
+    Program &program() { return *m_program; }
+    // Takes the program down and builds it again in the same folder, as a restart does.
+    void restart();
+
 private:
-    bool m_withWindows;
+    std::unique_ptr<Program> m_program;
 };
+
+// The parts of the program of the world being run.
+Program &program();
+SiteRegister *siteRegister();
+Session &session();
+LoginWindow *loginWindow();
+MainWindow *mainWindow();
+AddSiteWindow *addSiteWindow();
+SiteWindow *siteWindow();
+ExpiryWindow *expiryWindow();
+SettingsWindow *settingsWindow();
+HelpNotice *helpNotice();
+AdBoard *adBoard();
+UpgradeNotice *upgradeNotice();
+TrayIcon *tray();
+void restartProgram();

@@ -8,13 +8,13 @@
 
 namespace ExpiryCounters {
 
-QString cutOffText(const QDate &today, int leadDays)
+QDate cutOff(const QDate &today, int leadDays)
 {
-    const QDate cutOff = today.addDays(leadDays);
+    const QDate date = today.addDays(leadDays);
     // Date text carries four-digit years only.
-    if (!cutOff.isValid() || cutOff.year() < 1 || cutOff.year() > 9999)
+    if (!date.isValid() || date.year() < 1 || date.year() > 9999)
         throw StoreError(QStringLiteral("the lead time puts the cut-off outside the calendar"));
-    return DateText::format(cutOff);
+    return date;
 }
 
 void compute(Query &query, const QDate &today, Outcome &outcome)
@@ -23,14 +23,15 @@ void compute(Query &query, const QDate &today, Outcome &outcome)
     const int hostingLead = LeadTimes::days(query, LeadTimes::HostingColumn);
     const int domainLead = LeadTimes::days(query, LeadTimes::DomainColumn);
     query.close();
-    const QString hostingCutOff = cutOffText(today, hostingLead);
-    const QString domainCutOff = cutOffText(today, domainLead);
+    // Both cut-offs or neither: the expiry list selects by the two together.
+    const QDate hostingCutOff = cutOff(today, hostingLead);
+    const QDate domainCutOff = cutOff(today, domainLead);
     outcome.hostingCutOff = hostingCutOff;
     outcome.domainCutOff = domainCutOff;
-    outcome.hostingDue =
-        query.countRows(Statements::CountHostingDue, QStringLiteral("web_endtime"), hostingCutOff);
-    outcome.domainDue =
-        query.countRows(Statements::CountDomainDue, QStringLiteral("web_enddomaintime"), domainCutOff);
+    outcome.hostingDue = query.countRows(Statements::CountHostingDue, QStringLiteral("web_endtime"),
+                                         DateText::format(outcome.hostingCutOff));
+    outcome.domainDue = query.countRows(Statements::CountDomainDue, QStringLiteral("web_enddomaintime"),
+                                        DateText::format(outcome.domainCutOff));
 }
 
 } // namespace ExpiryCounters

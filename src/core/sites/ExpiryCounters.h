@@ -11,18 +11,18 @@ class Query;
 // stays due until it is renewed.
 namespace ExpiryCounters {
 
-// The cut-off as date text (2011-3-13). Throws StoreError when it falls outside the calendar.
-QString cutOffText(const QDate &today, int leadDays);
+// Today plus the lead time. Throws StoreError when it falls outside the calendar.
+QDate cutOff(const QDate &today, int leadDays);
 
 struct Outcome
 {
-    QString hostingCutOff; // empty until computed
-    QString domainCutOff;
+    QDate hostingCutOff; // invalid until computed
+    QDate domainCutOff;
     int hostingDue = -1; // -1 until counted
     int domainDue = -1;
 };
 
-// Reads the lead times and counts the sites due, on query (ADOQuery4). Fills outcome
+// Reads the lead times and counts the sites due, on query (the register's site saves). Fills outcome
 // step by step, so after a StoreError it holds what was done before the failure.
 void compute(Query &query, const QDate &today, Outcome &outcome);
 

@@ -4,7 +4,6 @@
 #include "store/BoundValue.h"
 #include "store/Columns.h"
 #include "store/Connection.h"
-#include "store/DateLiterals.h"
 #include "store/DateText.h"
 #include "store/StoreError.h"
 
@@ -119,9 +118,15 @@ void Query::setParameterBytes(const QString &name, const QByteArray &value)
     m_refused.remove(name);
 }
 
-QString Query::translatedSql() const
+void Query::setParameterDate(const QString &name, const QDate &date)
 {
-    return DateLiterals::translate(m_sql);
+    if (date.isValid()) {
+        m_parameters.insert(name, DateText::toIso(date));
+        m_refused.remove(name);
+    } else {
+        m_parameters.remove(name);
+        m_refused.insert(name, QStringLiteral("no date for ") + name);
+    }
 }
 
 void Query::bindParameters(QSqlQuery &query) const
@@ -143,7 +148,7 @@ void Query::open()
     close();
     QSqlQuery query(m_connection->database());
     query.setForwardOnly(true);
-    const QString sql = withRowId(translatedSql(), m_table);
+    const QString sql = withRowId(m_sql, m_table);
     if (!query.prepare(sql))
         throw StoreError(query.lastError().text());
     bindParameters(query);
@@ -172,7 +177,7 @@ int Query::execute()
 {
     close();
     QSqlQuery query(m_connection->database());
-    if (!query.prepare(translatedSql()))
+    if (!query.prepare(m_sql))
         throw StoreError(query.lastError().text());
     bindParameters(query);
     if (!query.exec())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDate>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -35,6 +36,8 @@ public:
     void setParameter(const QString &name, const QString &value);
     // Scrambled values are bound as exact bytes.
     void setParameterBytes(const QString &name, const QByteArray &value);
+    // A date; an invalid one makes the statement fail when it runs, instead of matching nothing.
+    void setParameterDate(const QString &name, const QDate &date);
 
     void open();   // runs a query that returns rows; fetches them all
     int execute(); // runs a statement; returns the number of rows changed
@@ -79,7 +82,6 @@ public:
     int columnOf(const QString &field) const; // throws when absent
 
 private:
-    QString translatedSql() const;
     void bindParameters(class QSqlQuery &query) const;
     void requireRow() const;
     void deleteRowIds(const QList<qint64> &ids);

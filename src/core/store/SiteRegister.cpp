@@ -5,20 +5,20 @@
 #include "store/Statements.h"
 
 SiteRegister::SiteRegister(QObject *parent)
-    : QObject(parent), ADOConnection1(new Connection(this)), ADOQuery1(new Query(ADOConnection1)),
-      ADOQuery2(new Query(ADOConnection1)), ADOQuery3(new Query(ADOConnection1)),
-      ADOQuery4(new Query(ADOConnection1)), ADOQuery5(new Query(ADOConnection1)),
-      ADOQuery6(new Query(ADOConnection1))
+    : QObject(parent), m_connection(new Connection(this)), m_mainList(new Query(m_connection)),
+      m_additions(new Query(m_connection)), m_siteLoad(new Query(m_connection)),
+      m_siteSaves(new Query(m_connection)), m_expiryList(new Query(m_connection)),
+      m_leadTimes(new Query(m_connection))
 {
     // A path relative to the current folder until the main window sets the real one.
-    ADOConnection1->setConnectionString(
+    m_connection->setConnectionString(
         QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=db.mdb;Persist Security Info=False"));
-    ADOQuery1->setSql(Statements::MainList);
-    ADOQuery5->setSql(Statements::MainList);
+    m_mainList->setSql(Statements::MainList);
+    m_expiryList->setSql(Statements::MainList);
 }
 
 SiteRegister::~SiteRegister()
 {
-    for (Query *query : {ADOQuery1, ADOQuery2, ADOQuery3, ADOQuery4, ADOQuery5, ADOQuery6})
+    for (Query *query : {m_mainList, m_additions, m_siteLoad, m_siteSaves, m_expiryList, m_leadTimes})
         delete query;
 }

@@ -5,7 +5,7 @@
 class Connection;
 class Query;
 
-// The register's data module: one shared connection and six query objects.
+// The register: one shared connection and the queries the windows run, by role.
 class SiteRegister : public QObject
 {
     Q_OBJECT
@@ -13,11 +13,20 @@ public:
     explicit SiteRegister(QObject *parent = nullptr);
     ~SiteRegister() override;
 
-    Connection *ADOConnection1;
-    Query *ADOQuery1; // main list
-    Query *ADOQuery2; // add window
-    Query *ADOQuery3; // modify window: load one record
-    Query *ADOQuery4; // modify window saves; expiry counters
-    Query *ADOQuery5; // expiry list
-    Query *ADOQuery6; // lead-time settings
+    Connection *connection() const { return m_connection; }
+    Query *mainList() const { return m_mainList; }
+    Query *additions() const { return m_additions; } // the add window's lookups and insert
+    Query *siteLoad() const { return m_siteLoad; }   // one site, loaded in full
+    Query *siteSaves() const { return m_siteSaves; } // section saves; also the expiry counters
+    Query *expiryList() const { return m_expiryList; }
+    Query *leadTimes() const { return m_leadTimes; }
+
+private:
+    Connection *m_connection;
+    Query *m_mainList;
+    Query *m_additions;
+    Query *m_siteLoad;
+    Query *m_siteSaves;
+    Query *m_expiryList;
+    Query *m_leadTimes;
 };

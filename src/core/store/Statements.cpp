@@ -38,12 +38,9 @@ const QString CountHostingDue = QStringLiteral("select id from t_webinfo where w
 const QString CountDomainDue =
     QStringLiteral("select id from t_webinfo where web_enddomaintime<=:web_enddomaintime");
 
-QString expiryList(const QString &hostingCutOff, const QString &domainCutOff)
-{
-    return QStringLiteral("select web_id,web_name,web_address,web_login,web_linkman,web_time,web_endtime,"
-                          "web_domaintime,web_enddomaintime from t_webinfo where web_endtime<=#") +
-           hostingCutOff + QStringLiteral("#") + QStringLiteral(" or ") +
-           QStringLiteral("web_enddomaintime<=") + QStringLiteral("#") + domainCutOff + QStringLiteral("#");
-}
+const QString ExpiryList = QStringLiteral(
+    "select web_id,web_name,web_address,web_login,web_linkman,web_time,web_endtime,web_domaintime,"
+    "web_enddomaintime from t_webinfo where web_endtime<=:web_endtime or "
+    "web_enddomaintime<=:web_enddomaintime");
 
 } // namespace Statements

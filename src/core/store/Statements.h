@@ -20,6 +20,5 @@ extern const QString WriteLeadTimes;      // 11
 extern const QString InsertLeadTimes;     // the settings row, when a register lost it
 extern const QString CountHostingDue;     // 12
 extern const QString CountDomainDue;      // 13
-// 14: the expiry list with its two cut-offs as #date# literals.
-QString expiryList(const QString &hostingCutOff, const QString &domainCutOff);
+extern const QString ExpiryList;          // 14 (bound as :web_endtime, :web_enddomaintime)
 } // namespace Statements
