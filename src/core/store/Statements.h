@@ -20,6 +20,9 @@ extern const QString WriteLeadTimes;      // 11
 extern const QString InsertLeadTimes;     // the settings row, when a register lost it
 extern const QString CountHostingDue;     // 12
 extern const QString CountDomainDue;      // 13
+// The secret key change: every domain user with its site number, and one written back.
+extern const QString DomainUsers;
+extern const QString SaveDomainUser;
 // 14: the expiry list with its two cut-offs as #date# literals.
 QString expiryList(const QString &hostingCutOff, const QString &domainCutOff);
 } // namespace Statements
