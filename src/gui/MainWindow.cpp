@@ -8,7 +8,7 @@
 #include "legacy/JetConversionError.h"
 #include "platform/Maker.h"
 #include "platform/ProgramFolder.h"
-#include "secrets/KeyChange.h"
+#include "sites/KeyChange.h"
 #include "secrets/TrailerStore.h"
 #include "sites/KeywordSearch.h"
 #include "sites/Session.h"

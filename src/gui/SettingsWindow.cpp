@@ -5,7 +5,7 @@
 #include "gui/WindowPlacement.h"
 #include "platform/Maker.h"
 #include "platform/ProgramFolder.h"
-#include "secrets/KeyChange.h"
+#include "sites/KeyChange.h"
 #include "sites/LeadTimes.h"
 #include "sites/Session.h"
 #include "store/Compaction.h"

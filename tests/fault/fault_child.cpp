@@ -13,7 +13,7 @@
 #include "export/ExportFile.h"
 #include "legacy/JetReader.h"
 #include "platform/ProgramFolder.h"
-#include "secrets/KeyChange.h"
+#include "sites/KeyChange.h"
 #include "secrets/TrailerStore.h"
 #include "store/Compaction.h"
 #include "store/Connection.h"

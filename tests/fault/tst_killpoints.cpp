@@ -7,7 +7,7 @@
 #include "TestFolder.h"
 
 #include "platform/TextBytes.h"
-#include "secrets/KeyChange.h"
+#include "sites/KeyChange.h"
 #include "secrets/ScrambleCodec.h"
 #include "secrets/TrailerStore.h"
 #include "sites/SiteCredentials.h"

@@ -1,6 +1,6 @@
 #include "platform/TextBytes.h"
-#include "sites/SiteCredentials.h"
 #include "secrets/ScrambleCodec.h"
+#include "sites/SiteCredentials.h"
 
 #include <QTest>
 
@@ -46,6 +46,8 @@ void TestSiteCredentials::domainUserNeedsTheCurrentKey()
     QString user = QStringLiteral("untouched");
     QVERIFY(!SiteCredentials::readDomainUser(underKey, number, QStringLiteral("other"), user));
     QVERIFY(!SiteCredentials::readDomainUser(underKey, number, QStringLiteral("密"), user));
+    // A key the stored one merely ends with is another key.
+    QVERIFY(!SiteCredentials::readDomainUser(underKey, number, QStringLiteral("钥"), user));
     QCOMPARE(user, QStringLiteral("untouched"));
     // Saved without a key: readable while no key is set, refused once one is.
     const QByteArray noKey = SiteCredentials::scramble(QStringLiteral("admin"), number);

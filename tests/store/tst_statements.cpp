@@ -12,8 +12,6 @@ private slots:
     void lookupsBindTheirValue_data();
     void lookupsBindTheirValue();
     void loadOneRecordGivesEveryColumn();
-    void sectionSavesChangeOnlyTheirRow();
-    void saveNeedsTheLoadedIdAndAddress();
     void leadTimesReadAndWrite();
     void leadTimeThatIsNoNumberIsRefused_data();
     void leadTimeThatIsNoNumberIsRefused();
@@ -25,15 +23,6 @@ private slots:
 
 private:
     int rowCount() const { return m_world->scalar(QStringLiteral("select count(*) from t_webinfo")).toInt(); }
-    // A section save keyed to the record that holds this address now.
-    void keyTo(Query &save, const QString &address) const
-    {
-        save.setParameter(
-            QStringLiteral("id"),
-            m_world->scalar(QStringLiteral("select id from t_webinfo where web_address='%1'").arg(address))
-                .toString());
-        save.setParameter(QStringLiteral("web_address"), address);
-    }
 };
 
 void TestStatements::mainListHasItsColumnsInOrder()
@@ -118,81 +107,6 @@ void TestStatements::loadOneRecordGivesEveryColumn()
         QCOMPARE(record.text(it.key()), it.value());
     for (auto it = site.bytes.cbegin(); it != site.bytes.cend(); ++it)
         QCOMPARE(record.bytes(it.key()).toHex(), it.value().toHex());
-}
-
-void TestStatements::sectionSavesChangeOnlyTheirRow()
-{
-    insertSite(*m_module->additions(), sampleSite(QStringLiteral("400001"), QStringLiteral("keep.cn")));
-    insertSite(*m_module->additions(), sampleSite(QStringLiteral("400002"), QStringLiteral("change.cn")));
-    Query &save = *m_module->siteSaves();
-    const QString address = QStringLiteral("change.cn");
-
-    save.setSql(Statements::SaveSiteSection);
-    for (const QString &column :
-         QStringLiteral("web_name,web_login,web_ip,web_domain,web_linkman,web_size").split(QLatin1Char(',')))
-        save.setParameter(column, QStringLiteral("new ") + column);
-    for (const QString &column :
-         QStringLiteral("web_user,web_pass,web_domainuser,web_domainpass").split(QLatin1Char(',')))
-        save.setParameterBytes(column, QByteArray("\x01\xfe", 2) + column.toLatin1());
-    keyTo(save, address);
-    QCOMPARE(save.execute(), 1);
-
-    save.setSql(Statements::SaveDatabaseSection);
-    for (const QString &column : QStringLiteral("web_dbsize,web_dbtype").split(QLatin1Char(',')))
-        save.setParameter(column, QStringLiteral("new ") + column);
-    for (const QString &column :
-         QStringLiteral("web_dbname,web_dbip,web_dbuser,web_dbpass").split(QLatin1Char(',')))
-        save.setParameterBytes(column, QByteArray("\x02\xfd", 2) + column.toLatin1());
-    keyTo(save, address);
-    QCOMPARE(save.execute(), 1);
-
-    save.setSql(Statements::SaveDateSection);
-    save.setParameter(QStringLiteral("web_time"), QStringLiteral("2012-1-31"));
-    save.setParameter(QStringLiteral("web_endtime"), QStringLiteral("2013-12-1"));
-    save.setParameter(QStringLiteral("web_domaintime"), QStringLiteral("2012-2-29"));
-    save.setParameter(QStringLiteral("web_enddomaintime"), QStringLiteral("2014-10-10"));
-    keyTo(save, address);
-    QCOMPARE(save.execute(), 1);
-
-    save.setSql(Statements::SaveRemark);
-    save.setParameter(QStringLiteral("web_remark"), QStringLiteral("  第一行\r\n second  "));
-    keyTo(save, address);
-    QCOMPARE(save.execute(), 1);
-
-    Query &record = *m_module->siteLoad();
-    openWith(record, Statements::LoadSite, QStringLiteral("web_address"), address);
-    QCOMPARE(record.text(QStringLiteral("web_linkman")), QStringLiteral("new web_linkman"));
-    QCOMPARE(record.bytes(QStringLiteral("web_domainpass")), QByteArray("\x01\xfe", 2) + "web_domainpass");
-    QCOMPARE(record.bytes(QStringLiteral("web_dbpass")), QByteArray("\x02\xfd", 2) + "web_dbpass");
-    QCOMPARE(record.text(QStringLiteral("web_dbtype")), QStringLiteral("new web_dbtype"));
-    QCOMPARE(record.text(QStringLiteral("web_time")), QStringLiteral("2012-1-31"));
-    QCOMPARE(record.text(QStringLiteral("web_enddomaintime")), QStringLiteral("2014-10-10"));
-    QCOMPARE(record.text(QStringLiteral("web_remark")), QStringLiteral("  第一行\r\n second  "));
-    QCOMPARE(record.text(QStringLiteral("web_id")), QStringLiteral("400002"));
-
-    openWith(record, Statements::LoadSite, QStringLiteral("web_address"), QStringLiteral("keep.cn"));
-    QCOMPARE(record.text(QStringLiteral("web_linkman")), QStringLiteral("web_linkman of 400001"));
-    QCOMPARE(record.text(QStringLiteral("web_time")), QStringLiteral("2011-3-7"));
-    QCOMPARE(record.text(QStringLiteral("web_remark")), QStringLiteral("web_remark of 400001"));
-}
-
-void TestStatements::saveNeedsTheLoadedIdAndAddress()
-{
-    insertSite(*m_module->additions(), sampleSite(QStringLiteral("500001"), QStringLiteral("there.cn")));
-    const QString id = m_world->scalar(QStringLiteral("select id from t_webinfo")).toString();
-    Query &save = *m_module->siteSaves();
-    // A record deleted since it was loaded (another site now has its address), or one given
-    // another address, is changed nowhere.
-    for (const auto &[key, address] : {std::pair{QString::number(id.toInt() + 1), QStringLiteral("there.cn")},
-                                       std::pair{id, QStringLiteral("nowhere.cn")}}) {
-        save.setSql(Statements::SaveRemark);
-        save.setParameter(QStringLiteral("web_remark"), QStringLiteral("changed"));
-        save.setParameter(QStringLiteral("id"), key);
-        save.setParameter(QStringLiteral("web_address"), address);
-        QCOMPARE(save.execute(), 0);
-    }
-    QCOMPARE(m_world->scalar(QStringLiteral("select web_remark from t_webinfo")).toString(),
-             QStringLiteral("web_remark of 500001"));
 }
 
 void TestStatements::leadTimesReadAndWrite()
@@ -311,16 +225,6 @@ void TestStatements::impossibleDatesAreRefused()
 
     insertSite(*m_module->additions(), sampleSite(QStringLiteral("800002"), QStringLiteral("kept.cn")));
     Query &save = *m_module->siteSaves();
-    save.setSql(Statements::SaveDateSection);
-    save.setParameter(QStringLiteral("web_time"), QStringLiteral("2012-1-1"));
-    save.setParameter(QStringLiteral("web_endtime"), QStringLiteral("2012-1-1"));
-    save.setParameter(QStringLiteral("web_domaintime"), date);
-    save.setParameter(QStringLiteral("web_enddomaintime"), QStringLiteral("2012-1-1"));
-    keyTo(save, QStringLiteral("kept.cn"));
-    QVERIFY_THROWS_EXCEPTION(StoreError, save.execute());
-    QCOMPARE(m_world->scalar(QStringLiteral("select web_time from t_webinfo")).toString(),
-             QStringLiteral("2011-03-07"));
-
     // The register itself refuses an impossible date that does not come through a parameter.
     for (const char *bad : {"2011-02-30", "abc", "2011-3-7", ""}) {
         save.setSql(QStringLiteral("update t_webinfo set web_time='%1'").arg(QLatin1String(bad)));

@@ -37,6 +37,9 @@ const QString InsertLeadTimes =
 const QString CountHostingDue = QStringLiteral("select id from t_webinfo where web_endtime<=:web_endtime");
 const QString CountDomainDue =
     QStringLiteral("select id from t_webinfo where web_enddomaintime<=:web_enddomaintime");
+const QString DomainUsers = QStringLiteral("select id,web_id,web_domainuser from t_webinfo");
+const QString SaveDomainUser =
+    QStringLiteral("update t_webinfo set web_domainuser=:web_domainuser where id=:id");
 
 const QString ExpiryList = QStringLiteral(
     "select web_id,web_name,web_address,web_login,web_linkman,web_time,web_endtime,web_domaintime,"

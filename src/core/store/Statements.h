@@ -20,5 +20,8 @@ extern const QString WriteLeadTimes;      // 11
 extern const QString InsertLeadTimes;     // the settings row, when a register lost it
 extern const QString CountHostingDue;     // 12
 extern const QString CountDomainDue;      // 13
+// The secret key change: every domain user with its site number, and one written back.
+extern const QString DomainUsers;
+extern const QString SaveDomainUser;
 extern const QString ExpiryList;          // 14 (bound as :web_endtime, :web_enddomaintime)
 } // namespace Statements

@@ -3,9 +3,10 @@
 
 #include "platform/TextBytes.h"
 #include "platform/WorkFolder.h"
-#include "secrets/KeyChange.h"
+#include "sites/KeyChange.h"
 #include "secrets/ScrambleCodec.h"
 #include "secrets/TrailerStore.h"
+#include "sites/SiteCredentials.h"
 #include "store/Connection.h"
 
 #include <QFileInfo>
@@ -40,15 +41,14 @@ private:
                     QStringLiteral("'"))
             .toByteArray();
     }
-    // What the detail window shows for the domain user under key, or nothing when it refuses the record.
+    // What the site window shows for the domain user under key, or nothing when it refuses the record.
     static std::optional<QString> openedUser(const TestFolder &world, const QString &webId,
                                              const QString &key)
     {
-        const QByteArray plain = unscrambleText(storedDomainUser(world, webId));
-        const QByteArray keyBytes = TextBytes::toBytes(key);
-        if (!plain.endsWith(keyBytes))
+        QString user;
+        if (!SiteCredentials::readDomainUser(storedDomainUser(world, webId), webId, key, user))
             return std::nullopt;
-        return TextBytes::fromBytes(plain.left(plain.size() - keyBytes.size())).remove(webId);
+        return user;
     }
     static QString registerSnapshot(const TestFolder &world)
     {

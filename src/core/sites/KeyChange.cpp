@@ -1,10 +1,12 @@
-#include "secrets/KeyChange.h"
+#include "sites/KeyChange.h"
 
 #include "platform/ProgramFolder.h"
 #include "platform/TextBytes.h"
-#include "secrets/ScrambleCodec.h"
 #include "secrets/TrailerStore.h"
+#include "sites/SiteCredentials.h"
 #include "store/Connection.h"
+#include "store/Query.h"
+#include "store/Statements.h"
 #include "store/StoreError.h"
 
 #include <QFile>
@@ -13,7 +15,6 @@
 #include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlError>
-#include <QSqlQuery>
 
 #include <functional>
 #include <stdexcept>
@@ -25,47 +26,36 @@ const int MinimumKeyBytes = 6;
 
 struct Rekeyed
 {
-    qint64 id;
+    QString id;
     QByteArray domainUser;
 };
 
-QList<Rekeyed> rekeyedRecords(const QSqlDatabase &db, const QString &currentKey, const QString &newKey)
+QList<Rekeyed> rekeyedRecords(Connection *connection, const QString &currentKey, const QString &newKey)
 {
-    const QByteArray oldKey = TextBytes::toBytes(currentKey);
-    const QByteArray replacement = TextBytes::toBytes(newKey);
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("select id,web_id,web_domainuser from t_webinfo")))
-        throw StoreError(query.lastError().text());
+    const QString domainUser = QStringLiteral("web_domainuser");
+    Query query(connection);
+    query.setSql(Statements::DomainUsers);
+    query.open();
     QList<Rekeyed> changed;
-    while (query.next()) {
-        if (query.value(2).isNull())
+    for (; !query.eof(); query.next()) {
+        if (query.isNull(domainUser))
             continue;
-        const QByteArray plain = unscrambleText(query.value(2).toByteArray());
-        // The site number in front of the key tells a record written under this key from
-        // one written under a longer key that merely ends the same way (or under any key,
-        // when the current key is empty).
-        const QByteArray suffix = TextBytes::toBytes(query.value(1).toString().trimmed()) + oldKey;
-        if (!plain.endsWith(suffix))
-            continue;
-        changed.append({query.value(0).toLongLong(),
-                        scrambleText(plain.left(plain.size() - oldKey.size()) + replacement)});
+        const auto rekeyed = SiteCredentials::rekeyDomainUser(
+            query.bytes(domainUser), query.text(QStringLiteral("web_id")).trimmed(), currentKey, newKey);
+        if (rekeyed)
+            changed.append({query.text(QStringLiteral("id")), *rekeyed});
     }
-    if (query.lastError().isValid())
-        throw StoreError(query.lastError().text());
     return changed;
 }
 
-void store(const QSqlDatabase &db, const QList<Rekeyed> &records)
+void store(Connection *connection, const QList<Rekeyed> &records)
 {
-    QSqlQuery update(db);
-    if (!update.prepare(QStringLiteral("update t_webinfo set web_domainuser=? where id=?")))
-        throw StoreError(update.lastError().text());
+    Query update(connection);
     for (const Rekeyed &record : records) {
-        update.bindValue(0, record.domainUser);
-        update.bindValue(1, record.id);
-        if (!update.exec())
-            throw StoreError(update.lastError().text());
+        update.setSql(Statements::SaveDomainUser);
+        update.setParameterBytes(QStringLiteral("web_domainuser"), record.domainUser);
+        update.setParameter(QStringLiteral("id"), record.id);
+        update.execute();
     }
 }
 
@@ -124,8 +114,8 @@ int rekeyInOneTransaction(Connection *connection, const QString &from, const QSt
     if (!db.transaction())
         throw StoreError(db.lastError().text());
     auto rollBack = qScopeGuard([&db] { db.rollback(); });
-    const QList<Rekeyed> records = rekeyedRecords(db, from, to);
-    store(db, records);
+    const QList<Rekeyed> records = rekeyedRecords(connection, from, to);
+    store(connection, records);
     commit(db);
     rollBack.dismiss();
     return int(records.size());

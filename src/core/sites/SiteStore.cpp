@@ -1,0 +1,135 @@
+#include "sites/SiteStore.h"
+
+#include "sites/SiteCredentials.h"
+#include "store/DateText.h"
+#include "store/Query.h"
+#include "store/Statements.h"
+#include "store/StoreError.h"
+
+#include <QRegularExpression>
+#include <QScopeGuard>
+
+namespace {
+
+void bind(Query &query, const FieldSpec &spec, const SiteRecord &record, const QString &secretKey)
+{
+    const QString column = QLatin1String(spec.column);
+    const QString typed = record.text(spec.field);
+    const QString number = record.text(SiteField::SiteNumber).trimmed();
+    switch (spec.kind) {
+    case FieldKind::Key:
+    case FieldKind::Text:
+        query.setParameter(column, typed.trimmed());
+        break;
+    case FieldKind::Note:
+        // The remark and the credentials keep their blanks: a trimmed password would no
+        // longer be the real one.
+        query.setParameter(column, typed);
+        break;
+    case FieldKind::Credential:
+        query.setParameterBytes(column, SiteCredentials::scramble(typed, number));
+        break;
+    case FieldKind::DomainUser:
+        query.setParameterBytes(column, SiteCredentials::scramble(typed, number, secretKey));
+        break;
+    case FieldKind::Date: {
+        const QDate date = record.date(spec.field);
+        query.setParameter(column, date.isValid() ? DateText::format(date) : QString());
+        break;
+    }
+    }
+}
+
+// A stored date as its first three parts, whatever separates them; invalid when they
+// make no real date (or the column is empty).
+QDate storedDate(const QString &dateText)
+{
+    static const QRegularExpression separator(QStringLiteral("[- ]"));
+    return DateText::parse(dateText.split(separator).mid(0, 3).join(QLatin1Char('-')));
+}
+
+void read(const Query &query, const FieldSpec &spec, const QString &number, const QString &domainUser,
+          LoadedSite &site)
+{
+    const QString column = QLatin1String(spec.column);
+    switch (spec.kind) {
+    case FieldKind::Credential:
+        site.record.setText(spec.field, SiteCredentials::read(query.bytes(column), number));
+        break;
+    case FieldKind::DomainUser:
+        site.record.setText(spec.field, domainUser);
+        break;
+    case FieldKind::Date: {
+        const QDate date = storedDate(query.text(column));
+        site.record.setDate(spec.field, date);
+        if (!date.isValid())
+            site.missingDates << spec.field;
+        break;
+    }
+    default:
+        site.record.setText(spec.field, query.text(column));
+    }
+}
+
+const QString &statementOf(SiteSection section)
+{
+    const QString *statements[] = {&Statements::SaveSiteSection, &Statements::SaveDatabaseSection,
+                                   &Statements::SaveDateSection, &Statements::SaveRemark};
+    return *statements[int(section)];
+}
+
+} // namespace
+
+namespace SiteStore {
+
+void insert(Query &query, const SiteRecord &record, const QString &secretKey)
+{
+    query.close();
+    query.setSql(Statements::InsertSite);
+    for (const FieldSpec &spec : siteFields())
+        bind(query, spec, record, secretKey);
+    query.execute();
+}
+
+LoadedSite load(Query &query, const QString &address, const QString &secretKey)
+{
+    query.close();
+    query.setSql(Statements::LoadSite);
+    query.setParameter(QStringLiteral("web_address"), address.trimmed());
+    auto closeAgain = qScopeGuard([&query] { query.close(); });
+    query.open();
+    LoadedSite site;
+    if (query.eof()) {
+        // No row reads as empty columns, whose empty domain user only an unset key accepts.
+        if (secretKey.isEmpty())
+            throw StoreError(QStringLiteral("no record has this address"));
+        site.otherKey = true;
+        return site;
+    }
+    const QString number = query.text(QStringLiteral("web_id")).trimmed();
+    QString domainUser;
+    if (!SiteCredentials::readDomainUser(query.bytes(QStringLiteral("web_domainuser")), number, secretKey,
+                                         domainUser)) {
+        site.otherKey = true;
+        return site;
+    }
+    site.row = {query.text(QStringLiteral("id")).toLongLong(), query.text(QStringLiteral("web_address"))};
+    for (const FieldSpec &spec : siteFields())
+        read(query, spec, number, domainUser, site);
+    return site;
+}
+
+int saveSection(Query &query, SiteSection section, const SiteRow &row, const SiteRecord &record,
+                const QString &secretKey)
+{
+    query.close();
+    query.setSql(statementOf(section));
+    for (const FieldSpec &spec : siteFields())
+        if (spec.section == section && spec.kind != FieldKind::Key)
+            bind(query, spec, record, secretKey);
+    query.setParameter(QStringLiteral("id"), QString::number(row.id));
+    query.setParameter(QStringLiteral("web_address"), row.address);
+    return query.execute();
+}
+
+} // namespace SiteStore
