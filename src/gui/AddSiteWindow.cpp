@@ -2,7 +2,7 @@
 
 #include "gui/DatePicker.h"
 #include "gui/Dialogs.h"
-#include "gui/RecordWindow.h"
+#include "gui/WindowHelpers.h"
 #include "platform/TextBytes.h"
 #include "sites/Session.h"
 #include "sites/SiteCredentials.h"
@@ -32,7 +32,7 @@ AddSiteWindow::AddSiteWindow(SiteRegister &siteRegister, const Session &session,
     : QWidget(parent), ui(new Ui::AddSiteWindow), m_register(siteRegister), m_session(session)
 {
     ui->setupUi(this);
-    RecordWindow::setFrame(this);
+    WindowHelpers::setCloseBoxFrame(this, /*stayOnTop*/ true);
     using Entry = DatePicker::Entry;
     m_hostingBought = new DatePicker(ui->sComboBox1, ui->sComboBox2, ui->sComboBox3, Entry::ListOnly, this);
     m_hostingExpires = new DatePicker(ui->sComboBox4, ui->sComboBox5, ui->sComboBox6, Entry::ListOnly, this);
@@ -57,7 +57,8 @@ void AddSiteWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     if (!event->spontaneous()) {
-        RecordWindow::centreOnScreen(this);
+        adjustSize();
+        WindowHelpers::centreOnScreen(this);
         FormShow();
     }
 }
@@ -183,7 +184,7 @@ void AddSiteWindow::insertSite(const QString &siteNumber)
         query->setParameter(QStringLiteral("web_enddomaintime"), m_domainExpires->dateText());
         query->setParameter(QStringLiteral("web_time"), m_hostingBought->dateText());
         query->setParameter(QStringLiteral("web_endtime"), m_hostingExpires->dateText());
-        query->setParameter(QStringLiteral("web_remark"), RecordWindow::memoText(ui->sMemo1));
+        query->setParameter(QStringLiteral("web_remark"), WindowHelpers::exactText(ui->sMemo1));
         query->setParameter(QStringLiteral("web_dbtype"), plain(ui->sEdit21));
         query->execute();
     } catch (const std::exception &) {

@@ -2,8 +2,7 @@
 
 #include "gui/Dialogs.h"
 #include "gui/ExportCommand.h"
-#include "gui/WindowLook.h"
-#include "gui/WindowPlacement.h"
+#include "gui/WindowHelpers.h"
 #include "platform/Maker.h"
 #include "sites/KeywordSearch.h"
 #include "sites/Session.h"
@@ -42,8 +41,8 @@ ExpiryWindow::ExpiryWindow(SiteRegister &siteRegister, const Session &session, Q
     : QWidget(parent), ui(new Ui::ExpiryWindow), m_register(siteRegister), m_session(session)
 {
     ui->setupUi(this);
-    WindowLook::setCloseBoxFrame(this, /*stayOnTop*/ true);
-    setFont(WindowLook::boldFont());
+    WindowHelpers::setCloseBoxFrame(this, /*stayOnTop*/ true);
+    setFont(WindowHelpers::boldFont());
     setFixedSize(861, 569);
 
     ui->DBGrid1->setMultiSelect(false);
@@ -129,7 +128,7 @@ void ExpiryWindow::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (!m_placed && screen()) {
         m_placed = true;
-        WindowPlacement::centreOnScreen(this);
+        WindowHelpers::centreOnScreen(this);
     }
 }
 

@@ -1,14 +1,13 @@
 #include "gui/HelpNotice.h"
 
-#include "gui/WindowLook.h"
-#include "gui/WindowPlacement.h"
+#include "gui/WindowHelpers.h"
 #include "platform/Maker.h"
 #include "ui_HelpNotice.h"
 
 HelpNotice::HelpNotice(QWidget *parent) : QWidget(parent), ui(new Ui::HelpNotice)
 {
     ui->setupUi(this);
-    WindowLook::setCloseBoxFrame(this, /*stayOnTop*/ false);
+    WindowHelpers::setCloseBoxFrame(this, /*stayOnTop*/ false);
     setFixedSize(size());
     ui->sLabel1->setText(QStringLiteral("软件作者：") + Maker::name() + QLatin1Char('\n') +
                          QStringLiteral("作者邮箱：") + Maker::email() + QLatin1Char('\n') +
@@ -20,7 +19,7 @@ HelpNotice::~HelpNotice() = default;
 
 void HelpNotice::showNotice()
 {
-    WindowPlacement::showOrRaise(this);
+    WindowHelpers::showOrRaise(this);
 }
 
 void HelpNotice::sBitBtn1Click()

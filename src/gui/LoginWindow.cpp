@@ -1,7 +1,7 @@
 #include "gui/LoginWindow.h"
 
 #include "gui/Dialogs.h"
-#include "gui/WindowPlacement.h"
+#include "gui/WindowHelpers.h"
 #include "platform/Maker.h"
 #include "platform/TextBytes.h"
 #include "secrets/TrailerStore.h"
@@ -62,7 +62,7 @@ void LoginWindow::closeEvent(QCloseEvent *event)
 
 void LoginWindow::FormShow()
 {
-    WindowPlacement::centreOnScreen(this);
+    WindowHelpers::centreOnScreen(this);
     try {
         readSecret(SecretStore::loginPassword(), m_password);
     } catch (const std::exception &) {
@@ -138,5 +138,5 @@ void LoginWindow::showChangePanel(bool shown)
     // The hidden panel is also taken out of the tab order.
     ui->sPanel2->setVisible(shown);
     setFixedSize(shown ? ChangeClientWidth : LoginClientWidth, ClientHeight);
-    WindowPlacement::centreOnScreen(this);
+    WindowHelpers::centreOnScreen(this);
 }

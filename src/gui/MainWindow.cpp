@@ -3,13 +3,12 @@
 #include "gui/Dialogs.h"
 #include "gui/ExpiryCounterBar.h"
 #include "gui/ExportCommand.h"
-#include "gui/WindowLook.h"
-#include "gui/WindowPlacement.h"
+#include "gui/WindowHelpers.h"
 #include "legacy/JetConversionError.h"
 #include "platform/Maker.h"
 #include "platform/ProgramFolder.h"
-#include "sites/KeyChange.h"
 #include "secrets/TrailerStore.h"
+#include "sites/KeyChange.h"
 #include "sites/KeywordSearch.h"
 #include "sites/Session.h"
 #include "store/Connection.h"
@@ -32,10 +31,10 @@ MainWindow::MainWindow(SiteRegister &siteRegister, Session &session, QWidget *pa
     : QWidget(parent), ui(new Ui::MainWindow), m_register(siteRegister), m_session(session)
 {
     ui->setupUi(this);
-    WindowLook::setCloseBoxFrame(this, /*stayOnTop*/ false);
-    setFont(WindowLook::boldFont());
+    WindowHelpers::setCloseBoxFrame(this, /*stayOnTop*/ false);
+    setFont(WindowHelpers::boldFont());
     setFixedSize(862, 460);
-    WindowPlacement::centreOnScreen(this);
+    WindowHelpers::centreOnScreen(this);
 
     ui->DBGrid1->setColumns(SiteGrid::mainListColumns());
     ui->DBGrid1->setMultiSelect(true);

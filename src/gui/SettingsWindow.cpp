@@ -1,8 +1,7 @@
 #include "gui/SettingsWindow.h"
 
 #include "gui/Dialogs.h"
-#include "gui/WindowLook.h"
-#include "gui/WindowPlacement.h"
+#include "gui/WindowHelpers.h"
 #include "platform/Maker.h"
 #include "platform/ProgramFolder.h"
 #include "sites/KeyChange.h"
@@ -50,8 +49,8 @@ SettingsWindow::SettingsWindow(SiteRegister &siteRegister, const Session &sessio
     : QWidget(parent), ui(new Ui::SettingsWindow), m_register(siteRegister), m_session(session)
 {
     ui->setupUi(this);
-    WindowLook::setCloseBoxFrame(this, /*stayOnTop*/ true);
-    setFont(WindowLook::boldFont());
+    WindowHelpers::setCloseBoxFrame(this, /*stayOnTop*/ true);
+    setFont(WindowHelpers::boldFont());
     // The three tab titles fit the narrow window only with slim tabs.
     setStyleSheet(QStringLiteral("QTabBar::tab { padding: 4px 7px; }"));
     ui->sPageControl1->setUsesScrollButtons(false);
@@ -77,7 +76,7 @@ void SettingsWindow::showEvent(QShowEvent *event)
         return; // restored from minimised, not shown anew
     if (!m_placed && screen()) {
         m_placed = true;
-        WindowPlacement::centreOnScreen(this);
+        WindowHelpers::centreOnScreen(this);
     }
     FormShow();
 }

@@ -1,8 +1,8 @@
 #include "gui/SiteGrid.h"
 
 #include "export/ExportError.h"
-#include "gui/WindowLook.h"
 #include "gui/Dialogs.h"
+#include "gui/WindowHelpers.h"
 #include "store/Columns.h"
 #include "store/Connection.h"
 #include "store/Query.h"
@@ -30,7 +30,7 @@ SiteGrid::SiteGrid(QWidget *parent) : QTableView(parent), m_model(new SiteGridMo
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
     setCornerButtonEnabled(false);
-    setFont(WindowLook::boldFont());
+    setFont(WindowHelpers::boldFont());
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(22);

@@ -2,7 +2,7 @@
 
 #include "gui/DatePicker.h"
 #include "gui/Dialogs.h"
-#include "gui/RecordWindow.h"
+#include "gui/WindowHelpers.h"
 #include "platform/Maker.h"
 #include "sites/Session.h"
 #include "sites/SiteCredentials.h"
@@ -40,7 +40,7 @@ SiteWindow::SiteWindow(SiteRegister &siteRegister, const Session &session, QWidg
     : QWidget(parent), ui(new Ui::SiteWindow), m_register(siteRegister), m_session(session)
 {
     ui->setupUi(this);
-    RecordWindow::setFrame(this);
+    WindowHelpers::setCloseBoxFrame(this, /*stayOnTop*/ true);
     ui->sEdit22->hide();
     using Entry = DatePicker::Entry;
     m_hostingBought = new DatePicker(ui->sComboBox1, ui->sComboBox2, ui->sComboBox3, Entry::ShowAny, this);
@@ -71,7 +71,8 @@ void SiteWindow::openRecord(const QString &address, Mode mode, bool fromExpiryLi
                                         : QStringLiteral("网站资料详细查询"));
     setEditable(mode == Mode::Modify);
     if (!isVisible()) {
-        RecordWindow::centreOnScreen(this);
+        adjustSize();
+        WindowHelpers::centreOnScreen(this);
         show();
     }
     raise();
@@ -207,7 +208,7 @@ void SiteWindow::loadSections(const Query &query)
 
     m_loadedRemark = text("web_remark");
     ui->sMemo1->setPlainText(m_loadedRemark);
-    m_shownRemark = RecordWindow::memoText(ui->sMemo1);
+    m_shownRemark = WindowHelpers::exactText(ui->sMemo1);
     if (found)
         m_loaded = Loaded::Everything;
 }
@@ -354,7 +355,7 @@ void SiteWindow::sBitBtn4Click()
 {
     save(Loaded::Everything, QStringLiteral("备注资料"), Statements::SaveRemark, [this](Query &query) {
         // An untouched remark goes back exactly as loaded, whatever line breaks it was stored with.
-        const QString shown = RecordWindow::memoText(ui->sMemo1);
+        const QString shown = WindowHelpers::exactText(ui->sMemo1);
         query.setParameter(QStringLiteral("web_remark"), shown == m_shownRemark ? m_loadedRemark : shown);
     });
 }

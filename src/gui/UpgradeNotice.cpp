@@ -1,14 +1,13 @@
 #include "gui/UpgradeNotice.h"
 
-#include "gui/WindowLook.h"
-#include "gui/WindowPlacement.h"
+#include "gui/WindowHelpers.h"
 #include "platform/Maker.h"
 #include "ui_UpgradeNotice.h"
 
 UpgradeNotice::UpgradeNotice(QWidget *parent) : QWidget(parent), ui(new Ui::UpgradeNotice)
 {
     ui->setupUi(this);
-    WindowLook::setCloseBoxFrame(this, /*stayOnTop*/ true);
+    WindowHelpers::setCloseBoxFrame(this, /*stayOnTop*/ true);
     setFixedSize(size());
     const QStringList lines = {
         QStringLiteral("如果你需要增加软件的功能或者修改软件的一些功能的话，请发送邮件给作者，"
@@ -25,7 +24,7 @@ UpgradeNotice::~UpgradeNotice() = default;
 
 void UpgradeNotice::showNotice()
 {
-    WindowPlacement::showOrRaise(this);
+    WindowHelpers::showOrRaise(this);
 }
 
 void UpgradeNotice::sBitBtn1Click()
