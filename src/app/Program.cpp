@@ -27,8 +27,8 @@ void Program::prepareInput()
     using WindowInput::Escape;
     for (QWidget *window : std::initializer_list<QWidget *>{&m_login, &m_main, &m_adBoard})
         WindowInput::prepare(window, Escape::Ignored);
-    for (QWidget *window :
-         std::initializer_list<QWidget *>{&m_addSite, &m_site, &m_expiry, &m_settings, &m_help, &m_upgrade})
+    for (QWidget *window : std::initializer_list<QWidget *>{&m_addSite, &m_site, &m_expiry, &m_settings,
+                                                            &m_helpNotice, &m_upgradeNotice})
         WindowInput::prepare(window, Escape::ClosesWindow);
 }
 
@@ -59,7 +59,7 @@ void Program::wireMainWindow()
     });
     QObject::connect(&m_main, &MainWindow::settingsRequested, &m_settings, &QWidget::show);
     QObject::connect(&m_main, &MainWindow::noticeRequested, &m_main,
-                     [this](Notice notice) { showNotice(notice); });
+                     [this](Notice notice) { noticeWindow(notice).showNotice(); });
     QObject::connect(&m_main, &MainWindow::quitRequested, &m_main, [this] { quit(); });
     QObject::connect(&m_settings, &SettingsWindow::quitRequested, &m_main, [this] { quit(); });
 }
@@ -89,15 +89,7 @@ void Program::wireTray()
     QObject::connect(&m_tray, &TrayIcon::showRequested, &m_main, [this] { bringBackMainWindow(); });
     QObject::connect(&m_tray, &TrayIcon::quitRequested, &m_main, [this] { quit(); });
     QObject::connect(&m_tray, &TrayIcon::noticeRequested, &m_main,
-                     [this](Notice notice) { showNotice(notice); });
-}
-
-void Program::showNotice(Notice notice)
-{
-    if (notice == Notice::Help)
-        m_help.showNotice();
-    else
-        m_upgrade.showNotice();
+                     [this](Notice notice) { noticeWindow(notice).showNotice(); });
 }
 
 // The main window and the ad board go to the tray, or, where the desktop has no tray, the

@@ -3,13 +3,12 @@
 #include "gui/AdBoard.h"
 #include "gui/AddSiteWindow.h"
 #include "gui/ExpiryWindow.h"
-#include "gui/HelpNotice.h"
 #include "gui/LoginWindow.h"
 #include "gui/MainWindow.h"
+#include "gui/NoticeWindow.h"
 #include "gui/SettingsWindow.h"
 #include "gui/SiteWindow.h"
 #include "gui/TrayIcon.h"
-#include "gui/UpgradeNotice.h"
 #include "sites/Session.h"
 #include "store/SiteRegister.h"
 
@@ -34,9 +33,11 @@ public:
     SiteWindow &siteWindow() { return m_site; }
     ExpiryWindow &expiryWindow() { return m_expiry; }
     SettingsWindow &settingsWindow() { return m_settings; }
-    HelpNotice &helpNotice() { return m_help; }
+    NoticeWindow &noticeWindow(Notice notice)
+    {
+        return notice == Notice::Help ? m_helpNotice : m_upgradeNotice;
+    }
     AdBoard &adBoard() { return m_adBoard; }
-    UpgradeNotice &upgradeNotice() { return m_upgrade; }
     TrayIcon &tray() { return m_tray; }
 
 private:
@@ -44,7 +45,6 @@ private:
     void wireMainWindow();
     void wireRecordWindows();
     void wireTray();
-    void showNotice(Notice notice);
     void sendMainWindowToTray();
     void bringBackMainWindow();
     void quit();
@@ -57,8 +57,8 @@ private:
     SiteWindow m_site;
     ExpiryWindow m_expiry;
     SettingsWindow m_settings;
-    HelpNotice m_help;
+    NoticeWindow m_helpNotice{Notice::Help};
     AdBoard m_adBoard;
-    UpgradeNotice m_upgrade;
+    NoticeWindow m_upgradeNotice{Notice::Upgrade};
     TrayIcon m_tray;
 };

@@ -4,12 +4,11 @@
 #include "gui/AdBoard.h"
 #include "gui/AddSiteWindow.h"
 #include "gui/ExpiryWindow.h"
-#include "gui/HelpNotice.h"
 #include "gui/LoginWindow.h"
 #include "gui/MainWindow.h"
+#include "gui/NoticeWindow.h"
 #include "gui/SettingsWindow.h"
 #include "gui/SiteWindow.h"
-#include "gui/UpgradeNotice.h"
 #include "store/Connection.h"
 #include "store/SiteRegister.h"
 
@@ -65,12 +64,14 @@ void TestStartWindows::objectsHaveTheirClasses()
 {
     DialogRecorder dialogs;
     TestWorld world;
-    const QList<QObject *> objects{siteRegister(), loginWindow(),  mainWindow(),     addSiteWindow(),
-                                   siteWindow(),   expiryWindow(), settingsWindow(), helpNotice(),
-                                   adBoard(),      upgradeNotice()};
+    const QList<QObject *> objects{siteRegister(),   loginWindow(),
+                                   mainWindow(),     addSiteWindow(),
+                                   siteWindow(),     expiryWindow(),
+                                   settingsWindow(), noticeWindow(Notice::Help),
+                                   adBoard(),        noticeWindow(Notice::Upgrade)};
     const QStringList classes{"SiteRegister", "LoginWindow",  "MainWindow",     "AddSiteWindow",
-                              "SiteWindow",   "ExpiryWindow", "SettingsWindow", "HelpNotice",
-                              "AdBoard",      "UpgradeNotice"};
+                              "SiteWindow",   "ExpiryWindow", "SettingsWindow", "NoticeWindow",
+                              "AdBoard",      "NoticeWindow"};
     for (int i = 0; i < objects.size(); ++i)
         QCOMPARE(QString::fromLatin1(objects.at(i)->metaObject()->className()), classes.at(i));
     QVERIFY(!siteRegister()->isWidgetType());
@@ -94,9 +95,9 @@ void TestStartWindows::windowsHaveTheirCaptionsAndSizes()
         {siteWindow(), QStringLiteral("网站资料修改"), QSize()},
         {expiryWindow(), QStringLiteral("网站到期查询"), QSize(861, 569)},
         {settingsWindow(), QStringLiteral("软件设置"), QSize(268, 210)},
-        {helpNotice(), QStringLiteral("在线帮助"), QSize(275, 159)},
+        {noticeWindow(Notice::Help), QStringLiteral("在线帮助"), QSize(275, 159)},
         {adBoard(), QString(), QSize(867, 101)},
-        {upgradeNotice(), QStringLiteral("在线升级"), QSize(317, 215)},
+        {noticeWindow(Notice::Upgrade), QStringLiteral("在线升级"), QSize(317, 215)},
     };
     for (const Expected &expected : windows) {
         const QByteArray name = expected.window->objectName().toLatin1();
@@ -111,9 +112,9 @@ void TestStartWindows::windowsStartHidden()
 {
     DialogRecorder dialogs;
     TestWorld world;
-    for (QWidget *window :
-         QList<QWidget *>{loginWindow(), mainWindow(), addSiteWindow(), siteWindow(), expiryWindow(),
-                          settingsWindow(), helpNotice(), adBoard(), upgradeNotice()})
+    for (QWidget *window : QList<QWidget *>{loginWindow(), mainWindow(), addSiteWindow(), siteWindow(),
+                                            expiryWindow(), settingsWindow(), noticeWindow(Notice::Help),
+                                            adBoard(), noticeWindow(Notice::Upgrade)})
         QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
     // Nothing touched the register or the carriers while the windows were made.
     QVERIFY(!siteRegister()->connection()->isOpen());
@@ -143,7 +144,7 @@ void TestStartWindows::keysPressButtonsAndCloseSecondaryWindows()
     QCOMPARE(world.scalar(QStringLiteral("select count(*) from t_webinfo")).toInt(), 1);
 
     for (QWidget *window : QList<QWidget *>{addSiteWindow(), siteWindow(), expiryWindow(), settingsWindow(),
-                                            helpNotice(), upgradeNotice()}) {
+                                            noticeWindow(Notice::Help), noticeWindow(Notice::Upgrade)}) {
         window->show();
         QTest::keyClick(firstTabStop(window), Qt::Key_Escape);
         QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));

@@ -1,8 +1,8 @@
 #include "DialogRecorder.h"
 #include "TestWorld.h"
+#include "WindowControls.h"
 
-#include "gui/HelpNotice.h"
-#include "gui/UpgradeNotice.h"
+#include "gui/NoticeWindow.h"
 #include "platform/Maker.h"
 
 #include <QApplication>
@@ -12,41 +12,37 @@
 
 namespace {
 
-template <typename Notice> int visibleCount()
+int visibleNotices()
 {
     int count = 0;
     for (QWidget *window : QApplication::topLevelWidgets())
-        count += qobject_cast<Notice *>(window) && window->isVisible() ? 1 : 0;
+        count += qobject_cast<NoticeWindow *>(window) && window->isVisible() ? 1 : 0;
     return count;
 }
 
-QLabel *textOf(QWidget *notice)
+QString textOf(QWidget *notice)
 {
-    return notice->findChild<QLabel *>(QStringLiteral("sLabel1"));
+    return control<QLabel>(notice, "noticeText")->text();
 }
 
-QPushButton *buttonOf(QWidget *notice)
+QPushButton *closeButton(QWidget *notice)
 {
-    return notice->findChild<QPushButton *>(QStringLiteral("sBitBtn1"));
+    return control<QPushButton>(notice, "closeButton");
 }
 
-// With the program's look, nothing of the text or the button caption is cut off.
-void verifyNothingCutOff(QWidget *notice)
+// A fixed size, a close box and nothing else in the title bar, the program's bold lettering
+// on every control, and nothing of the text or the caption cut off.
+void verifyFrameAndLettering(QWidget *notice)
 {
-    notice->ensurePolished();
-    QLabel *text = textOf(notice);
+    QCOMPARE(notice->minimumSize(), notice->maximumSize());
+    QVERIFY(notice->windowFlags() & Qt::WindowCloseButtonHint);
+    QVERIFY(!(notice->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     // The window's bold font reaches its controls under the style sheet.
-    QVERIFY(text->font().bold());
-    QVERIFY(buttonOf(notice)->font().bold());
-    const int needed = text->wordWrap() ? text->heightForWidth(text->width()) : text->sizeHint().height();
-    QVERIFY2(needed <= text->height(), qPrintable(QStringLiteral("text needs %1 px").arg(needed)));
-    if (!text->wordWrap())
-        QVERIFY(text->sizeHint().width() <= text->width());
-    QVERIFY(notice->rect().contains(text->mapTo(notice, text->rect().bottomRight())));
-    QPushButton *button = buttonOf(notice);
-    QCOMPARE(button->size(), QSize(70, 29));
-    QVERIFY(button->sizeHint().width() <= button->width());
-    QVERIFY(notice->rect().contains(button->geometry()));
+    notice->ensurePolished();
+    QVERIFY(control<QLabel>(notice, "noticeText")->font().bold());
+    QVERIFY(closeButton(notice)->font().bold());
+    const QStringList faults = layoutFaults(notice);
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
 }
 
 } // namespace
@@ -64,60 +60,47 @@ private slots:
 void TestNotices::helpNoticeShowsTheMaker()
 {
     TestWorld world;
-    QCOMPARE(helpNotice()->windowTitle(), QStringLiteral("在线帮助"));
-    QCOMPARE(helpNotice()->size(), QSize(275, 159));
-    QCOMPARE(helpNotice()->minimumSize(), helpNotice()->maximumSize());
-    QVERIFY(!(helpNotice()->windowFlags() & Qt::WindowStaysOnTopHint));
-    QVERIFY(helpNotice()->windowFlags() & Qt::WindowCloseButtonHint);
-    QVERIFY(!(helpNotice()->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
-    QCOMPARE(buttonOf(helpNotice())->text(), QStringLiteral("退 出"));
-    QCOMPARE(textOf(helpNotice())->text(), QStringLiteral("软件作者：") + Maker::name() +
-                                               QStringLiteral("\n作者邮箱：") + Maker::email() +
-                                               QStringLiteral("\n软件网站：") + Maker::webAddress());
-    verifyNothingCutOff(helpNotice());
+    NoticeWindow *help = noticeWindow(Notice::Help);
+    QVERIFY(!(help->windowFlags() & Qt::WindowStaysOnTopHint));
+    QCOMPARE(closeButton(help)->text(), QStringLiteral("退 出"));
+    QCOMPARE(textOf(help), QStringLiteral("软件作者：") + Maker::name() + QStringLiteral("\n作者邮箱：") +
+                               Maker::email() + QStringLiteral("\n软件网站：") + Maker::webAddress());
+    verifyFrameAndLettering(help);
 }
 
 void TestNotices::upgradeNoticeShowsTheWay()
 {
     TestWorld world;
-    QCOMPARE(upgradeNotice()->windowTitle(), QStringLiteral("在线升级"));
-    QCOMPARE(upgradeNotice()->size(), QSize(317, 215));
-    QCOMPARE(upgradeNotice()->minimumSize(), upgradeNotice()->maximumSize());
-    QVERIFY(upgradeNotice()->windowFlags() & Qt::WindowStaysOnTopHint);
-    QVERIFY(upgradeNotice()->windowFlags() & Qt::WindowCloseButtonHint);
-    QCOMPARE(buttonOf(upgradeNotice())->text(), QStringLiteral("关 闭"));
-    const QStringList lines = textOf(upgradeNotice())->text().split(QLatin1Char('\n'));
+    NoticeWindow *upgrade = noticeWindow(Notice::Upgrade);
+    QVERIFY(upgrade->windowFlags() & Qt::WindowStaysOnTopHint);
+    QCOMPARE(closeButton(upgrade)->text(), QStringLiteral("关 闭"));
+    const QStringList lines = textOf(upgrade).split(QLatin1Char('\n'));
     QCOMPARE(lines.size(), 4);
     QVERIFY(lines.at(0).startsWith(QStringLiteral("如果你需要增加软件的功能")));
     QCOMPARE(lines.at(1), QStringLiteral("请您留下正确的联系方式，以便软件升级好后能及时的发送给您。"));
     QCOMPARE(lines.at(2), QStringLiteral("官方网站：") + Maker::webAddress() + QLatin1Char(' '));
     QCOMPARE(lines.at(3), QStringLiteral("邮      箱：") + Maker::email());
-    verifyNothingCutOff(upgradeNotice());
+    verifyFrameAndLettering(upgrade);
 }
 
 void TestNotices::secondOpeningOnlyBringsForward()
 {
     TestWorld world;
     DialogRecorder recorder;
-    for (QWidget *notice : {static_cast<QWidget *>(helpNotice()), static_cast<QWidget *>(upgradeNotice())}) {
-        auto open = [notice] {
-            if (notice == helpNotice())
-                helpNotice()->showNotice();
-            else
-                upgradeNotice()->showNotice();
-        };
-        open();
+    for (Notice kind : {Notice::Help, Notice::Upgrade}) {
+        NoticeWindow *notice = noticeWindow(kind);
+        notice->showNotice();
         QVERIFY(notice->isVisible());
         const QPoint centred = notice->pos();
         // The user moved it; opening it again must not put it back or make a second one.
         notice->move(centred + QPoint(-40, 30));
-        open();
+        notice->showNotice();
         QCOMPARE(notice->pos(), centred + QPoint(-40, 30));
-        QCOMPARE(notice == helpNotice() ? visibleCount<HelpNotice>() : visibleCount<UpgradeNotice>(), 1);
+        QCOMPARE(visibleNotices(), 1);
 
-        QTest::mouseClick(buttonOf(notice), Qt::LeftButton);
+        QTest::mouseClick(closeButton(notice), Qt::LeftButton);
         QVERIFY(!notice->isVisible());
-        open();
+        notice->showNotice();
         QVERIFY(notice->isVisible());
         QCOMPARE(notice->pos(), centred);
         QVERIFY(notice->close());

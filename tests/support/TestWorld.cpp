@@ -77,17 +77,13 @@ SettingsWindow *settingsWindow()
 {
     return &currentProgram().settingsWindow();
 }
-HelpNotice *helpNotice()
+NoticeWindow *noticeWindow(Notice notice)
 {
-    return &currentProgram().helpNotice();
+    return &currentProgram().noticeWindow(notice);
 }
 AdBoard *adBoard()
 {
     return &currentProgram().adBoard();
-}
-UpgradeNotice *upgradeNotice()
-{
-    return &currentProgram().upgradeNotice();
 }
 TrayIcon *tray()
 {

@@ -2,22 +2,22 @@
 
 #include "TestFolder.h"
 #include "app/Startup.h"
+#include "gui/Notice.h"
 
 #include <memory>
 
 class AddSiteWindow;
 class AdBoard;
 class ExpiryWindow;
-class HelpNotice;
 class LoginWindow;
 class MainWindow;
+class NoticeWindow;
 class Program;
 class Session;
 class SettingsWindow;
 class SiteRegister;
 class SiteWindow;
 class TrayIcon;
-class UpgradeNotice;
 
 // The test folder with the program built in it as at start (and taken down at the end).
 // TestWorld(false) is the folder alone. One world lives at a time; the functions below
@@ -46,8 +46,7 @@ AddSiteWindow *addSiteWindow();
 SiteWindow *siteWindow();
 ExpiryWindow *expiryWindow();
 SettingsWindow *settingsWindow();
-HelpNotice *helpNotice();
+NoticeWindow *noticeWindow(Notice notice);
 AdBoard *adBoard();
-UpgradeNotice *upgradeNotice();
 TrayIcon *tray();
 void restartProgram();
