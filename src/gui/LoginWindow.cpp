@@ -35,13 +35,13 @@ LoginWindow::LoginWindow(QWidget *parent) : QWidget(parent), ui(new Ui::LoginWin
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint);
     showChangePanel(false);
 
-    connect(ui->sBitBtn1, &QPushButton::clicked, this, &LoginWindow::sBitBtn1Click);
-    connect(ui->sBitBtn2, &QPushButton::clicked, this, &LoginWindow::sBitBtn2Click);
-    connect(ui->sBitBtn3, &QPushButton::clicked, this, &LoginWindow::sBitBtn3Click);
-    connect(ui->sBitBtn5, &QPushButton::clicked, this, &LoginWindow::sBitBtn5Click);
-    connect(ui->sButton1, &QPushButton::clicked, this, &LoginWindow::sButton1Click);
-    connect(ui->sEdit1, &QLineEdit::returnPressed, this, &LoginWindow::sBitBtn1Click);
-    connect(ui->sEdit4, &QLineEdit::returnPressed, this, &LoginWindow::sButton1Click);
+    connect(ui->loginButton, &QPushButton::clicked, this, &LoginWindow::logIn);
+    connect(ui->changePasswordButton, &QPushButton::clicked, this, &LoginWindow::openChangePanel);
+    connect(ui->cancelChangeButton, &QPushButton::clicked, this, [this] { showChangePanel(false); });
+    connect(ui->quitButton, &QPushButton::clicked, this, &Dialogs::requestTerminate);
+    connect(ui->savePasswordButton, &QPushButton::clicked, this, &LoginWindow::changePassword);
+    connect(ui->passwordEdit, &QLineEdit::returnPressed, this, &LoginWindow::logIn);
+    connect(ui->confirmPasswordEdit, &QLineEdit::returnPressed, this, &LoginWindow::changePassword);
 }
 
 LoginWindow::~LoginWindow() = default;
@@ -51,7 +51,7 @@ void LoginWindow::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     // A window restored by the desktop is not a new showing.
     if (!event->spontaneous())
-        FormShow();
+        loadPassword();
 }
 
 void LoginWindow::closeEvent(QCloseEvent *event)
@@ -60,7 +60,7 @@ void LoginWindow::closeEvent(QCloseEvent *event)
     emit closeRequested();
 }
 
-void LoginWindow::FormShow()
+void LoginWindow::loadPassword()
 {
     WindowHelpers::centreOnScreen(this);
     try {
@@ -72,53 +72,44 @@ void LoginWindow::FormShow()
     }
 }
 
-void LoginWindow::sBitBtn1Click()
+void LoginWindow::logIn()
 {
     // Exact comparison: passwords may begin or end with blanks.
-    if (ui->sEdit1->text() != m_password) {
+    if (ui->passwordEdit->text() != m_password) {
         Dialogs::error(this, caption(), QStringLiteral("密码出错") + Maker::contactBlock());
-        ui->sEdit1->clear();
+        ui->passwordEdit->clear();
         return;
     }
     emit loggedIn();
-    for (QLineEdit *field : {ui->sEdit1, ui->sEdit2, ui->sEdit3, ui->sEdit4})
+    for (QLineEdit *field :
+         {ui->passwordEdit, ui->currentPasswordEdit, ui->newPasswordEdit, ui->confirmPasswordEdit})
         field->clear();
     hide();
 }
 
-void LoginWindow::sBitBtn2Click()
+void LoginWindow::openChangePanel()
 {
     showChangePanel(true);
-    ui->sEdit2->setFocus();
+    ui->currentPasswordEdit->setFocus();
 }
 
-void LoginWindow::sBitBtn3Click()
+void LoginWindow::changePassword()
 {
-    showChangePanel(false);
-}
-
-void LoginWindow::sBitBtn5Click()
-{
-    Dialogs::requestTerminate();
-}
-
-void LoginWindow::sButton1Click()
-{
-    if (ui->sEdit2->text() != m_password) {
+    if (ui->currentPasswordEdit->text() != m_password) {
         Dialogs::error(this, caption(), QStringLiteral("原始密码输入有错"));
         return;
     }
-    if (TextBytes::byteLength(ui->sEdit3->text()) < MinimumPasswordBytes) {
+    if (TextBytes::byteLength(ui->newPasswordEdit->text()) < MinimumPasswordBytes) {
         Dialogs::error(this, caption(), QStringLiteral("密码位数小于6位"));
         return;
     }
-    if (ui->sEdit3->text() != ui->sEdit4->text()) {
+    if (ui->newPasswordEdit->text() != ui->confirmPasswordEdit->text()) {
         Dialogs::error(this, caption(), QStringLiteral("两次密码输入不一致"));
         return;
     }
     WriteResult result = WriteResult::CarrierRefused;
     try {
-        result = writeSecret(SecretStore::loginPassword(), ui->sEdit4->text());
+        result = writeSecret(SecretStore::loginPassword(), ui->confirmPasswordEdit->text());
     } catch (const std::exception &) {
     }
     // A refused append is reported too: the user must not believe the new password was kept.
@@ -136,7 +127,7 @@ void LoginWindow::sButton1Click()
 void LoginWindow::showChangePanel(bool shown)
 {
     // The hidden panel is also taken out of the tab order.
-    ui->sPanel2->setVisible(shown);
+    ui->changePanel->setVisible(shown);
     setFixedSize(shown ? ChangeClientWidth : LoginClientWidth, ClientHeight);
     WindowHelpers::centreOnScreen(this);
 }

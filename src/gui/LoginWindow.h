@@ -28,13 +28,10 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void FormShow();
-    void sBitBtn1Click();
-    void sBitBtn2Click();
-    void sBitBtn3Click();
-    void sBitBtn5Click();
-    void sButton1Click();
-
+    void loadPassword();
+    void logIn();
+    void openChangePanel();
+    void changePassword();
     void showChangePanel(bool shown);
 
     std::unique_ptr<Ui::LoginWindow> ui;

@@ -93,8 +93,8 @@ void TestJetWindows::install(const QByteArray &db)
 void TestJetWindows::logIn(const QString &password)
 {
     loginWindow()->show();
-    control<QLineEdit>(loginWindow(), "sEdit1")->setText(password);
-    QTest::mouseClick(control<QPushButton>(loginWindow(), "sBitBtn1"), Qt::LeftButton);
+    control<QLineEdit>(loginWindow(), "passwordEdit")->setText(password);
+    QTest::mouseClick(control<QPushButton>(loginWindow(), "loginButton"), Qt::LeftButton);
 }
 
 void TestJetWindows::logInWithTheOldPasswordOpensTheConvertedRegister()

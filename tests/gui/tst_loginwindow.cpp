@@ -48,17 +48,17 @@ QString storedPassword()
 
 void logIn(const QString &password)
 {
-    edit("sEdit1")->setText(password);
-    click("sBitBtn1");
+    edit("passwordEdit")->setText(password);
+    click("loginButton");
 }
 
 void change(const QString &oldPassword, const QString &newPassword, const QString &confirm)
 {
-    click("sBitBtn2");
-    edit("sEdit2")->setText(oldPassword);
-    edit("sEdit3")->setText(newPassword);
-    edit("sEdit4")->setText(confirm);
-    click("sButton1");
+    click("changePasswordButton");
+    edit("currentPasswordEdit")->setText(oldPassword);
+    edit("newPasswordEdit")->setText(newPassword);
+    edit("confirmPasswordEdit")->setText(confirm);
+    click("savePasswordButton");
 }
 
 // A new start of the program on the same folder: the windows are made afresh and
@@ -111,12 +111,12 @@ void TestLoginWindow::emptyStoreLogsInWithEmptyPassword()
     QVERIFY(loginWindow()->isVisible());
     QVERIFY(!mainWindow()->isVisible());
 
-    edit("sEdit3")->setText(QStringLiteral("typed"));
+    edit("newPasswordEdit")->setText(QStringLiteral("typed"));
     logIn(QString());
     QVERIFY(!recorder.texts().join(QString()).contains(QStringLiteral("出错")));
     QVERIFY(mainWindow()->isVisible());
     QVERIFY(!loginWindow()->isVisible());
-    QVERIFY(edit("sEdit3")->text().isEmpty());
+    QVERIFY(edit("newPasswordEdit")->text().isEmpty());
     // No reading leaves the scrambled password in the work folder.
     QVERIFY(!QFile::exists(WorkFolder::file(QStringLiteral("passtemp.txt"))));
 }
@@ -138,7 +138,7 @@ void TestLoginWindow::wrongPasswordIsReportedAndCleared()
         QCOMPARE(recorder.lastMessage().caption, QStringLiteral("提示"));
         QCOMPARE(recorder.lastMessage().text, QStringLiteral("密码出错") + Maker::contactBlock());
         QCOMPARE(recorder.lastMessage().icon, Dialogs::Icon::Error);
-        QVERIFY(edit("sEdit1")->text().isEmpty());
+        QVERIFY(edit("passwordEdit")->text().isEmpty());
         QVERIFY(loginWindow()->isVisible());
         QVERIFY(!mainWindow()->isVisible());
     }
@@ -212,9 +212,9 @@ void TestLoginWindow::changeChecksInOrder()
     QCOMPARE(storedPassword(), success ? newPassword : QStringLiteral("start1"));
     if (!success) {
         QCOMPARE(world.readFile(QStringLiteral("key.exe")), before);
-        QCOMPARE(edit("sEdit2")->text(), oldPassword);
-        QCOMPARE(edit("sEdit3")->text(), newPassword);
-        QCOMPARE(edit("sEdit4")->text(), confirm);
+        QCOMPARE(edit("currentPasswordEdit")->text(), oldPassword);
+        QCOMPARE(edit("newPasswordEdit")->text(), newPassword);
+        QCOMPARE(edit("confirmPasswordEdit")->text(), confirm);
     }
     // A success closes the change panel; a refusal leaves it open.
     QCOMPARE(loginWindow()->width(), success ? 305 : 612);
@@ -232,7 +232,7 @@ void TestLoginWindow::changeTakesEffectAtNextStart()
     QCOMPARE(storedPassword(), QStringLiteral("second2"));
     QVERIFY(!QFile::exists(WorkFolder::file(QStringLiteral("pass2.txt"))));
     // The fields keep their content until the next login.
-    QCOMPARE(edit("sEdit4")->text(), QStringLiteral("second2"));
+    QCOMPARE(edit("confirmPasswordEdit")->text(), QStringLiteral("second2"));
 
     // Within the run the password of the start stays the one to give.
     change(QStringLiteral("second2"), QStringLiteral("third33"), QStringLiteral("third33"));
@@ -337,22 +337,22 @@ void TestLoginWindow::enterKeysActAsButtons()
     storePassword(QStringLiteral("start1"));
     loginWindow()->show();
 
-    edit("sEdit1")->setText(QStringLiteral("wrong1"));
-    QTest::keyClick(edit("sEdit1"), Qt::Key_Return);
+    edit("passwordEdit")->setText(QStringLiteral("wrong1"));
+    QTest::keyClick(edit("passwordEdit"), Qt::Key_Return);
     QCOMPARE(recorder.lastMessage().text, QStringLiteral("密码出错") + Maker::contactBlock());
 
-    click("sBitBtn2");
-    edit("sEdit2")->setText(QStringLiteral("start1"));
-    edit("sEdit3")->setText(QStringLiteral("second2"));
-    edit("sEdit4")->setText(QStringLiteral("second2"));
+    click("changePasswordButton");
+    edit("currentPasswordEdit")->setText(QStringLiteral("start1"));
+    edit("newPasswordEdit")->setText(QStringLiteral("second2"));
+    edit("confirmPasswordEdit")->setText(QStringLiteral("second2"));
     // Enter in the other change fields does nothing; in the confirm field it applies.
-    QTest::keyClick(edit("sEdit3"), Qt::Key_Return);
+    QTest::keyClick(edit("newPasswordEdit"), Qt::Key_Return);
     QCOMPARE(recorder.count(), 1);
-    QTest::keyClick(edit("sEdit4"), Qt::Key_Enter);
+    QTest::keyClick(edit("confirmPasswordEdit"), Qt::Key_Enter);
     QCOMPARE(recorder.lastMessage().text, QStringLiteral("登录密码修改成功！"));
 
-    edit("sEdit1")->setText(QStringLiteral("start1"));
-    QTest::keyClick(edit("sEdit1"), Qt::Key_Enter);
+    edit("passwordEdit")->setText(QStringLiteral("start1"));
+    QTest::keyClick(edit("passwordEdit"), Qt::Key_Enter);
     QVERIFY(mainWindow()->isVisible());
     QVERIFY(!loginWindow()->isVisible());
 }
@@ -364,18 +364,21 @@ void TestLoginWindow::panelsAndClose()
     loginWindow()->show();
     QVERIFY(loginWindow()->windowFlags() & Qt::WindowStaysOnTopHint);
     QVERIFY(!(loginWindow()->windowFlags() & (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint)));
-    QCOMPARE(loginWindow()->size(), QSize(305, 159));
-    QVERIFY(!loginWindow()->findChild<QWidget *>(QStringLiteral("sPanel2"))->isVisible());
-    for (const char *name : {"sLabel1", "sEdit1", "sBitBtn1", "sLabel4", "sButton1"})
-        QVERIFY2(loginWindow()->findChild<QWidget *>(QLatin1String(name))->font().bold(), name);
+    QVERIFY(!control(loginWindow(), "changePanel")->isVisible());
+    for (const char *name :
+         {"passwordLabel", "passwordEdit", "loginButton", "confirmPasswordLabel", "savePasswordButton"})
+        QVERIFY2(control(loginWindow(), name)->font().bold(), name);
 
-    click("sBitBtn2");
+    click("changePasswordButton");
     QCOMPARE(loginWindow()->size(), QSize(612, 159));
-    QVERIFY(loginWindow()->findChild<QWidget *>(QStringLiteral("sPanel2"))->isVisible());
-    edit("sEdit3")->setText(QStringLiteral("kept"));
-    click("sBitBtn3");
+    QVERIFY(control(loginWindow(), "changePanel")->isVisible());
+    // Both panels side by side, nothing in them cut off or covered.
+    const QStringList faults = layoutFaults(loginWindow());
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
+    edit("newPasswordEdit")->setText(QStringLiteral("kept"));
+    click("cancelChangeButton");
     QCOMPARE(loginWindow()->size(), QSize(305, 159));
-    QCOMPARE(edit("sEdit3")->text(), QStringLiteral("kept"));
+    QCOMPARE(edit("newPasswordEdit")->text(), QStringLiteral("kept"));
 
     // Closing never ends the program; it puts the working windows away.
     mainWindow()->show();
@@ -386,7 +389,7 @@ void TestLoginWindow::panelsAndClose()
     QVERIFY(!adBoard()->isVisible());
     QCOMPARE(recorder.terminateRequests(), 0);
 
-    click("sBitBtn5");
+    click("quitButton");
     QCOMPARE(recorder.terminateRequests(), 1);
 }
 
