@@ -15,10 +15,9 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QScreen>
 #include <QShowEvent>
 
-#include <stdexcept>
+#include <exception>
 
 namespace {
 
@@ -53,18 +52,17 @@ SettingsWindow::SettingsWindow(SiteRegister &siteRegister, const Session &sessio
     setFont(WindowHelpers::boldFont());
     // The three tab titles fit the narrow window only with slim tabs.
     setStyleSheet(QStringLiteral("QTabBar::tab { padding: 4px 7px; }"));
-    ui->sPageControl1->setUsesScrollButtons(false);
+    ui->settingsTabs->setUsesScrollButtons(false);
     setFixedSize(268, 210);
-    prepareLeadTimeBox(ui->sComboBox1);
-    prepareLeadTimeBox(ui->sComboBox2);
-    ui->sBitBtn3->setDefault(false);
+    prepareLeadTimeBox(ui->hostingLeadBox);
+    prepareLeadTimeBox(ui->domainLeadBox);
 
-    connect(ui->sBitBtn1, &QPushButton::clicked, this, &SettingsWindow::sBitBtn1Click);
-    connect(ui->sBitBtn2, &QPushButton::clicked, this, &SettingsWindow::sBitBtn2Click);
-    connect(ui->sBitBtn3, &QPushButton::clicked, this, &SettingsWindow::sBitBtn3Click);
-    connect(ui->sBitBtn4, &QPushButton::clicked, this, &SettingsWindow::sBitBtn4Click);
-    connect(ui->sBitBtn5, &QPushButton::clicked, this, &SettingsWindow::sBitBtn5Click);
-    connect(ui->sEdit3, &QLineEdit::returnPressed, this, &SettingsWindow::sBitBtn4Click);
+    connect(ui->saveLeadTimesButton, &QPushButton::clicked, this, &SettingsWindow::saveLeadTimes);
+    connect(ui->compactButton, &QPushButton::clicked, this, &SettingsWindow::compactRegister);
+    connect(ui->changeKeyButton, &QPushButton::clicked, this, &SettingsWindow::changeSecretKey);
+    connect(ui->confirmKeyEdit, &QLineEdit::returnPressed, this, &SettingsWindow::changeSecretKey);
+    for (QPushButton *button : {ui->leadTimesCloseButton, ui->secretKeyCloseButton})
+        connect(button, &QPushButton::clicked, this, &QWidget::close);
 }
 
 SettingsWindow::~SettingsWindow() = default;
@@ -78,17 +76,17 @@ void SettingsWindow::showEvent(QShowEvent *event)
         m_placed = true;
         WindowHelpers::centreOnScreen(this);
     }
-    FormShow();
+    loadLeadTimes();
 }
 
 // Every showing reloads the lead times, so choices left unsaved are dropped.
-void SettingsWindow::FormShow()
+void SettingsWindow::loadLeadTimes()
 {
     Query &query = *m_register.leadTimes();
     try {
         LeadTimes::open(query);
-        showLeadTime(ui->sComboBox1, LeadTimes::text(query, LeadTimes::HostingColumn));
-        showLeadTime(ui->sComboBox2, LeadTimes::text(query, LeadTimes::DomainColumn));
+        showLeadTime(ui->hostingLeadBox, LeadTimes::text(query, LeadTimes::HostingColumn));
+        showLeadTime(ui->domainLeadBox, LeadTimes::text(query, LeadTimes::DomainColumn));
         query.close();
     } catch (const StoreError &) {
         query.close();
@@ -96,11 +94,11 @@ void SettingsWindow::FormShow()
     }
 }
 
-void SettingsWindow::sBitBtn1Click()
+void SettingsWindow::saveLeadTimes()
 {
     try {
-        LeadTimes::write(*m_register.leadTimes(), ui->sComboBox1->currentText(),
-                         ui->sComboBox2->currentText());
+        LeadTimes::write(*m_register.leadTimes(), ui->hostingLeadBox->currentText(),
+                         ui->domainLeadBox->currentText());
     } catch (const StoreError &) {
         Dialogs::error(this, Caption, QStringLiteral("数据修改失败"));
         return;
@@ -108,12 +106,7 @@ void SettingsWindow::sBitBtn1Click()
     Dialogs::notice(this, Caption, QStringLiteral("数据修改成功"));
 }
 
-void SettingsWindow::sBitBtn2Click()
-{
-    close();
-}
-
-void SettingsWindow::sBitBtn3Click()
+void SettingsWindow::compactRegister()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     bool compacted = true;
@@ -129,11 +122,11 @@ void SettingsWindow::sBitBtn3Click()
         Dialogs::error(this, Caption, QStringLiteral("压缩数据库出错") + Maker::contactBlock());
 }
 
-void SettingsWindow::sBitBtn4Click()
+void SettingsWindow::changeSecretKey()
 {
     const QString currentKey = m_session.secretKey();
-    const QString newKey = ui->sEdit2->text();
-    switch (KeyChange::check(currentKey, ui->sEdit1->text(), newKey, ui->sEdit3->text())) {
+    const QString newKey = ui->newKeyEdit->text();
+    switch (KeyChange::check(currentKey, ui->currentKeyEdit->text(), newKey, ui->confirmKeyEdit->text())) {
     case KeyChange::Refusal::WrongCurrentKey:
         Dialogs::error(this, Caption, QStringLiteral("原始密钥输入有错"));
         return;
@@ -147,7 +140,7 @@ void SettingsWindow::sBitBtn4Click()
         break;
     }
     try {
-        m_lastRekeyed = KeyChange::change(m_register.connection(), currentKey, ui->sEdit3->text());
+        KeyChange::change(m_register.connection(), currentKey, ui->confirmKeyEdit->text());
     } catch (const std::exception &) {
         Dialogs::error(this, Caption,
                        QStringLiteral("密钥修改出错,请检查是否缺少必要的文件") + Maker::contactBlock());
@@ -156,9 +149,4 @@ void SettingsWindow::sBitBtn4Click()
     Dialogs::notice(this, Caption, QStringLiteral("密钥修改成功,请重启本软件！"));
     // The new key takes effect when the program starts again and reads it.
     emit quitRequested();
-}
-
-void SettingsWindow::sBitBtn5Click()
-{
-    close();
 }

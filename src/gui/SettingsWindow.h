@@ -19,9 +19,6 @@ public:
     SettingsWindow(SiteRegister &siteRegister, const Session &session, QWidget *parent = nullptr);
     ~SettingsWindow() override;
 
-    // How many records the last successful key change re-keyed; -1 before any.
-    int lastRekeyedCount() const { return m_lastRekeyed; }
-
 signals:
     // A new secret key takes effect only when the program starts again.
     void quitRequested();
@@ -30,16 +27,13 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void FormShow();
-    void sBitBtn1Click(); // store the lead times
-    void sBitBtn2Click(); // close
-    void sBitBtn3Click(); // compact the register
-    void sBitBtn4Click(); // change the secret key
-    void sBitBtn5Click(); // close
+    void loadLeadTimes();
+    void saveLeadTimes();
+    void compactRegister();
+    void changeSecretKey();
 
     std::unique_ptr<Ui::SettingsWindow> ui;
     SiteRegister &m_register;
     const Session &m_session;
     bool m_placed = false;
-    int m_lastRekeyed = -1;
 };

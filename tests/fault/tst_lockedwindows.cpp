@@ -111,13 +111,13 @@ private slots:
             LockingProgram other(m_world->databasePath(), LockingProgram::Exclusive);
             QVERIFY(other.holding());
             m_dialogs->clear();
-            const qint64 took = timedClick(settingsWindow(), "sBitBtn3");
+            const qint64 took = timedClick(settingsWindow(), "compactButton");
             QVERIFY2(took < Patience, qPrintable(QString::number(took)));
             expectMessage(*m_dialogs, QStringLiteral("提示"),
                           QStringLiteral("压缩数据库出错") + Maker::contactBlock(), Dialogs::Icon::Error);
             QCOMPARE(m_world->readFile(QStringLiteral("db.mdb")), before);
         }
-        click(settingsWindow(), "sBitBtn3");
+        click(settingsWindow(), "compactButton");
         expectMessage(*m_dialogs, QStringLiteral("提示"), QStringLiteral("压缩数据库成功"),
                       Dialogs::Icon::Exclamation);
         QCOMPARE(rowCount(*m_world), 2);

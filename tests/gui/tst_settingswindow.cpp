@@ -31,7 +31,7 @@ class TestSettingsWindow : public ExpiryWindowKit
 private:
     static QComboBox *box(int number)
     {
-        return control<QComboBox>(settingsWindow(), number == 1 ? "sComboBox1" : "sComboBox2");
+        return control<QComboBox>(settingsWindow(), number == 1 ? "hostingLeadBox" : "domainLeadBox");
     }
     static void click(const char *button)
     {
@@ -79,19 +79,18 @@ private:
     }
     void setKeyFields(const QString &current, const QString &newKey, const QString &confirmation) const
     {
-        control<QLineEdit>(settingsWindow(), "sEdit1")->setText(current);
-        control<QLineEdit>(settingsWindow(), "sEdit2")->setText(newKey);
-        control<QLineEdit>(settingsWindow(), "sEdit3")->setText(confirmation);
+        control<QLineEdit>(settingsWindow(), "currentKeyEdit")->setText(current);
+        control<QLineEdit>(settingsWindow(), "newKeyEdit")->setText(newKey);
+        control<QLineEdit>(settingsWindow(), "confirmKeyEdit")->setText(confirmation);
     }
 
 private slots:
+    void initTestCase() { applyLook(); }
     void windowAsCreated()
     {
-        QCOMPARE(settingsWindow()->windowTitle(), QStringLiteral("软件设置"));
-        QCOMPARE(settingsWindow()->size(), QSize(268, 210));
         QVERIFY(settingsWindow()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QVERIFY(!settingsWindow()->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
-        auto *tabs = control<QTabWidget>(settingsWindow(), "sPageControl1");
+        auto *tabs = control<QTabWidget>(settingsWindow(), "settingsTabs");
         QCOMPARE(tabs->count(), 3);
         QCOMPARE(tabs->tabText(0), QStringLiteral("报警提醒设置"));
         QCOMPARE(tabs->tabText(1), QStringLiteral("压缩数据库"));
@@ -103,7 +102,20 @@ private slots:
             QCOMPARE(box(number)->itemText(30), QStringLiteral("31"));
             QCOMPARE(box(number)->currentText(), QStringLiteral("3"));
         }
-        QCOMPARE(control<QPushButton>(settingsWindow(), "sBitBtn3")->size(), QSize(177, 41));
+    }
+
+    // The fixed-size window holds each tab whole: no caption, text or field cut off or covered,
+    // and the three tab titles side by side.
+    void everyTabFitsTheWindow()
+    {
+        settingsWindow()->show();
+        auto *tabs = control<QTabWidget>(settingsWindow(), "settingsTabs");
+        QVERIFY(tabs->tabBar()->sizeHint().width() <= tabs->width());
+        for (int tab = 0; tab < tabs->count(); ++tab) {
+            tabs->setCurrentIndex(tab);
+            const QStringList faults = layoutFaults(settingsWindow());
+            QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
+        }
     }
 
     void showsAndStoresLeadTimes()
@@ -115,7 +127,7 @@ private slots:
         QCOMPARE(m_dialogs->count(), 0);
         box(1)->setCurrentIndex(0);
         box(2)->setCurrentIndex(30);
-        click("sBitBtn1");
+        click("saveLeadTimesButton");
         expectOnly(QStringLiteral("数据修改成功"), Icon::Exclamation);
         QCOMPARE(storedLeadTimes(), QStringLiteral("1/31"));
         QVERIFY(settingsWindow()->isVisible());
@@ -151,7 +163,7 @@ private slots:
         QCOMPARE(box(1)->currentText(), QStringLiteral("5"));
         QCOMPARE(box(2)->currentText(), QStringLiteral("6"));
         box(2)->setCurrentIndex(9);
-        click("sBitBtn1");
+        click("saveLeadTimesButton");
         expectOnly(QStringLiteral("数据修改成功"), Icon::Exclamation);
         QCOMPARE(storedLeadTimes(), QStringLiteral("5/10,5/10"));
     }
@@ -163,7 +175,7 @@ private slots:
         expectOnly(QStringLiteral("数据查询失败"), Icon::Error);
         QCOMPARE(box(1)->currentText(), QStringLiteral("3"));
         box(2)->setCurrentIndex(29);
-        click("sBitBtn1");
+        click("saveLeadTimesButton");
         // The missing row is made, so what was reported as stored is stored.
         expectOnly(QStringLiteral("数据修改成功"), Icon::Exclamation);
         QCOMPARE(storedLeadTimes(), QStringLiteral("3/30"));
@@ -176,7 +188,7 @@ private slots:
         setLeadTimes(QStringLiteral("45,3"));
         settingsWindow()->show();
         QCOMPARE(box(1)->currentText(), QStringLiteral("45"));
-        click("sBitBtn1");
+        click("saveLeadTimesButton");
         expectOnly(QStringLiteral("数据修改成功"), Icon::Exclamation);
         QCOMPARE(storedLeadTimes(), QStringLiteral("45/3"));
     }
@@ -197,7 +209,7 @@ private slots:
         settingsWindow()->show();
         QCOMPARE(m_dialogs->count(), 0);
         QCOMPARE(box(1)->currentText(), QStringLiteral("abc"));
-        click("sBitBtn1");
+        click("saveLeadTimesButton");
         expectOnly(QStringLiteral("数据修改失败"), Icon::Error);
         QCOMPARE(storedLeadTimes(), QStringLiteral("abc/4"));
     }
@@ -207,7 +219,7 @@ private slots:
         QFile::remove(m_world->databasePath());
         settingsWindow()->show();
         expectOnly(QStringLiteral("数据查询失败"), Icon::Error);
-        click("sBitBtn1");
+        click("saveLeadTimesButton");
         expectOnly(QStringLiteral("数据修改失败"), Icon::Error);
         QVERIFY(!QFileInfo::exists(m_world->databasePath()));
     }
@@ -215,12 +227,12 @@ private slots:
     void opensOnTheTabLastLeft()
     {
         settingsWindow()->show();
-        control<QTabWidget>(settingsWindow(), "sPageControl1")->setCurrentIndex(2);
-        click("sBitBtn5");
+        control<QTabWidget>(settingsWindow(), "settingsTabs")->setCurrentIndex(2);
+        click("secretKeyCloseButton");
         QVERIFY(!settingsWindow()->isVisible());
         settingsWindow()->show();
-        QCOMPARE(control<QTabWidget>(settingsWindow(), "sPageControl1")->currentIndex(), 2);
-        click("sBitBtn2");
+        QCOMPARE(control<QTabWidget>(settingsWindow(), "settingsTabs")->currentIndex(), 2);
+        click("leadTimesCloseButton");
         QVERIFY(!settingsWindow()->isVisible());
     }
 
@@ -229,14 +241,14 @@ private slots:
         m_world->exec(
             QStringLiteral("insert into t_webinfo(web_id,web_address) values('000001','a.example')"));
         settingsWindow()->show();
-        click("sBitBtn3");
+        click("compactButton");
         expectOnly(QStringLiteral("压缩数据库成功"), Icon::Exclamation);
         QVERIFY(!siteRegister()->connection()->isOpen());
         QVERIFY(!QFileInfo::exists(m_world->file(QStringLiteral("tempdb.mdb"))));
 
         QFile::setPermissions(m_world->databasePath(), QFile::ReadOwner | QFile::ReadUser);
         const QByteArray before = m_world->readFile(QStringLiteral("db.mdb"));
-        click("sBitBtn3");
+        click("compactButton");
         expectOnly(QStringLiteral("压缩数据库出错") + Maker::contactBlock(), Icon::Error);
         QCOMPARE(m_world->readFile(QStringLiteral("db.mdb")), before);
     }
@@ -246,18 +258,18 @@ private slots:
         settingsWindow()->show();
         const QByteArray carrier = m_world->readFile(QStringLiteral("sk.exe"));
         setKeyFields(QStringLiteral("x"), QStringLiteral("abc"), QStringLiteral("abd"));
-        click("sBitBtn4");
+        click("changeKeyButton");
         expectOnly(QStringLiteral("原始密钥输入有错"), Icon::Error);
         setKeyFields(QString(), QStringLiteral("abcde"), QStringLiteral("abcdx"));
-        click("sBitBtn4");
+        click("changeKeyButton");
         expectOnly(QStringLiteral("密钥位数小于6位"), Icon::Error);
         setKeyFields(QString(), QStringLiteral("Secret"), QStringLiteral("secret"));
-        QTest::keyClick(control<QLineEdit>(settingsWindow(), "sEdit3"), Qt::Key_Return);
+        QTest::keyClick(control<QLineEdit>(settingsWindow(), "confirmKeyEdit"), Qt::Key_Return);
         QCOMPARE(m_dialogs->terminateRequests(), 0);
         expectOnly(QStringLiteral("两次密码输入不一致"), Icon::Error);
         // The fields keep what was typed, so it can be corrected.
-        QCOMPARE(control<QLineEdit>(settingsWindow(), "sEdit2")->text(), QStringLiteral("Secret"));
-        QCOMPARE(control<QLineEdit>(settingsWindow(), "sEdit3")->echoMode(), QLineEdit::Password);
+        QCOMPARE(control<QLineEdit>(settingsWindow(), "newKeyEdit")->text(), QStringLiteral("Secret"));
+        QCOMPARE(control<QLineEdit>(settingsWindow(), "confirmKeyEdit")->echoMode(), QLineEdit::Password);
         QCOMPARE(m_world->readFile(QStringLiteral("sk.exe")), carrier);
     }
 
@@ -265,7 +277,7 @@ private slots:
     {
         settingsWindow()->show();
         setKeyFields(QString(), QStringLiteral("新密钥"), QStringLiteral("新密钥"));
-        QTest::keyClick(control<QLineEdit>(settingsWindow(), "sEdit3"), Qt::Key_Enter);
+        QTest::keyClick(control<QLineEdit>(settingsWindow(), "confirmKeyEdit"), Qt::Key_Enter);
         QCOMPARE(m_dialogs->terminateRequests(), 1);
         expectOnly(QStringLiteral("密钥修改成功,请重启本软件！"), Icon::Exclamation);
         QVERIFY(!QFileInfo::exists(WorkFolder::file(QStringLiteral("sks.txt"))));
@@ -283,14 +295,17 @@ private slots:
         QCOMPARE(writeSecret(SecretStore::secretKey(), oldKey), WriteResult::Written);
         addKeyedSite(QStringLiteral("000001"), QStringLiteral("alice"), oldKey);
         addKeyedSite(QStringLiteral("000002"), QStringLiteral("carol"), QStringLiteral("thirdkey"));
+        const QString otherKeyed =
+            QStringLiteral("select hex(web_domainuser) from t_webinfo where web_id = '000002'");
+        const QVariant otherBefore = m_world->scalar(otherKeyed);
         mainWindow()->show();
         QCOMPARE(session().secretKey(), oldKey);
         settingsWindow()->show();
         setKeyFields(oldKey, newKey, newKey);
-        click("sBitBtn4");
+        click("changeKeyButton");
         QCOMPARE(m_dialogs->terminateRequests(), 1);
         expectOnly(QStringLiteral("密钥修改成功,请重启本软件！"), Icon::Exclamation);
-        QCOMPARE(settingsWindow()->lastRekeyedCount(), 1);
+        QCOMPARE(m_world->scalar(otherKeyed), otherBefore);
 
         restartProgram();
         mainWindow()->show();
@@ -323,7 +338,7 @@ private slots:
         }
         settingsWindow()->show();
         setKeyFields(QString(), QStringLiteral("abcdef"), QStringLiteral("abcdef"));
-        click("sBitBtn4");
+        click("changeKeyButton");
         expectOnly(QStringLiteral("密钥修改出错,请检查是否缺少必要的文件") + Maker::contactBlock(),
                    Icon::Error);
         QCOMPARE(m_dialogs->terminateRequests(), 0);
