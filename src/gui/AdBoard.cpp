@@ -14,37 +14,25 @@ namespace {
 // Opacity levels out of 255, as the board has always used them (not 30 % and 50 % of 255).
 const int ThirtyPercentLevel = 60;
 const int FiftyPercentLevel = 100;
-
-qreal opacity(int level)
-{
-    return level / 255.0;
-}
+const int OpaqueLevel = 255;
 
 } // namespace
 
-AdBoard::AdBoard(QWidget *parent) : QWidget(parent), ui(new Ui::AdBoard), PopupMenu1(new QMenu(this))
+AdBoard::AdBoard(QWidget *parent) : QWidget(parent), ui(new Ui::AdBoard), m_menu(new QMenu(this))
 {
     ui->setupUi(this);
     // No frame, and no task-bar entry of its own: it belongs to the main window.
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::Tool);
     setFixedSize(size());
-
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    QMenu *transparency = PopupMenu1->addMenu(QStringLiteral("调节透明"));
-    transparency->menuAction()->setObjectName(QStringLiteral("N1"));
-    QAction *N01 = transparency->addAction(QStringLiteral("30%"), this, &AdBoard::N01Click);
-    N01->setObjectName(QStringLiteral("N01"));
-    QAction *N101 = transparency->addAction(QStringLiteral("50%"), this, &AdBoard::N101Click);
-    N101->setObjectName(QStringLiteral("N101"));
-    QAction *N1001 = transparency->addAction(QStringLiteral("100%"), this, &AdBoard::N1001Click);
-    N1001->setObjectName(QStringLiteral("N1001"));
+    m_menu->setObjectName(QStringLiteral("boardMenu"));
+    addTranslucencyMenu();
 
     // Right clicks on the page open the board's menu, never the browser's own.
-    ui->WebBrowser1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(ui->WebBrowser1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &pos) { PopupMenu1->popup(ui->WebBrowser1->viewport()->mapToGlobal(pos)); });
-    connect(ui->WebBrowser1, &QTextBrowser::anchorClicked, this, &AdBoard::openLink);
-    FormCreate();
+    ui->pageView->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ui->pageView, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { m_menu->popup(ui->pageView->viewport()->mapToGlobal(pos)); });
+    connect(ui->pageView, &QTextBrowser::anchorClicked, this, &AdBoard::openLink);
+    loadPage();
 }
 
 AdBoard::~AdBoard() = default;
@@ -80,10 +68,10 @@ void AdBoard::closeEvent(QCloseEvent *event)
 
 void AdBoard::contextMenuEvent(QContextMenuEvent *event)
 {
-    PopupMenu1->popup(event->globalPos());
+    m_menu->popup(event->globalPos());
 }
 
-void AdBoard::FormCreate()
+void AdBoard::loadPage()
 {
     QFile page(QStringLiteral(":/misc/AdBoard.html"));
     if (!page.open(QIODevice::ReadOnly))
@@ -93,23 +81,33 @@ void AdBoard::FormCreate()
     html.replace(QLatin1String("{web}"), Maker::webAddress().toHtmlEscaped());
     html.replace(QLatin1String("{email}"), Maker::email().toHtmlEscaped());
     html.replace(QLatin1String("{qq}"), Maker::instantMessaging().toHtmlEscaped());
-    ui->WebBrowser1->document()->setDocumentMargin(0);
-    ui->WebBrowser1->setHtml(html);
+    ui->pageView->document()->setDocumentMargin(0);
+    ui->pageView->setHtml(html);
 }
 
-void AdBoard::N01Click()
+void AdBoard::addTranslucencyMenu()
 {
-    setWindowOpacity(opacity(ThirtyPercentLevel));
+    struct Level
+    {
+        const char *name;
+        const char *caption;
+        int level;
+    };
+    const Level levels[] = {{"thirtyPercentAction", "30%", ThirtyPercentLevel},
+                            {"fiftyPercentAction", "50%", FiftyPercentLevel},
+                            {"opaqueAction", "100%", OpaqueLevel}};
+    QMenu *translucency = m_menu->addMenu(QStringLiteral("调节透明"));
+    translucency->menuAction()->setObjectName(QStringLiteral("translucencyMenu"));
+    for (const Level &entry : levels) {
+        QAction *action = translucency->addAction(QLatin1String(entry.caption), this,
+                                                  [this, level = entry.level] { setOpacityLevel(level); });
+        action->setObjectName(QLatin1String(entry.name));
+    }
 }
 
-void AdBoard::N101Click()
+void AdBoard::setOpacityLevel(int level)
 {
-    setWindowOpacity(opacity(FiftyPercentLevel));
-}
-
-void AdBoard::N1001Click()
-{
-    setWindowOpacity(1.0);
+    setWindowOpacity(level / 255.0);
 }
 
 void AdBoard::followMainWindow()

@@ -31,14 +31,14 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
-    void FormCreate();
-    void N01Click();
-    void N101Click();
-    void N1001Click();
+    void loadPage();
+    void addTranslucencyMenu();
+    // Opacity out of 255.
+    void setOpacityLevel(int level);
     void followMainWindow();
     void openLink(const QUrl &link);
 
     std::unique_ptr<Ui::AdBoard> ui;
-    QMenu *PopupMenu1;
+    QMenu *m_menu;
     QPointer<QWidget> m_mainWindow;
 };
