@@ -31,22 +31,22 @@ inline QList<QWidget *> shownControls(QWidget *window)
     return shown;
 }
 
-inline QString cutOff(QWidget *widget)
+// What a control needs to show all of its text; a wrapped label only its height at its width.
+inline QSize neededSize(const QWidget *widget)
 {
-    const QSize size = widget->size();
-    if (const auto *label = qobject_cast<QLabel *>(widget)) {
-        const int needed =
-            label->wordWrap() ? label->heightForWidth(size.width()) : label->sizeHint().height();
-        if (needed > size.height() || (!label->wordWrap() && label->sizeHint().width() > size.width()))
-            return QStringLiteral("text needs %1x%2 px").arg(label->sizeHint().width()).arg(needed);
-    } else if (qobject_cast<QAbstractButton *>(widget)) {
-        if (widget->sizeHint().width() > size.width() || widget->sizeHint().height() > size.height())
-            return QStringLiteral("caption needs %1x%2 px")
-                .arg(widget->sizeHint().width())
-                .arg(widget->sizeHint().height());
-    } else if (widget->minimumSizeHint().height() > size.height()) {
-        return QStringLiteral("needs %1 px in height").arg(widget->minimumSizeHint().height());
-    }
+    const auto *label = qobject_cast<const QLabel *>(widget);
+    if (label && label->wordWrap())
+        return QSize(0, label->heightForWidth(widget->width()));
+    if (label || qobject_cast<const QAbstractButton *>(widget))
+        return widget->sizeHint();
+    return QSize(0, widget->minimumSizeHint().height());
+}
+
+inline QString cutOff(const QWidget *widget)
+{
+    const QSize needed = neededSize(widget);
+    if (needed.width() > widget->width() || needed.height() > widget->height())
+        return QStringLiteral("needs %1x%2 px").arg(needed.width()).arg(needed.height());
     if (!widget->parentWidget()->rect().contains(widget->geometry()))
         return QStringLiteral("reaches out of its parent");
     return QString();
@@ -56,7 +56,7 @@ inline QString cutOff(QWidget *widget)
 
 // Every control the window shows now whose text is cut off, that reaches out of its parent or
 // that lies over a sibling, with what is wrong; empty when the window is laid out soundly.
-// The window's look (style sheet, fonts) must be in place, and the window shown.
+// The window's look (style sheet, fonts) must be in place, and a window with layouts shown.
 inline QStringList layoutFaults(QWidget *window)
 {
     using namespace WindowControlsDetail;
