@@ -64,20 +64,20 @@ private slots:
     void sectionSave()
     {
         siteWindow()->openRecord(QStringLiteral("www.a.cn"), SiteWindow::Mode::Modify);
-        edit(siteWindow(), "sEdit2")->setText(QStringLiteral("改过的名称"));
+        edit(siteWindow(), "siteNameEdit")->setText(QStringLiteral("改过的名称"));
         const QString before =
             stored(*m_world, QStringLiteral("100001"), QStringLiteral("web_name")).toString();
         {
             LockingProgram other(m_world->databasePath(), LockingProgram::Write);
             QVERIFY(other.holding());
             m_dialogs->clear();
-            const qint64 took = timedClick(siteWindow(), "sBitBtn1");
+            const qint64 took = timedClick(siteWindow(), "saveSiteButton");
             QVERIFY2(took < Patience, qPrintable(QString::number(took)));
             expectMessage(*m_dialogs, QStringLiteral("网站资料"), QStringLiteral("数据修改出错"),
                           Dialogs::Icon::Error);
         }
         QCOMPARE(stored(*m_world, QStringLiteral("100001"), QStringLiteral("web_name")).toString(), before);
-        click(siteWindow(), "sBitBtn1");
+        click(siteWindow(), "saveSiteButton");
         expectMessage(*m_dialogs, QStringLiteral("网站资料"), QStringLiteral("数据修改成功"),
                       Dialogs::Icon::Exclamation);
         QCOMPARE(stored(*m_world, QStringLiteral("100001"), QStringLiteral("web_name")).toString(),
