@@ -8,11 +8,10 @@ namespace Ui {
 class AddSiteWindow;
 }
 
-class DatePicker;
+class RecordForm;
 class Session;
 class SiteRegister;
 class QKeyEvent;
-class QLineEdit;
 
 // The add window: one new site record per "添  加".
 class AddSiteWindow : public QWidget
@@ -32,24 +31,19 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void FormShow();
-    void sEdit1Click();
-    bool sEdit1KeyPress(const QKeyEvent *key) const; // true keeps the key
-    void sBitBtn1Click();
-    void sBitBtn2Click();
-    void sBitBtn3Click();
+    void proposeSiteNumber();
+    void proposeSiteNumberIfEmpty();
+    bool keepsSiteNumberKey(const QKeyEvent *key) const;
+    void addSite();
+    void askToEmptyFields();
+    void emptyFieldsAndClose();
 
     bool isNewAddressAndNumber(const QString &address, const QString &siteNumber);
-    bool datesInOrder();
-    void insertSite(const QString &siteNumber);
-    void emptyFields();
-    QList<QLineEdit *> textFields() const;
+    bool datesAccepted();
+    void insertSite();
 
     std::unique_ptr<Ui::AddSiteWindow> ui;
+    std::unique_ptr<RecordForm> m_form;
     SiteRegister &m_register;
     const Session &m_session;
-    DatePicker *m_hostingBought;
-    DatePicker *m_hostingExpires;
-    DatePicker *m_domainRegistered;
-    DatePicker *m_domainExpires;
 };

@@ -53,9 +53,26 @@ void DatePicker::nameParts()
     m_label.remove(QStringLiteral("："));
 }
 
-void DatePicker::select(int year, int month, int day)
+void DatePicker::setDate(const QDate &date)
 {
-    show({QString::number(year), QString::number(month), QString::number(day)});
+    if (!date.isValid()) {
+        show({});
+        return;
+    }
+    show({QString::number(date.year()), QString::number(date.month()), QString::number(date.day())});
+}
+
+QDate DatePicker::date() const
+{
+    int numbers[3] = {};
+    const QStringList shown = parts();
+    for (int i = 0; i < 3; ++i) {
+        bool isNumber = false;
+        numbers[i] = shown.value(i).trimmed().toInt(&isNumber);
+        if (!isNumber)
+            return QDate();
+    }
+    return QDate(numbers[0], numbers[1], numbers[2]);
 }
 
 void DatePicker::show(const QStringList &parts)
@@ -78,11 +95,6 @@ QStringList DatePicker::parts() const
     return result;
 }
 
-QString DatePicker::dateText() const
-{
-    return isEmpty() ? QString() : parts().join(QLatin1Char('-'));
-}
-
 int DatePicker::chosenParts() const
 {
     int chosen = 0;
@@ -100,21 +112,6 @@ bool DatePicker::isIncomplete() const
 {
     const int chosen = chosenParts();
     return chosen > 0 && chosen < m_boxes.size();
-}
-
-bool DatePicker::isBefore(const DatePicker &other) const
-{
-    if (isEmpty() || other.isEmpty())
-        return false;
-    const QStringList mine = parts();
-    const QStringList theirs = other.parts();
-    for (int i = 0; i < mine.size(); ++i) {
-        const int a = mine.at(i).trimmed().toInt();
-        const int b = theirs.at(i).trimmed().toInt();
-        if (a != b)
-            return a < b;
-    }
-    return false;
 }
 
 void DatePicker::setReadOnly(bool readOnly)

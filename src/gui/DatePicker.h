@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -18,18 +19,16 @@ public:
 
     DatePicker(QComboBox *year, QComboBox *month, QComboBox *day, Entry entry, QObject *parent = nullptr);
 
-    void select(int year, int month, int day);
-    // Shows the three parts as they are, whether or not the lists hold them.
-    void show(const QStringList &parts);
-    QStringList parts() const;
-    // Year, month and day exactly as shown, joined by "-" (2011-3-7); "" when no part is chosen.
-    QString dateText() const;
+    // Shows the date, whether or not the lists hold its year; an invalid date empties the picker.
+    void setDate(const QDate &date);
+    // The date shown; invalid when a part is missing or the parts make no real date (2011-2-30).
+    QDate date() const;
     // No part chosen: the record holds no date here.
     bool isEmpty() const;
     // Some parts chosen and some not.
     bool isIncomplete() const;
-    // Calendar order, each part taken as a number; a picker without a date is before nothing.
-    bool isBefore(const DatePicker &other) const;
+    // Every part chosen, yet no real date.
+    bool isImpossible() const { return !isEmpty() && !isIncomplete() && !date().isValid(); }
     // The text of the date's label, without its colon ("网站空间到期时间").
     QString label() const { return m_label; }
 
@@ -41,6 +40,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void show(const QStringList &parts);
+    QStringList parts() const;
     void nameParts();
     int chosenParts() const;
     bool dropsKey(const class QKeyEvent *key) const;

@@ -1,19 +1,19 @@
 #pragma once
 
-#include <QList>
+#include "sites/SiteStore.h"
+
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class SiteWindow;
 }
 
-class DatePicker;
+class RecordForm;
 class Session;
 class SiteRegister;
-class Query;
-class QLineEdit;
 
 // The modify / detail window: one site record in full, saved section by section.
 class SiteWindow : public QWidget
@@ -37,42 +37,28 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    // How far the last load came; a section is saved only when it was loaded, so nothing
-    // is ever written under an address whose record is not on screen.
-    enum class Loaded { Nothing, SiteSection, DatabaseSection, Dates, Everything };
-
-    void FormShow();
-    void loadSections(const Query &query);
-    void loadDates(const Query &query);
-    void reportMissingDates();
+    void loadSite();
+    void reportMissingDates(const QList<SiteField> &missing);
     void refuseRecord();
-    void emptyUnloadedSections();
-    void sBitBtn1Click();
-    void sBitBtn2Click();
-    void sBitBtn3Click();
-    void sBitBtn4Click();
+    void saveSiteSection();
+    void saveDatabaseSection();
+    void saveDateSection();
+    void saveRemark();
 
-    template <typename Bind>
-    void save(Loaded needed, const QString &caption, const QString &statement, Bind bind);
+    bool datesAccepted(const QString &caption);
+    void save(SiteSection section, const QString &caption);
+    SiteRecord shownRecord() const;
     void setEditable(bool editable);
-    QList<QLineEdit *> textFields() const;
-    QList<DatePicker *> pickers() const;
-    QString siteNumber() const;
 
     std::unique_ptr<Ui::SiteWindow> ui;
+    std::unique_ptr<RecordForm> m_form;
     SiteRegister &m_register;
     const Session &m_session;
-    DatePicker *m_hostingBought;
-    DatePicker *m_hostingExpires;
-    DatePicker *m_domainRegistered;
-    DatePicker *m_domainExpires;
-    Loaded m_loaded = Loaded::Nothing;
-    // The loaded record's id and stored address: every save is keyed by both.
-    QString m_recordId;
-    QString m_recordAddress;
-    // Labels of the dates the loaded record lacks.
-    QStringList m_missingDates;
-    // The remark as stored, and as the editor showed it, so an untouched remark is saved back unchanged.
-    QString m_loadedRemark;
+    // The record as the last load found it, with the row every save is keyed by; none when
+    // that load failed, so nothing is ever written under an address whose record is not on screen.
+    std::optional<LoadedSite> m_loaded;
+    // The remark as the editor showed it after loading: an untouched remark is saved back as stored.
     QString m_shownRemark;
+    // The window was opened from the expiry list, so closing it refreshes that list.
+    bool m_fromExpiryList = false;
 };

@@ -30,9 +30,47 @@ inline QLineEdit *edit(QWidget *window, const char *name)
     return control<QLineEdit>(window, name);
 }
 
-inline QComboBox *combo(QWidget *window, int number)
+inline QComboBox *combo(QWidget *window, const char *name)
 {
-    return control<QComboBox>(window, qPrintable(QStringLiteral("sComboBox%1").arg(number)));
+    return control<QComboBox>(window, name);
+}
+
+// Both record windows name their controls alike: the text fields in field order, and year,
+// month and day of each date.
+inline const QStringList FieldEdits = {"siteNumberEdit",
+                                       "siteNameEdit",
+                                       "addressEdit",
+                                       "adminAddressEdit",
+                                       "adminUserEdit",
+                                       "adminPasswordEdit",
+                                       "ipEdit",
+                                       "domainEdit",
+                                       "domainUserEdit",
+                                       "domainPasswordEdit",
+                                       "contactEdit",
+                                       "siteSizeEdit",
+                                       "databaseNameEdit",
+                                       "databaseSizeEdit",
+                                       "databaseAddressEdit",
+                                       "databaseUserEdit",
+                                       "databasePasswordEdit",
+                                       "databaseTypeEdit"};
+inline const QStringList DateBoxes = {
+    "hostingBoughtYearBox",   "hostingBoughtMonthBox", "hostingBoughtDayBox",     "hostingExpiresYearBox",
+    "hostingExpiresMonthBox", "hostingExpiresDayBox",  "domainRegisteredYearBox", "domainRegisteredMonthBox",
+    "domainRegisteredDayBox", "domainExpiresYearBox",  "domainExpiresMonthBox",   "domainExpiresDayBox"};
+
+inline QList<QLineEdit *> fieldEdits(QWidget *window)
+{
+    QList<QLineEdit *> edits;
+    for (const QString &name : FieldEdits)
+        edits << edit(window, qPrintable(name));
+    return edits;
+}
+
+inline QComboBox *dateBox(QWidget *window, int index)
+{
+    return control<QComboBox>(window, qPrintable(DateBoxes.at(index)));
 }
 
 inline void click(QWidget *window, const char *button)
@@ -126,14 +164,6 @@ inline void checkTabOrder(QWidget *window, const QStringList &order)
     }
 }
 
-inline QStringList numbered(const QString &prefix, int from, int to)
-{
-    QStringList names;
-    for (int i = from; i <= to; ++i)
-        names << prefix + QString::number(i);
-    return names;
-}
-
 // The register's columns by the section of the modify window that saves them.
 inline const QStringList SiteColumns = {"web_name",    "web_login",  "web_user",       "web_pass",
                                         "web_ip",      "web_domain", "web_domainuser", "web_domainpass",
@@ -147,14 +177,22 @@ inline const QStringList AllColumns = QStringList{"web_id", "web_address"} + Sit
 // The fields of a site as typed into the add window, by control name.
 inline QList<QPair<const char *, QString>> typedSite(const QString &tag)
 {
-    return {{"sEdit2", QStringLiteral("站点") + tag},  {"sEdit4", QStringLiteral("http://a/admin") + tag},
-            {"sEdit5", QStringLiteral(" 管理员 ")},    {"sEdit6", QStringLiteral("abc100001x")},
-            {"sEdit7", QStringLiteral("10.0.0.1")},    {"sEdit8", tag + QStringLiteral(".com")},
-            {"sEdit9", QStringLiteral(" 域名用户 ")},  {"sEdit10", QStringLiteral(" 密码 ")},
-            {"sEdit11", QStringLiteral("张三")},       {"sEdit12", QStringLiteral("100M")},
-            {"sEdit13", QStringLiteral("库名")},       {"sEdit14", QStringLiteral("50M")},
-            {"sEdit15", QStringLiteral("db.a.com")},   {"sEdit16", QStringLiteral(" dbuser")},
-            {"sEdit17", QStringLiteral("100001pass")}, {"sEdit21", QStringLiteral("MySQL")}};
+    return {{"siteNameEdit", QStringLiteral("站点") + tag},
+            {"adminAddressEdit", QStringLiteral("http://a/admin") + tag},
+            {"adminUserEdit", QStringLiteral(" 管理员 ")},
+            {"adminPasswordEdit", QStringLiteral("abc100001x")},
+            {"ipEdit", QStringLiteral("10.0.0.1")},
+            {"domainEdit", tag + QStringLiteral(".com")},
+            {"domainUserEdit", QStringLiteral(" 域名用户 ")},
+            {"domainPasswordEdit", QStringLiteral(" 密码 ")},
+            {"contactEdit", QStringLiteral("张三")},
+            {"siteSizeEdit", QStringLiteral("100M")},
+            {"databaseNameEdit", QStringLiteral("库名")},
+            {"databaseSizeEdit", QStringLiteral("50M")},
+            {"databaseAddressEdit", QStringLiteral("db.a.com")},
+            {"databaseUserEdit", QStringLiteral(" dbuser")},
+            {"databasePasswordEdit", QStringLiteral("100001pass")},
+            {"databaseTypeEdit", QStringLiteral("MySQL")}};
 }
 
 inline const QStringList TypedDates = {"2010", "12", "1", "2011", "1", "1",
@@ -165,10 +203,10 @@ inline const QStringList TypedDates = {"2010", "12", "1", "2011", "1", "1",
 inline void expectEverySaveRefused(const TestWorld &world, DialogRecorder &dialogs, QWidget *window)
 {
     const QStringList before = rowSnapshot(world, QStringLiteral("100001"), AllColumns);
-    const QList<QPair<const char *, QString>> saves = {{"sBitBtn1", QStringLiteral("网站资料")},
-                                                       {"sBitBtn2", QStringLiteral("数据库资料")},
-                                                       {"sBitBtn3", QStringLiteral("日期资料")},
-                                                       {"sBitBtn4", QStringLiteral("备注资料")}};
+    const QList<QPair<const char *, QString>> saves = {{"saveSiteButton", QStringLiteral("网站资料")},
+                                                       {"saveDatabaseButton", QStringLiteral("数据库资料")},
+                                                       {"saveDatesButton", QStringLiteral("日期资料")},
+                                                       {"saveRemarkButton", QStringLiteral("备注资料")}};
     for (const auto &[button, caption] : saves) {
         dialogs.clear();
         click(window, button);
@@ -183,14 +221,14 @@ inline void addThroughAddWindow(DialogRecorder &dialogs, const QString &number, 
                                 const QString &remark = QString())
 {
     addSiteWindow()->show();
-    edit(addSiteWindow(), "sEdit1")->setText(number);
-    edit(addSiteWindow(), "sEdit3")->setText(address);
+    edit(addSiteWindow(), "siteNumberEdit")->setText(number);
+    edit(addSiteWindow(), "addressEdit")->setText(address);
     for (const auto &[field, value] : typedSite(number))
         edit(addSiteWindow(), field)->setText(value);
     for (int i = 0; i < 12; ++i)
-        combo(addSiteWindow(), i + 1)->setCurrentText(TypedDates.at(i));
-    control<QPlainTextEdit>(addSiteWindow(), "sMemo1")->setPlainText(remark);
-    click(addSiteWindow(), "sBitBtn1");
+        dateBox(addSiteWindow(), i)->setCurrentText(TypedDates.at(i));
+    control<QPlainTextEdit>(addSiteWindow(), "remarkEdit")->setPlainText(remark);
+    click(addSiteWindow(), "addButton");
     QCOMPARE(dialogs.lastMessage().text, QStringLiteral("数据库添加成功"));
     addSiteWindow()->hide();
     dialogs.clear();

@@ -37,7 +37,7 @@ private slots:
 
 private:
     void fill(const QString &siteNumber, const QString &address);
-    void choose(int comboNumber, const QString &item);
+    void choose(const char *box, const QString &item);
     void expectLast(const QString &text, Dialogs::Icon icon);
 
     QScopedPointer<TestWorld> m_world;
@@ -62,13 +62,13 @@ void TestAddWindow::cleanup()
 
 void TestAddWindow::fill(const QString &siteNumber, const QString &address)
 {
-    edit(m_form, "sEdit1")->setText(siteNumber);
-    edit(m_form, "sEdit3")->setText(address);
+    edit(m_form, "siteNumberEdit")->setText(siteNumber);
+    edit(m_form, "addressEdit")->setText(address);
 }
 
-void TestAddWindow::choose(int comboNumber, const QString &item)
+void TestAddWindow::choose(const char *name, const QString &item)
 {
-    QComboBox *box = combo(m_form, comboNumber);
+    QComboBox *box = combo(m_form, name);
     const int index = box->findText(item);
     QVERIFY2(index >= 0, qPrintable(item));
     box->setCurrentIndex(index);
@@ -82,37 +82,39 @@ void TestAddWindow::expectLast(const QString &text, Dialogs::Icon icon)
 void TestAddWindow::checksRunInOrder()
 {
     fill(QStringLiteral("100001"), QStringLiteral("www.a.com"));
-    click(m_form, "sBitBtn1");
+    click(m_form, "addButton");
     expectLast(QStringLiteral("数据库添加成功"), Dialogs::Icon::Exclamation);
 
     // Every check fails at once; each press reports only the first one still failing.
     fill(QStringLiteral("12345"), QStringLiteral("www.a.com"));
-    choose(4, QStringLiteral("2009"));
-    choose(10, QStringLiteral("2009"));
+    choose("hostingExpiresYearBox", QStringLiteral("2009"));
+    choose("domainExpiresYearBox", QStringLiteral("2009"));
     const QList<QPair<QString, std::function<void()>>> steps = {
         {QStringLiteral("网站编号不能为空,并且位数不能小于6位"),
-         [this] { edit(m_form, "sEdit1")->setText(QStringLiteral("100001")); }},
+         [this] { edit(m_form, "siteNumberEdit")->setText(QStringLiteral("100001")); }},
         {QStringLiteral("此网站地址已经存在"),
-         [this] { edit(m_form, "sEdit3")->setText(QStringLiteral("www.b.com")); }},
+         [this] { edit(m_form, "addressEdit")->setText(QStringLiteral("www.b.com")); }},
         {QStringLiteral("此网站编号已经存在"),
-         [this] { edit(m_form, "sEdit1")->setText(QStringLiteral("100002")); }},
-        {QStringLiteral("网站到期时间不能小网站申请日期"), [this] { choose(4, QStringLiteral("2011")); }},
-        {QStringLiteral("域名到期时间不能小域名申请日期"), [this] { choose(10, QStringLiteral("2011")); }},
+         [this] { edit(m_form, "siteNumberEdit")->setText(QStringLiteral("100002")); }},
+        {QStringLiteral("网站到期时间不能小网站申请日期"),
+         [this] { choose("hostingExpiresYearBox", QStringLiteral("2011")); }},
+        {QStringLiteral("域名到期时间不能小域名申请日期"),
+         [this] { choose("domainExpiresYearBox", QStringLiteral("2011")); }},
     };
     for (const auto &[message, mend] : steps) {
         m_dialogs->clear();
-        click(m_form, "sBitBtn1");
+        click(m_form, "addButton");
         QCOMPARE(m_dialogs->count(), 1);
         expectLast(message, Dialogs::Icon::Error);
         QCOMPARE(rowCount(*m_world), 1);
         mend();
     }
-    click(m_form, "sBitBtn1");
+    click(m_form, "addButton");
     expectLast(QStringLiteral("数据库添加成功"), Dialogs::Icon::Exclamation);
     QCOMPARE(rowCount(*m_world), 2);
     // A refusal leaves the input as it was, and so does a success.
-    QCOMPARE(edit(m_form, "sEdit1")->text(), QStringLiteral("100002"));
-    QCOMPARE(edit(m_form, "sEdit3")->text(), QStringLiteral("www.b.com"));
+    QCOMPARE(edit(m_form, "siteNumberEdit")->text(), QStringLiteral("100002"));
+    QCOMPARE(edit(m_form, "addressEdit")->text(), QStringLiteral("www.b.com"));
 }
 
 void TestAddWindow::siteNumberLength_data()
@@ -133,9 +135,7 @@ void TestAddWindow::siteNumberLength()
     QFETCH(QString, typed);
     QFETCH(QString, stored);
     fill(typed, QStringLiteral("www.a.com"));
-    edit(m_form, "sEdit6")->setText(QStringLiteral("pw"));
-    edit(m_form, "sEdit9")->setText(QStringLiteral("du"));
-    click(m_form, "sBitBtn1");
+    click(m_form, "addButton");
     if (stored.isEmpty()) {
         expectLast(QStringLiteral("网站编号不能为空,并且位数不能小于6位"), Dialogs::Icon::Error);
         QCOMPARE(rowCount(*m_world), 0);
@@ -143,26 +143,31 @@ void TestAddWindow::siteNumberLength()
     }
     expectLast(QStringLiteral("数据库添加成功"), Dialogs::Icon::Exclamation);
     QCOMPARE(RecordKit::stored(*m_world, stored, QStringLiteral("web_id")).toString(), stored);
-    QCOMPARE(unscrambled(*m_world, stored, QStringLiteral("web_pass")), bytes(QStringLiteral("pw") + stored));
-    QCOMPARE(unscrambled(*m_world, stored, QStringLiteral("web_domainuser")),
-             bytes(QStringLiteral("du") + stored));
 }
 
 void TestAddWindow::valuesAreStoredAsTyped()
 {
     const QString number = QStringLiteral("100001");
     const QList<QPair<const char *, QString>> credentials = {
-        {"sEdit5", QStringLiteral("  管理员 ")},  {"sEdit6", QStringLiteral(" abc100001x ")},
-        {"sEdit9", QStringLiteral(" 域名用户 ")}, {"sEdit10", QStringLiteral("密码 ")},
-        {"sEdit13", QStringLiteral("数据库 ")},   {"sEdit15", QStringLiteral(" 地址 ")},
-        {"sEdit16", QStringLiteral("用户")},      {"sEdit17", QStringLiteral(" 密 码 ")}};
+        {"adminUserEdit", QStringLiteral("  管理员 ")},
+        {"adminPasswordEdit", QStringLiteral(" abc100001x ")},
+        {"domainUserEdit", QStringLiteral(" 域名用户 ")},
+        {"domainPasswordEdit", QStringLiteral("密码 ")},
+        {"databaseNameEdit", QStringLiteral("数据库 ")},
+        {"databaseAddressEdit", QStringLiteral(" 地址 ")},
+        {"databaseUserEdit", QStringLiteral("用户")},
+        {"databasePasswordEdit", QStringLiteral(" 密 码 ")}};
     const QStringList columns = {"web_user",   "web_pass", "web_domainuser", "web_domainpass",
                                  "web_dbname", "web_dbip", "web_dbuser",     "web_dbpass"};
     const QList<QPair<const char *, QString>> plain = {
-        {"sEdit2", QStringLiteral("  站点 名称  ")}, {"sEdit4", QStringLiteral(" http://a/admin ")},
-        {"sEdit7", QStringLiteral(" 10.0.0.1")},     {"sEdit8", QStringLiteral("a.com ")},
-        {"sEdit11", QStringLiteral(" 张三 ")},       {"sEdit12", QStringLiteral(" 100M ")},
-        {"sEdit14", QStringLiteral(" 50M")},         {"sEdit21", QStringLiteral(" MySQL ")}};
+        {"siteNameEdit", QStringLiteral("  站点 名称  ")},
+        {"adminAddressEdit", QStringLiteral(" http://a/admin ")},
+        {"ipEdit", QStringLiteral(" 10.0.0.1")},
+        {"domainEdit", QStringLiteral("a.com ")},
+        {"contactEdit", QStringLiteral(" 张三 ")},
+        {"siteSizeEdit", QStringLiteral(" 100M ")},
+        {"databaseSizeEdit", QStringLiteral(" 50M")},
+        {"databaseTypeEdit", QStringLiteral(" MySQL ")}};
     const QStringList plainColumns = {"web_name",    "web_login", "web_ip",     "web_domain",
                                       "web_linkman", "web_size",  "web_dbsize", "web_dbtype"};
     fill(QStringLiteral(" 100001 "), QStringLiteral("  www.a.com "));
@@ -170,15 +175,15 @@ void TestAddWindow::valuesAreStoredAsTyped()
         edit(m_form, field)->setText(value);
     for (const auto &[field, value] : plain)
         edit(m_form, field)->setText(value);
-    // Across a year end, and equal dates, are both in order.
-    choose(1, QStringLiteral("2010"));
-    choose(2, QStringLiteral("12"));
-    choose(4, QStringLiteral("2011"));
-    choose(7, QStringLiteral("2011"));
-    choose(9, QStringLiteral("7"));
-    choose(10, QStringLiteral("2011"));
-    choose(12, QStringLiteral("7"));
-    click(m_form, "sBitBtn1");
+    // Each date to its own column; over a year end, and equal, they are in order.
+    choose("hostingBoughtYearBox", QStringLiteral("2010"));
+    choose("hostingBoughtMonthBox", QStringLiteral("12"));
+    choose("hostingExpiresYearBox", QStringLiteral("2011"));
+    choose("domainRegisteredYearBox", QStringLiteral("2011"));
+    choose("domainRegisteredDayBox", QStringLiteral("7"));
+    choose("domainExpiresYearBox", QStringLiteral("2011"));
+    choose("domainExpiresDayBox", QStringLiteral("7"));
+    click(m_form, "addButton");
     expectLast(QStringLiteral("数据库添加成功"), Dialogs::Icon::Exclamation);
 
     for (int i = 0; i < credentials.size(); ++i)
@@ -198,9 +203,9 @@ void TestAddWindow::valuesAreStoredAsTyped()
 void TestAddWindow::duplicateAddressInOtherLetterCase()
 {
     fill(QStringLiteral("100001"), QStringLiteral("www.Example.com"));
-    click(m_form, "sBitBtn1");
+    click(m_form, "addButton");
     fill(QStringLiteral("100002"), QStringLiteral("WWW.EXAMPLE.COM"));
-    click(m_form, "sBitBtn1");
+    click(m_form, "addButton");
     expectLast(QStringLiteral("此网站地址已经存在"), Dialogs::Icon::Error);
     QCOMPARE(rowCount(*m_world), 1);
 }
@@ -209,11 +214,11 @@ void TestAddWindow::addressWithSingleQuote()
 {
     const QString address = QStringLiteral("it's.example.com");
     fill(QStringLiteral("100001"), address);
-    click(m_form, "sBitBtn1");
+    click(m_form, "addButton");
     expectLast(QStringLiteral("数据库添加成功"), Dialogs::Icon::Exclamation);
     QCOMPARE(stored(*m_world, QStringLiteral("100001"), QStringLiteral("web_address")).toString(), address);
     fill(QStringLiteral("100002"), address);
-    click(m_form, "sBitBtn1");
+    click(m_form, "addButton");
     expectLast(QStringLiteral("此网站地址已经存在"), Dialogs::Icon::Error);
     QCOMPARE(rowCount(*m_world), 1);
 }
@@ -227,33 +232,35 @@ void TestAddWindow::remarkIsStoredExactly()
     remark.truncate(100000);
     remark += QStringLiteral("\n\n  ");
     fill(QStringLiteral("100001"), QStringLiteral("www.a.com"));
-    control<QPlainTextEdit>(m_form, "sMemo1")->setPlainText(remark);
-    click(m_form, "sBitBtn1");
+    control<QPlainTextEdit>(m_form, "remarkEdit")->setPlainText(remark);
+    click(m_form, "addButton");
     expectLast(QStringLiteral("数据库添加成功"), Dialogs::Icon::Exclamation);
     QCOMPARE(stored(*m_world, QStringLiteral("100001"), QStringLiteral("web_remark")).toString(), remark);
 }
 
 void TestAddWindow::impossibleDateIsRefused_data()
 {
-    QTest::addColumn<int>("group"); // first picker of the group
-    QTest::addColumn<int>("partner");
-    QTest::newRow("hosting bought") << 1 << 4;
-    QTest::newRow("hosting expires") << 4 << 0;
-    QTest::newRow("domain registered") << 7 << 10;
-    QTest::newRow("domain expires") << 10 << 0;
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<QString>("partnerYear"); // moved on, so the dates stay in order
+    QTest::newRow("hosting bought") << "hostingBought"
+                                    << "hostingExpiresYearBox";
+    QTest::newRow("hosting expires") << "hostingExpires" << QString();
+    QTest::newRow("domain registered") << "domainRegistered"
+                                       << "domainExpiresYearBox";
+    QTest::newRow("domain expires") << "domainExpires" << QString();
 }
 
 void TestAddWindow::impossibleDateIsRefused()
 {
-    QFETCH(int, group);
-    QFETCH(int, partner);
+    QFETCH(QString, date);
+    QFETCH(QString, partnerYear);
     fill(QStringLiteral("100001"), QStringLiteral("www.a.com"));
-    choose(group, QStringLiteral("2011"));
-    choose(group + 1, QStringLiteral("2"));
-    choose(group + 2, QStringLiteral("30"));
-    if (partner)
-        choose(partner, QStringLiteral("2012"));
-    click(m_form, "sBitBtn1");
+    choose(qPrintable(date + "YearBox"), QStringLiteral("2011"));
+    choose(qPrintable(date + "MonthBox"), QStringLiteral("2"));
+    choose(qPrintable(date + "DayBox"), QStringLiteral("30"));
+    if (!partnerYear.isEmpty())
+        choose(qPrintable(partnerYear), QStringLiteral("2012"));
+    click(m_form, "addButton");
     expectLast(QStringLiteral("数据添加失败"), Dialogs::Icon::Error);
     QCOMPARE(rowCount(*m_world), 0);
 }
@@ -261,17 +268,17 @@ void TestAddWindow::impossibleDateIsRefused()
 void TestAddWindow::datePickers()
 {
     const QStringList initial = {"2010", "1", "1", "2011", "1", "1", "2010", "1", "1", "2011", "1", "1"};
-    for (int number = 1; number <= 12; ++number) {
-        QComboBox *box = combo(m_form, number);
+    for (int i = 0; i < DateBoxes.size(); ++i) {
+        QComboBox *box = dateBox(m_form, i);
         QVERIFY(!box->isEditable());
-        QCOMPARE(box->currentText(), initial.at(number - 1));
-        const int kind = (number - 1) % 3;
+        QCOMPARE(box->currentText(), initial.at(i));
+        const int kind = i % 3;
         QCOMPARE(box->count(), QList<int>({1001, 12, 31}).at(kind));
         QCOMPARE(box->itemText(0), QStringList({"2000", "1", "1"}).at(kind));
         QCOMPARE(box->itemText(box->count() - 1), QStringList({"3000", "12", "31"}).at(kind));
     }
     // Typing does not search the list; the arrow keys still choose.
-    QComboBox *year = combo(m_form, 1);
+    QComboBox *year = combo(m_form, "hostingBoughtYearBox");
     year->setFocus();
     QTest::keyClicks(year, QStringLiteral("2999"));
     QCOMPARE(year->currentText(), QStringLiteral("2010"));
@@ -280,8 +287,8 @@ void TestAddWindow::datePickers()
 
     // The choice outlives clearing, exiting and showing again.
     m_dialogs->scriptAnswer(Dialogs::Answer::Ok);
-    click(m_form, "sBitBtn3");
-    click(m_form, "sBitBtn2");
+    click(m_form, "clearButton");
+    click(m_form, "closeButton");
     QVERIFY(!addSiteWindow()->isVisible());
     addSiteWindow()->show();
     QCOMPARE(year->currentText(), QStringLiteral("2011"));
@@ -289,7 +296,7 @@ void TestAddWindow::datePickers()
 
 void TestAddWindow::siteNumberField()
 {
-    QLineEdit *number = edit(m_form, "sEdit1");
+    QLineEdit *number = edit(m_form, "siteNumberEdit");
     const auto isStampOfNow = [](const QString &text) {
         const QDateTime when = QDateTime::fromString(text, QStringLiteral("yyyyMMddHHmmss"));
         return text.size() == 14 && when.isValid() && qAbs(when.secsTo(QDateTime::currentDateTime())) < 5;
@@ -327,44 +334,41 @@ void TestAddWindow::siteNumberField()
 
 void TestAddWindow::clearAsksFirst()
 {
-    const QList<const char *> fields = {"sEdit1",  "sEdit2",  "sEdit3",  "sEdit4",  "sEdit5",  "sEdit6",
-                                        "sEdit7",  "sEdit8",  "sEdit9",  "sEdit10", "sEdit11", "sEdit12",
-                                        "sEdit13", "sEdit14", "sEdit15", "sEdit16", "sEdit17", "sEdit21"};
-    for (const char *field : fields)
-        edit(m_form, field)->setText(QLatin1String(field));
-    auto *memo = control<QPlainTextEdit>(m_form, "sMemo1");
+    for (const QString &field : FieldEdits)
+        edit(m_form, qPrintable(field))->setText(field);
+    auto *memo = control<QPlainTextEdit>(m_form, "remarkEdit");
     memo->setPlainText(QStringLiteral("remark"));
-    choose(5, QStringLiteral("6"));
+    choose("hostingExpiresMonthBox", QStringLiteral("6"));
 
     m_dialogs->scriptAnswer(Dialogs::Answer::Cancel);
-    click(m_form, "sBitBtn3");
+    click(m_form, "clearButton");
     const DialogRecorder::Message question = m_dialogs->lastMessage();
     QCOMPARE(question.text, QStringLiteral("确定要清空吗？"));
     QCOMPARE(question.caption, QStringLiteral("提示"));
     QCOMPARE(question.icon, Dialogs::Icon::Question);
     QCOMPARE(question.buttons, Dialogs::Buttons::OkCancel);
-    for (const char *field : fields)
-        QCOMPARE(edit(m_form, field)->text(), QLatin1String(field));
+    for (const QString &field : FieldEdits)
+        QCOMPARE(edit(m_form, qPrintable(field))->text(), field);
 
     m_dialogs->scriptAnswer(Dialogs::Answer::Ok);
-    click(m_form, "sBitBtn3");
-    for (const char *field : fields)
-        QVERIFY2(edit(m_form, field)->text().isEmpty(), field);
+    click(m_form, "clearButton");
+    for (const QString &field : FieldEdits)
+        QVERIFY2(edit(m_form, qPrintable(field))->text().isEmpty(), qPrintable(field));
     QVERIFY(memo->toPlainText().isEmpty());
-    QCOMPARE(combo(m_form, 5)->currentText(), QStringLiteral("6"));
+    QCOMPARE(combo(m_form, "hostingExpiresMonthBox")->currentText(), QStringLiteral("6"));
     QVERIFY(addSiteWindow()->isVisible());
 }
 
 void TestAddWindow::closingEmptiesAndRefreshesMainList()
 {
     fill(QStringLiteral("100001"), QStringLiteral("www.a.com"));
-    edit(m_form, "sEdit17")->setText(QStringLiteral("secret"));
-    click(m_form, "sBitBtn1");
+    edit(m_form, "databasePasswordEdit")->setText(QStringLiteral("secret"));
+    click(m_form, "addButton");
     QVERIFY(!siteRegister()->mainList()->isOpen());
-    click(m_form, "sBitBtn2");
+    click(m_form, "closeButton");
     QVERIFY(!addSiteWindow()->isVisible());
-    QVERIFY(edit(m_form, "sEdit1")->text().isEmpty());
-    QVERIFY(edit(m_form, "sEdit17")->text().isEmpty());
+    QVERIFY(edit(m_form, "siteNumberEdit")->text().isEmpty());
+    QVERIFY(edit(m_form, "databasePasswordEdit")->text().isEmpty());
     QVERIFY(siteRegister()->mainList()->isOpen());
     QCOMPARE(siteRegister()->mainList()->recordCount(), 1);
 
@@ -372,7 +376,7 @@ void TestAddWindow::closingEmptiesAndRefreshesMainList()
     siteRegister()->mainList()->close();
     addSiteWindow()->show();
     fill(QStringLiteral("100002"), QStringLiteral("www.b.com"));
-    click(m_form, "sBitBtn1");
+    click(m_form, "addButton");
     addSiteWindow()->close();
     QVERIFY(!addSiteWindow()->isVisible());
     QVERIFY(siteRegister()->mainList()->isOpen());
@@ -388,10 +392,10 @@ void TestAddWindow::windowFrameAndLabels()
         if (qobject_cast<QLineEdit *>(label->buddy()))
             QCOMPARE(QAccessible::queryAccessibleInterface(label->buddy())->text(QAccessible::Name),
                      label->text());
-    QCOMPARE(combo(m_form, 5)->accessibleName(), QStringLiteral("网站空间到期时间：月"));
-    checkTabOrder(m_form, numbered(QStringLiteral("sEdit"), 1, 17) + QStringList{"sEdit21"} +
-                              numbered(QStringLiteral("sComboBox"), 1, 12) +
-                              QStringList{"sMemo1", "sBitBtn1", "sBitBtn3", "sBitBtn2"});
+    QCOMPARE(combo(m_form, "hostingExpiresMonthBox")->accessibleName(),
+             QStringLiteral("网站空间到期时间：月"));
+    checkTabOrder(m_form, FieldEdits + DateBoxes +
+                              QStringList{"remarkEdit", "addButton", "clearButton", "closeButton"});
 }
 
 QTEST_MAIN(TestAddWindow)

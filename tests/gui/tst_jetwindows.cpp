@@ -58,11 +58,10 @@ QString field(const char *name)
 QStringList shownDates()
 {
     QStringList dates;
-    for (int date = 0; date < 4; ++date) {
+    for (const char *date : {"hostingBought", "hostingExpires", "domainRegistered", "domainExpires"}) {
         QStringList parts;
-        for (int part = 1; part <= 3; ++part)
-            parts << control<QComboBox>(siteWindow(),
-                                        qPrintable(QStringLiteral("sComboBox%1").arg(date * 3 + part)))
+        for (const char *part : {"YearBox", "MonthBox", "DayBox"})
+            parts << control<QComboBox>(siteWindow(), qPrintable(QLatin1String(date) + QLatin1String(part)))
                          ->currentText();
         dates << parts.join(u'-');
     }
@@ -122,14 +121,14 @@ void TestJetWindows::siteAddedUnderTheKeyOpensInDetail()
     siteWindow()->openRecord(QStringLiteral("www.qiye.cn"), SiteWindow::Mode::Detail);
     QCOMPARE(m_dialogs->count(), 0);
     QVERIFY(siteWindow()->isVisible());
-    QCOMPARE(field("sEdit1"), QStringLiteral("20110308101010"));
-    QCOMPARE(field("sEdit2"), QStringLiteral("企业官网"));
-    QCOMPARE(field("sEdit5"), QStringLiteral("管理员"));
-    QCOMPARE(field("sEdit6"), QStringLiteral("密码123"));
-    QCOMPARE(field("sEdit9"), QStringLiteral("域名用户"));
-    QCOMPARE(field("sEdit10"), QStringLiteral("域名密码"));
+    QCOMPARE(field("siteNumberEdit"), QStringLiteral("20110308101010"));
+    QCOMPARE(field("siteNameEdit"), QStringLiteral("企业官网"));
+    QCOMPARE(field("adminUserEdit"), QStringLiteral("管理员"));
+    QCOMPARE(field("adminPasswordEdit"), QStringLiteral("密码123"));
+    QCOMPARE(field("domainUserEdit"), QStringLiteral("域名用户"));
+    QCOMPARE(field("domainPasswordEdit"), QStringLiteral("域名密码"));
     QCOMPARE(shownDates(), (QStringList{"2010-3-7", "2011-3-7", "2009-12-31", "2012-12-31"}));
-    QVERIFY(control<QPlainTextEdit>(siteWindow(), "sMemo1")->toPlainText().isEmpty());
+    QVERIFY(control<QPlainTextEdit>(siteWindow(), "remarkEdit")->toPlainText().isEmpty());
 }
 
 void TestJetWindows::sitesAddedBeforeTheKeyAreRefused_data()
@@ -149,7 +148,7 @@ void TestJetWindows::sitesAddedBeforeTheKeyAreRefused()
     siteWindow()->openRecord(address, SiteWindow::Mode::Detail);
     QCOMPARE(m_dialogs->count(), 1);
     QCOMPARE(m_dialogs->lastMessage().text, QStringLiteral("读取详细数据失败"));
-    QVERIFY(field("sEdit5").isEmpty() && field("sEdit9").isEmpty());
+    QVERIFY(field("adminUserEdit").isEmpty() && field("domainUserEdit").isEmpty());
 }
 
 void TestJetWindows::exportOfTheConvertedListMatchesTheRows()

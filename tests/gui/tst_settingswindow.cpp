@@ -312,11 +312,11 @@ private slots:
         QCOMPARE(session().secretKey(), newKey);
         siteWindow()->openRecord(QStringLiteral("000001.example"), SiteWindow::Mode::Detail);
         QCOMPARE(m_dialogs->count(), 0);
-        QCOMPARE(control<QLineEdit>(siteWindow(), "sEdit9")->text(), QStringLiteral("alice"));
+        QCOMPARE(control<QLineEdit>(siteWindow(), "domainUserEdit")->text(), QStringLiteral("alice"));
         siteWindow()->close();
         siteWindow()->openRecord(QStringLiteral("000002.example"), SiteWindow::Mode::Detail);
         expectOnly(QStringLiteral("读取详细数据失败"), Icon::Error);
-        QVERIFY(control<QLineEdit>(siteWindow(), "sEdit9")->text().isEmpty());
+        QVERIFY(control<QLineEdit>(siteWindow(), "domainUserEdit")->text().isEmpty());
     }
 
     void keyChangeWithoutCarrier_data()

@@ -7,10 +7,10 @@ namespace {
 
 // A plain and a scrambled field from each section with text fields, as the add and the
 // modify window name them, with the column each is stored in; and the remark.
-const QList<QPair<const char *, const char *>> PlainFields = {{"sEdit2", "web_name"},
-                                                              {"sEdit14", "web_dbsize"}};
-const QList<QPair<const char *, const char *>> ScrambledFields = {{"sEdit5", "web_user"},
-                                                                  {"sEdit13", "web_dbname"}};
+const QList<QPair<const char *, const char *>> PlainFields = {{"siteNameEdit", "web_name"},
+                                                              {"databaseSizeEdit", "web_dbsize"}};
+const QList<QPair<const char *, const char *>> ScrambledFields = {{"adminUserEdit", "web_user"},
+                                                                  {"databaseNameEdit", "web_dbname"}};
 const QString SiteNumber = QStringLiteral("100001");
 const QString Address = QStringLiteral("www.a.com");
 
@@ -18,22 +18,22 @@ void typeEverywhere(QWidget *window, const QString &text)
 {
     for (const auto &[field, column] : PlainFields + ScrambledFields)
         edit(window, field)->setText(text);
-    control<QPlainTextEdit>(window, "sMemo1")->setPlainText(text);
+    control<QPlainTextEdit>(window, "remarkEdit")->setPlainText(text);
 }
 
 void addSiteWith(const QString &text)
 {
     addSiteWindow()->show();
-    edit(addSiteWindow(), "sEdit1")->setText(SiteNumber);
-    edit(addSiteWindow(), "sEdit3")->setText(Address);
+    edit(addSiteWindow(), "siteNumberEdit")->setText(SiteNumber);
+    edit(addSiteWindow(), "addressEdit")->setText(Address);
     typeEverywhere(addSiteWindow(), text);
-    click(addSiteWindow(), "sBitBtn1");
+    click(addSiteWindow(), "addButton");
 }
 
 // The saves of the modify window's site, database and remark sections.
 void saveTextSections()
 {
-    for (const char *save : {"sBitBtn1", "sBitBtn2", "sBitBtn4"})
+    for (const char *save : {"saveSiteButton", "saveDatabaseButton", "saveRemarkButton"})
         click(siteWindow(), save);
 }
 

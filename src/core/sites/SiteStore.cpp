@@ -78,9 +78,26 @@ const QString &statementOf(SiteSection section)
     return *statements[int(section)];
 }
 
+// A lookup by one key column, closed again even when it fails.
+bool anyRow(Query &query, const QString &lookup, const FieldSpec &key, const QString &value)
+{
+    auto closeAgain = qScopeGuard([&query] { query.close(); });
+    return query.countRows(lookup, QLatin1String(key.column), value) > 0;
+}
+
 } // namespace
 
 namespace SiteStore {
+
+bool hasAddress(Query &query, const QString &address)
+{
+    return anyRow(query, Statements::AddressLookup, fieldSpec(SiteField::Address), address);
+}
+
+bool hasSiteNumber(Query &query, const QString &siteNumber)
+{
+    return anyRow(query, Statements::SiteNumberLookup, fieldSpec(SiteField::SiteNumber), siteNumber);
+}
 
 void insert(Query &query, const SiteRecord &record, const QString &secretKey)
 {

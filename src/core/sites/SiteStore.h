@@ -30,6 +30,11 @@ struct LoadedSite
 // query is closed again afterwards.
 namespace SiteStore {
 
+// Whether a stored site already has this address or site number, compared as the register
+// compares them (letter case aside): what insert would refuse.
+bool hasAddress(Query &query, const QString &address);
+bool hasSiteNumber(Query &query, const QString &siteNumber);
+
 void insert(Query &query, const SiteRecord &record, const QString &secretKey);
 
 // The record stored under this address (blanks around it do not count). Throws
