@@ -3,6 +3,7 @@
 // clearly, loses nothing, and leaves no partial file where a good one was.
 #include "FaultKit.h"
 #include "FaultSites.h"
+#include "SiteBuilder.h"
 #include "TestFolder.h"
 
 #include "platform/TextBytes.h"
@@ -95,9 +96,7 @@ private slots:
     void compactionFailsAndKeepsTheRegister()
     {
         TestFolder world;
-        world.exec(QStringLiteral("with recursive n(i) as (select 1 union all select i+1 from n where i<800) "
-                                  "insert into t_webinfo(web_id,web_address,web_remark) "
-                                  "select printf('%06d',i),'s'||i||'.cn',hex(randomblob(300)) from n"));
+        SiteBuilder::addMany(world, 800, 300);
         world.writeFile(QStringLiteral("tempdb.mdb"), "an earlier run's backup");
         const QByteArray before = world.readFile(QStringLiteral("db.mdb"));
         QVERIFY(before.size() > 200000);

@@ -4,12 +4,13 @@
 // a partial record; after a key change every site opens under the key the next start reads.
 #include "FaultKit.h"
 #include "FaultSites.h"
+#include "SiteBuilder.h"
 #include "TestFolder.h"
 
 #include "platform/TextBytes.h"
-#include "sites/KeyChange.h"
 #include "secrets/ScrambleCodec.h"
 #include "secrets/TrailerStore.h"
+#include "sites/KeyChange.h"
 #include "sites/SiteCredentials.h"
 #include "store/Compaction.h"
 #include "store/Statements.h"
@@ -90,21 +91,16 @@ QString checkCarrierRecords(QByteArray carrier, int newest, const QByteArray &su
 }
 
 // Sites whose domain user carries no secret key yet, as before the first key change.
-void addKeylessSites(Connection &connection, int count)
+void addKeylessSites(const TestFolder &world, int count)
 {
-    QSqlDatabase db = connection.database();
-    db.transaction();
-    QSqlQuery insert(db);
-    insert.prepare(QStringLiteral("insert into t_webinfo(web_id,web_address,web_domainuser) values(?,?,?)"));
+    QList<SiteBuilder> sites;
     for (int site = 0; site < count; ++site) {
         const QString number = FaultSites::siteNumber(site);
-        insert.addBindValue(number);
-        insert.addBindValue(FaultSites::address(site));
-        insert.addBindValue(SiteCredentials::scramble(QStringLiteral("用户") + number, number));
-        if (!insert.exec())
-            qFatal("cannot add a site");
+        sites << SiteBuilder(number)
+                     .address(FaultSites::address(site))
+                     .credential(QStringLiteral("web_domainuser"), QStringLiteral("用户") + number);
     }
-    db.commit();
+    SiteBuilder::addAllTo(world, sites);
 }
 
 // How many sites the domain-user check lets through under key, each with its own user.
@@ -253,10 +249,7 @@ void TestKillPoints::keyChangeKeepsEverySiteOpen()
 {
     TestFolder world;
     const int sites = 500;
-    {
-        std::unique_ptr<Connection> connection(openShared(world));
-        addKeylessSites(*connection, sites);
-    }
+    addKeylessSites(world, sites);
     int changes = 0;
     int finished = 0;
     for (int kill = 0; kill < killCount(); ++kill) {

@@ -2,6 +2,7 @@
 // the moment they exist, whatever the umask; the private work folder is the owner's;
 // exports, which hold no credentials, follow the umask like any document.
 #include "FaultKit.h"
+#include "SiteBuilder.h"
 #include "TableGrid.h"
 #include "TempLocation.h"
 #include "TestFolder.h"
@@ -67,15 +68,6 @@ mode_t modeWhenCreated(const QString &program, const QStringList &arguments, con
     child.waitForFinished(60000);
     ::close(watch);
     return mode;
-}
-
-void addSites(const TestFolder &world, int count, int remarkBytes)
-{
-    world.exec(QStringLiteral("with recursive n(i) as (select 1 union all select i+1 from n where i<%1) "
-                              "insert into t_webinfo(web_id,web_address,web_remark) "
-                              "select printf('%06d',i),'s'||i||'.cn',hex(randomblob(%2)) from n")
-                   .arg(count)
-                   .arg(remarkBytes));
 }
 
 void addUmasks()
@@ -145,7 +137,7 @@ private slots:
         QFETCH(int, mask);
         const Umask withMask{mode_t(mask)};
         TestFolder world;
-        addSites(world, 3000, 600);
+        SiteBuilder::addMany(world, 3000, 600);
         const QStringList compact = {QStringLiteral("loop"), QStringLiteral("compact"), world.folder()};
         QCOMPARE(modeWhenCreated(compact, world.folder(), QStringLiteral("tempdb.mdb"), 20000), mode_t(0600));
         QCOMPARE(modeWhenCreated(compact, world.folder(), QStringLiteral("newdb.mdb"), 20000), mode_t(0600));

@@ -1,5 +1,6 @@
 #include "ExpiryWindowKit.h"
 #include "ReadOnlyPath.h"
+#include "SiteBuilder.h"
 #include "sites/Session.h"
 
 #include "gui/MainWindow.h"
@@ -70,12 +71,11 @@ private:
     // A whole site, its domain user stored under key the way the add window stores it.
     void addKeyedSite(const QString &webId, const QString &user, const QString &key) const
     {
-        const QByteArray domainUser = SiteCredentials::scramble(user, webId, key);
-        m_world->exec(QStringLiteral("insert into t_webinfo(web_id,web_address,web_domainuser,web_time,"
-                                     "web_endtime,web_domaintime,web_enddomaintime) values('") +
-                      webId + QStringLiteral("','") + webId + QStringLiteral(".example',X'") +
-                      QString::fromLatin1(domainUser.toHex()) +
-                      QStringLiteral("','2011-03-07','2012-03-07','2011-03-07','2012-03-07')"));
+        SiteBuilder(webId)
+            .credential(QStringLiteral("web_domainuser"), user, key)
+            .dates(QStringLiteral("2011-03-07"), QStringLiteral("2012-03-07"), QStringLiteral("2011-03-07"),
+                   QStringLiteral("2012-03-07"))
+            .addTo(*m_world);
     }
     void setKeyFields(const QString &current, const QString &newKey, const QString &confirmation) const
     {
@@ -238,8 +238,7 @@ private slots:
 
     void compactionMessages()
     {
-        m_world->exec(
-            QStringLiteral("insert into t_webinfo(web_id,web_address) values('000001','a.example')"));
+        SiteBuilder(QStringLiteral("000001")).addTo(*m_world);
         settingsWindow()->show();
         click("compactButton");
         expectOnly(QStringLiteral("压缩数据库成功"), Icon::Exclamation);

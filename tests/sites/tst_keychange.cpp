@@ -1,11 +1,12 @@
 #include "ReadOnlyPath.h"
+#include "SiteBuilder.h"
 #include "TestFolder.h"
 
 #include "platform/TextBytes.h"
 #include "platform/WorkFolder.h"
-#include "sites/KeyChange.h"
 #include "secrets/ScrambleCodec.h"
 #include "secrets/TrailerStore.h"
+#include "sites/KeyChange.h"
 #include "sites/SiteCredentials.h"
 #include "store/Connection.h"
 
@@ -29,10 +30,7 @@ private:
     static void addKeyedSite(const TestFolder &world, const QString &webId, const QString &user,
                              const QString &key)
     {
-        const QByteArray scrambled = scrambleText(TextBytes::toBytes(user + webId + key));
-        world.exec(QStringLiteral("insert into t_webinfo(web_id,web_address,web_domainuser) values('") +
-                   webId + QStringLiteral("','") + webId + QStringLiteral(".example',X'") +
-                   QString::fromLatin1(scrambled.toHex()) + QStringLiteral("')"));
+        SiteBuilder(webId).credential(QStringLiteral("web_domainuser"), user, key).addTo(world);
     }
     static QByteArray storedDomainUser(const TestFolder &world, const QString &webId)
     {
@@ -111,8 +109,7 @@ private slots:
         addKeyedSite(world, QStringLiteral("000003"), QStringLiteral("carol"), QStringLiteral("thirdkey"));
         // A key that merely ends like the current one is another key.
         addKeyedSite(world, QStringLiteral("000004"), QStringLiteral("dave"), QStringLiteral("x旧密钥abc"));
-        world.exec(
-            QStringLiteral("insert into t_webinfo(web_id,web_address) values('000005','bare.example')"));
+        SiteBuilder(QStringLiteral("000005")).addTo(world);
         const qint64 carrierBefore = QFileInfo(world.file(QStringLiteral("sk.exe"))).size();
 
         const QString newKey = QStringLiteral("New密钥");

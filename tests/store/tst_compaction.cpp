@@ -1,4 +1,5 @@
 #include "ReadOnlyPath.h"
+#include "SiteBuilder.h"
 #include "TestFolder.h"
 
 #include "store/Compaction.h"
@@ -48,16 +49,6 @@ public:
 private:
     QString m_name;
 };
-
-void addSites(const TestFolder &world, int count)
-{
-    // One statement keeps a large register quick to build.
-    world.exec(QStringLiteral("with recursive n(i) as (select 1 union all select i+1 from n where i<") +
-               QString::number(count) +
-               QStringLiteral(") insert into t_webinfo(web_id,web_name,web_address,web_remark,web_endtime) "
-                              "select printf('%06d',i),'site '||i,'s'||i||'.example',"
-                              "hex(randomblob(200)),'2011-03-07' from n"));
-}
 
 } // namespace
 
@@ -118,7 +109,7 @@ private slots:
     void successLeavesOnlyTheCompactedRegister()
     {
         TestFolder world;
-        addSites(world, 2000);
+        SiteBuilder::addMany(world, 2000);
         world.exec(QStringLiteral("delete from t_webinfo where id % 2 = 0"));
         world.writeFile(QStringLiteral("newdb.mdb"), "stale copy of an earlier run");
         world.writeFile(QStringLiteral("tempdb.mdb"), "stale backup of an earlier run");
@@ -153,7 +144,7 @@ private slots:
     void lockedRegisterIsLeftAlone()
     {
         TestFolder world;
-        addSites(world, 50);
+        SiteBuilder::addMany(world, 50);
         world.writeFile(QStringLiteral("tempdb.mdb"), "stale backup");
         std::unique_ptr<Connection> shared(sharedConnection(world));
         OtherProgram other(world.databasePath());
@@ -169,7 +160,7 @@ private slots:
     void readOnlyFolderIsLeftAlone()
     {
         TestFolder world;
-        addSites(world, 50);
+        SiteBuilder::addMany(world, 50);
         std::unique_ptr<Connection> shared(sharedConnection(world));
         ReadOnlyPath folder(world.folder());
         if (!folder.active())
@@ -180,7 +171,7 @@ private slots:
     void readOnlyRegisterIsLeftAlone()
     {
         TestFolder world;
-        addSites(world, 50);
+        SiteBuilder::addMany(world, 50);
         std::unique_ptr<Connection> shared(sharedConnection(world));
         QFile::setPermissions(world.databasePath(), QFile::ReadOwner | QFile::ReadUser);
         expectFailureLeavesRegister(world, *shared, Backup::None);
@@ -190,7 +181,7 @@ private slots:
     void damagedRegisterIsNotReplaced()
     {
         TestFolder world;
-        addSites(world, 3000);
+        SiteBuilder::addMany(world, 3000);
         // Scribble over pages in the middle of the table: the copy cannot be made sound.
         QFile file(world.databasePath());
         QVERIFY(file.open(QIODevice::ReadWrite));
@@ -206,7 +197,7 @@ private slots:
     void cutShortRegisterIsNotCompacted()
     {
         TestFolder world;
-        addSites(world, 50);
+        SiteBuilder::addMany(world, 50);
         QFile file(world.databasePath());
         QVERIFY(file.resize(file.size() - 1));
         std::unique_ptr<Connection> shared(sharedConnection(world));
@@ -217,7 +208,7 @@ private slots:
     void linkedRegisterIsCompactedWhereItLives()
     {
         TestFolder world;
-        addSites(world, 50);
+        SiteBuilder::addMany(world, 50);
         QVERIFY(QDir(world.folder()).mkdir(QStringLiteral("store")));
         const QString target = world.file(QStringLiteral("store/db.mdb"));
         QVERIFY(QFile::rename(world.databasePath(), target) && QFile::link(target, world.databasePath()));
@@ -245,7 +236,7 @@ private slots:
     {
         TestFolder world;
         const int sites = 20000;
-        addSites(world, sites);
+        SiteBuilder::addMany(world, sites);
         QElapsedTimer timer;
         timer.start();
         QCOMPARE(QProcess::execute(QStringLiteral(COMPACT_CHILD), {world.folder()}), 0);

@@ -1,5 +1,7 @@
 #include "TestFolder.h"
 
+#include "SiteBuilder.h"
+
 #include "platform/ProgramFolder.h"
 #include "store/RegisterFile.h"
 
@@ -103,12 +105,29 @@ QVariant TestFolder::scalar(const QString &sql) const
 qint64 TestFolder::addPlainSite(const QString &webId, const QString &name, const QString &address,
                                 const QString &endTime, const QString &endDomainTime) const
 {
+    return SiteBuilder(webId)
+        .name(name)
+        .address(address)
+        .hostingExpires(endTime)
+        .domainExpires(endDomainTime)
+        .addTo(*this);
+}
+
+qint64 TestFolder::insertRows(const QString &table, const QList<Row> &rows) const
+{
     DirectConnection connection(databasePath());
-    const QVariant noDate(QMetaType(QMetaType::QString));
-    QSqlQuery query = connection.run(
-        QStringLiteral("insert into t_webinfo(web_id,web_name,web_address,web_endtime,web_enddomaintime) "
-                       "values(?,?,?,?,?)"),
-        {webId, name, address, endTime.isEmpty() ? noDate : QVariant(endTime),
-         endDomainTime.isEmpty() ? noDate : QVariant(endDomainTime)});
-    return query.lastInsertId().toLongLong();
+    connection.run(QStringLiteral("begin"));
+    qint64 id = -1;
+    for (const Row &row : rows) {
+        const QString marks = QStringList(QList<QString>(row.columns.size(), QStringLiteral("?"))).join(u',');
+        id =
+            connection
+                .run(
+                    QStringLiteral("insert into %1(%2) values(%3)").arg(table, row.columns.join(u','), marks),
+                    row.values)
+                .lastInsertId()
+                .toLongLong();
+    }
+    connection.run(QStringLiteral("commit"));
+    return id;
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QVariant>
 
@@ -30,9 +32,18 @@ public:
     // One value from a direct query (first column of the first row).
     QVariant scalar(const QString &sql) const;
 
-    // Adds a site row directly (plain texts; no scrambling); returns its id.
+    // Adds a site row directly (plain texts; no scrambling); returns its id. SiteBuilder names
+    // any other column.
     qint64 addPlainSite(const QString &webId, const QString &name, const QString &address,
                         const QString &endTime = QString(), const QString &endDomainTime = QString()) const;
+
+    // Rows put into a table directly, in one transaction; returns the last row's id.
+    struct Row
+    {
+        QStringList columns;
+        QVariantList values;
+    };
+    qint64 insertRows(const QString &table, const QList<Row> &rows) const;
 
 private:
     QTemporaryDir m_dir;
