@@ -2,11 +2,14 @@
 
 #include "gui/Dialogs.h"
 #include "gui/WindowInput.h"
+#include "legacy/JetImport.h"
+#include "store/Connection.h"
 
 Program::Program()
     : m_main(m_register, m_session), m_addSite(m_register, m_session), m_site(m_register, m_session),
       m_expiry(m_register, m_session), m_settings(m_register, m_session)
 {
+    m_register.connection()->setPreparation(&JetImport::prepareRegister);
     prepareInput();
     wireMainWindow();
     wireRecordWindows();

@@ -11,6 +11,7 @@
 #include "TableGrid.h"
 
 #include "export/ExportFile.h"
+#include "legacy/JetImport.h"
 #include "legacy/JetReader.h"
 #include "platform/ProgramFolder.h"
 #include "secrets/TrailerStore.h"
@@ -168,6 +169,7 @@ int main(int argc, char **argv)
     ProgramFolder::setOverride(folder);
     Connection connection;
     connection.setConnectionString(Connection::connectionStringFor(folder));
+    connection.setPreparation(&JetImport::prepareRegister);
     if (args.at(1) == QLatin1String("once") && args.size() >= 5)
         return once(operation, connection, folder, args.at(4).toLongLong(), args.value(5).toInt());
     if (args.at(1) != QLatin1String("loop"))

@@ -2,6 +2,7 @@
 #include "TestFolder.h"
 
 #include "legacy/JetConversionError.h"
+#include "legacy/JetImport.h"
 #include "legacy/JetReader.h"
 #include "platform/TextBytes.h"
 #include "secrets/ScrambleCodec.h"
@@ -40,6 +41,7 @@ int mode(const QString &path)
 QString openRegister(const TestFolder &folder, Connection &connection)
 {
     connection.setConnectionString(Connection::connectionStringFor(folder.folder()));
+    connection.setPreparation(&JetImport::prepareRegister);
     connection.open();
     return connection.takeConversionNotice();
 }
@@ -291,6 +293,7 @@ void TestJetImport::expectRefused(const TestFolder &folder, const QString &fragm
     const QByteArray original = folder.readFile(QStringLiteral("db.mdb"));
     Connection connection;
     connection.setConnectionString(Connection::connectionStringFor(folder.folder()));
+    connection.setPreparation(&JetImport::prepareRegister);
     QString message;
     try {
         connection.open();

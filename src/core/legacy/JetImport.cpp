@@ -1,10 +1,10 @@
 #include "legacy/JetImport.h"
 
-#include "platform/FileIo.h"
 #include "legacy/JetConversionError.h"
 #include "legacy/JetConversionReport.h"
 #include "legacy/JetReader.h"
 #include "legacy/JetRegisterWriter.h"
+#include "platform/FileIo.h"
 #include "store/RegisterFile.h"
 
 #include <QBuffer>
@@ -182,6 +182,12 @@ QString convert(const QString &requested)
     ::chmod(nativePath(kept).constData(), 0600);
     FileIo::syncFolder(folder);
     return JetConversionReport::notice(kept, list, leftOut);
+}
+
+QString prepareRegister(const QString &path)
+{
+    // An earlier installation's Jet register is converted once, before anything reads it.
+    return isJetFile(path) ? convert(path) : QString();
 }
 
 } // namespace JetImport

@@ -17,5 +17,8 @@ bool isJetFile(const QString &path);
 // original is kept, which values were left out). Throws JetConversionError before
 // anything is renamed; the original is then untouched and no new file is left behind.
 QString convert(const QString &path);
+// As convert() where path is a Jet register; nothing (and no notice) otherwise. What a
+// connection runs before it opens the register.
+QString prepareRegister(const QString &path);
 
 } // namespace JetImport

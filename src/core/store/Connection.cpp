@@ -1,6 +1,5 @@
 #include "store/Connection.h"
 
-#include "legacy/JetImport.h"
 #include "store/Query.h"
 #include "store/RegisterFile.h"
 #include "store/StoreError.h"
@@ -91,9 +90,8 @@ void Connection::open()
     // The program never creates a register: a missing or foreign file is refused as it is.
     if (path.isEmpty() || !QFileInfo(path).isFile())
         throw StoreError(QStringLiteral("register missing: ") + path);
-    // An earlier installation's Jet register is converted once, before anything reads it.
-    if (JetImport::isJetFile(path))
-        m_conversionNotice = JetImport::convert(path);
+    if (m_preparation)
+        m_conversionNotice = m_preparation(path);
     if (!isSqliteFile(path))
         throw StoreError(QStringLiteral("not a register: ") + path);
     QSqlDatabase db = QSqlDatabase::contains(m_name)

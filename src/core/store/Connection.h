@@ -21,9 +21,15 @@ public:
     QString connectionString() const { return m_connectionString; }
     QString databasePath() const;
 
-    // Throws StoreError when the file is missing, not a register, or cannot be opened.
-    // A Jet db.mdb of an earlier installation is converted first (JetConversionError
-    // when that stops; its message() is the line for the user).
+    // Makes a register of an earlier kind a register before it is opened, and returns the notice
+    // to show (empty when there was nothing to do). The program converts earlier installations'
+    // Jet registers this way; the store itself knows nothing of them.
+    using Preparation = QString (*)(const QString &path);
+    void setPreparation(Preparation preparation) { m_preparation = preparation; }
+
+    // Throws StoreError when the file is missing, not a register, or cannot be opened, and
+    // whatever the preparation throws (the conversion's JetConversionError, whose message()
+    // is the line for the user).
     void open();
     // The notice that a Jet register was converted and where the original is kept;
     // empty when there was none or it was already taken. The main window shows it once.
@@ -46,6 +52,7 @@ private:
     QString m_connectionString;
     QString m_name;
     QString m_conversionNotice;
+    Preparation m_preparation = nullptr;
     // Results that closing the connection closes too.
     QList<Query *> m_queries;
 };
