@@ -33,17 +33,18 @@ protected:
     }
     static QPushButton *button(const char *name) { return control<QPushButton>(name); }
     static QString label(const char *name) { return control<QLabel>(name)->text(); }
-    static SiteGrid *grid() { return control<SiteGrid>("DBGrid1"); }
+    static SiteGrid *grid() { return control<SiteGrid>("siteGrid"); }
     static QAction *item(const char *name) { return control<QAction>(name); }
 
     // The thirteen controls that need a loaded list, each with its state.
     static QList<bool> actionSet()
     {
         QList<bool> states;
-        for (const char *name :
-             {"sBitBtn3", "sBitBtn4", "sBitBtn5", "sBitBtn6", "sBitBtn7", "sBitBtn9", "sBitBtn14"})
+        for (const char *name : {"modifyButton", "deleteButton", "visitSiteButton", "visitAdminButton",
+                                 "exportButton", "toggleSearchButton", "detailButton"})
             states << button(name)->isEnabled();
-        for (const char *name : {"N5", "N6", "N8", "N9", "N10", "N17"})
+        for (const char *name : {"modifyAction", "deleteAction", "visitSiteAction", "visitAdminAction",
+                                 "exportAction", "detailAction"})
             states << item(name)->isEnabled();
         return states;
     }
@@ -59,7 +60,7 @@ protected:
     static void showAndRefresh()
     {
         mainWindow()->show();
-        button("sBitBtn1")->click();
+        button("refreshButton")->click();
     }
     static void select(const QList<int> &rows)
     {
@@ -70,9 +71,9 @@ protected:
     }
     void search(int item, const QString &keyword) const
     {
-        control<QComboBox>("sComboBox1")->setCurrentIndex(item);
-        control<QLineEdit>("sEdit1")->setText(keyword);
-        button("sBitBtn10")->click();
+        control<QComboBox>("searchColumnBox")->setCurrentIndex(item);
+        control<QLineEdit>("keywordEdit")->setText(keyword);
+        button("searchButton")->click();
     }
     void storeSecretKey(const QString &key) const
     {

@@ -22,14 +22,14 @@ private slots:
     {
         mainWindow()->show();
         QCOMPARE(recorder->count(), 0);
-        QCOMPARE(label("sLabel3"), QStringLiteral("00000"));
-        QCOMPARE(label("sLabel5"), QStringLiteral("00000"));
-        QCOMPARE(label("sLabel7"), QStringLiteral("00000"));
-        QVERIFY(!button("sBitBtn12")->isEnabled());
+        QCOMPARE(label("siteCountLabel"), QStringLiteral("00000"));
+        QCOMPARE(label("hostingDueLabel"), QStringLiteral("00000"));
+        QCOMPARE(label("domainDueLabel"), QStringLiteral("00000"));
+        QVERIFY(!button("expiryListButton")->isEnabled());
         QCOMPARE(actionSet(), all(false));
         QCOMPARE(grid()->rowCount(), 0);
-        QVERIFY(control("sPanel2")->isHidden());
-        auto *type = control<QComboBox>("sComboBox1");
+        QVERIFY(control("searchBar")->isHidden());
+        auto *type = control<QComboBox>("searchColumnBox");
         QCOMPARE(type->count(), 8);
         QCOMPARE(type->currentText(), QStringLiteral("域名到期日期"));
         QVERIFY(!type->isEditable());
@@ -66,7 +66,7 @@ private slots:
         // The shipped sk.exe holds no record: an empty key, read once; the list stays loaded.
         QCOMPARE(grid()->rowCount(), 2);
         QCOMPARE(grid()->currentText(QStringLiteral("web_name")), QStringLiteral("site 0"));
-        QCOMPARE(label("sLabel3"), QStringLiteral("2"));
+        QCOMPARE(label("siteCountLabel"), QStringLiteral("2"));
         QCOMPARE(session().secretKey(), QString());
         QCOMPARE(recorder->count(), 0);
     }
@@ -119,7 +119,7 @@ private slots:
         QVERIFY(mainWindow()->isVisible());
         QVERIFY(adBoard()->isVisible());
         QCOMPARE(grid()->rowCount(), 2);
-        QCOMPARE(label("sLabel3"), QStringLiteral("2"));
+        QCOMPARE(label("siteCountLabel"), QStringLiteral("2"));
 
         mainWindow()->close();
         trayItem("showMainWindowItem")->trigger();
@@ -158,7 +158,7 @@ private slots:
         if (fromMenu)
             tray()->menu()->actions().at(2)->trigger();
         else
-            button("sBitBtn17")->click();
+            button("quitButton")->click();
         QVERIFY(!tray()->isRegistered());
         QCOMPARE(recorder->terminateRequests(), 1);
     }
