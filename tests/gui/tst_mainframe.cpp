@@ -12,9 +12,10 @@ class MainFrameTest : public MainWindowKit
 {
     Q_OBJECT
 
+    static QSystemTrayIcon *trayIcon() { return tray()->findChild<QSystemTrayIcon *>(); }
     static QAction *trayItem(const char *name)
     {
-        return tray()->menu()->findChild<QAction *>(QLatin1String(name));
+        return trayIcon()->contextMenu()->findChild<QAction *>(QLatin1String(name));
     }
 
 private slots:
@@ -37,8 +38,8 @@ private slots:
         QVERIFY(!session().domainCutOff().isValid());
         QCOMPARE(session().secretKey(), QString());
         QVERIFY(adBoard()->isVisible());
-        QVERIFY(tray()->isRegistered());
-        QCOMPARE(tray()->toolTip(), QStringLiteral("双击显示主界面"));
+        QVERIFY(trayIcon()->isVisible());
+        QCOMPARE(trayIcon()->toolTip(), QStringLiteral("双击显示主界面"));
         QCOMPARE(mainWindow()->size(), QSize(862, 460));
         QCOMPARE(mainWindow()->minimumSize(), mainWindow()->maximumSize());
         QVERIFY(
@@ -90,7 +91,7 @@ private slots:
                  QStringLiteral("数据库接连失败，请查看数据库文件是否存在") + Maker::contactBlock());
         QCOMPARE(recorder->lastMessage().icon, Dialogs::Icon::Error);
         QCOMPARE(recorder->terminateRequests(), 1);
-        QVERIFY(tray()->isRegistered());
+        QVERIFY(trayIcon()->isVisible());
         QCOMPARE(world->readFile(QStringLiteral("db.mdb")), content);
     }
 
@@ -113,9 +114,9 @@ private slots:
         QVERIFY(!mainWindow()->close());
         QVERIFY(!mainWindow()->isVisible());
         QVERIFY(!adBoard()->isVisible());
-        QVERIFY(tray()->isRegistered());
+        QVERIFY(trayIcon()->isVisible());
 
-        emit tray()->findChild<QSystemTrayIcon *>()->activated(QSystemTrayIcon::DoubleClick);
+        emit trayIcon()->activated(QSystemTrayIcon::DoubleClick);
         QVERIFY(mainWindow()->isVisible());
         QVERIFY(adBoard()->isVisible());
         QCOMPARE(grid()->rowCount(), 2);
@@ -152,14 +153,14 @@ private slots:
         QFETCH(bool, fromMenu);
         mainWindow()->show();
         QStringList names;
-        for (QAction *action : tray()->menu()->actions())
+        for (QAction *action : trayIcon()->contextMenu()->actions())
             names << action->objectName() + (action->isSeparator() ? "-" : "");
         QCOMPARE(names, QStringList({"showMainWindowItem", "-", "quitItem", "-", "upgradeItem", "helpItem"}));
         if (fromMenu)
-            tray()->menu()->actions().at(2)->trigger();
+            trayIcon()->contextMenu()->actions().at(2)->trigger();
         else
             button("quitButton")->click();
-        QVERIFY(!tray()->isRegistered());
+        QVERIFY(!trayIcon()->isVisible());
         QCOMPARE(recorder->terminateRequests(), 1);
     }
 };
