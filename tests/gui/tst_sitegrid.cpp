@@ -33,7 +33,6 @@ private:
             connection.setConnectionString(Connection::connectionStringFor(world.folder()));
             query.setSql(Statements::MainList);
             query.open();
-            grid.setObjectName(QStringLiteral("DBGrid1"));
             grid.setColumns(SiteGrid::mainListColumns());
             grid.setQuery(&query);
             grid.reload();
@@ -182,7 +181,6 @@ private slots:
         QCOMPARE(f.grid.column(7).fieldType, FieldType::Date);
         f.grid.setColumnWidth(1, 300);
         QCOMPARE(f.grid.column(1).width, 300);
-        QCOMPARE(f.grid.componentName(), QStringLiteral("DBGrid1"));
 
         f.select({1});
         QByteArray out;
