@@ -6,6 +6,7 @@
 #include "gui/MainWindow.h"
 #include "gui/SiteGrid.h"
 #include "gui/TrayIcon.h"
+#include "platform/PrivateFonts.h"
 #include "secrets/TrailerStore.h"
 
 #include <QAction>
@@ -81,6 +82,12 @@ protected:
     }
 
 private slots:
+    // The program's look and fonts, so the layout checks measure what the user sees.
+    void initTestCase()
+    {
+        applyLook();
+        PrivateFonts().add();
+    }
     void init()
     {
         world = std::make_unique<TestWorld>(true);

@@ -106,29 +106,74 @@ private slots:
         QVERIFY(QSqlQuery(other).exec(QStringLiteral("begin exclusive")));
         recorder->scriptAnswer(Dialogs::Answer::Ok);
         button("deleteButton")->click();
+        QCOMPARE(recorder->lastMessage().text, QStringLiteral("数据删除出错"));
+        QCOMPARE(recorder->lastMessage().icon, Dialogs::Icon::Error);
+        // The grid's own delete does not pass over a refusal in silence either.
+        recorder->scriptAnswer(Dialogs::Answer::Ok);
+        QTest::keyClick(grid(), Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(recorder->lastMessage().text, QStringLiteral("数据删除出错"));
         QVERIFY(QSqlQuery(other).exec(QStringLiteral("rollback")));
         other.close();
         other = QSqlDatabase();
         QSqlDatabase::removeDatabase(QStringLiteral("locker"));
-        QCOMPARE(recorder->lastMessage().text, QStringLiteral("数据删除出错"));
-        QCOMPARE(recorder->lastMessage().icon, Dialogs::Icon::Error);
         QCOMPARE(grid()->rowCount(), 3);
         QCOMPARE(registerRows(), 3);
         QCOMPARE(label("siteCountLabel"), QStringLiteral("3"));
     }
 
-    void ctrlDeleteKeepsCountAndActions()
+    // The grid's own command: it asks in English and leaves the count and the actions alone,
+    // also when it empties the list.
+    void ctrlDeleteAsksAndKeepsCountAndActions_data()
     {
-        addSites(3);
+        QTest::addColumn<QList<int>>("selected");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<QStringList>("left");
+        QTest::newRow("three selected") << QList<int>{0, 2, 3} << true << "Delete all selected records?"
+                                        << QStringList({"site 1", "site 4"});
+        QTest::newRow("none selected: the current row")
+            << QList<int>{} << true << "Delete record?"
+            << QStringList({"site 1", "site 2", "site 3", "site 4"});
+        QTest::newRow("one selected, not the current")
+            << QList<int>{3} << true << "Delete record?"
+            << QStringList({"site 0", "site 1", "site 2", "site 4"});
+        QTest::newRow("cancelled") << QList<int>{1, 2} << false << "Delete all selected records?"
+                                   << QStringList({"site 0", "site 1", "site 2", "site 3", "site 4"});
+        QTest::newRow("every row") << QList<int>{0, 1, 2, 3, 4} << true << "Delete all selected records?"
+                                   << QStringList();
+    }
+    void ctrlDeleteAsksAndKeepsCountAndActions()
+    {
+        QFETCH(QList<int>, selected);
+        QFETCH(bool, ok);
+        QFETCH(QString, question);
+        QFETCH(QStringList, left);
+        addSites(5);
         showAndRefresh();
-        select({0, 1, 2});
+        select(selected);
         grid()->setFocus();
-        recorder->scriptAnswer(Dialogs::Answer::Ok);
+        recorder->scriptAnswer(ok ? Dialogs::Answer::Ok : Dialogs::Answer::Cancel);
         QTest::keyClick(grid(), Qt::Key_Delete, Qt::ControlModifier);
-        QCOMPARE(recorder->texts(), QStringList{"Delete all selected records?"});
-        QCOMPARE(registerRows(), 0);
-        QCOMPARE(label("siteCountLabel"), QStringLiteral("3"));
+        QCOMPARE(recorder->texts(), QStringList{question});
+        QCOMPARE(recorder->lastMessage().buttons, Dialogs::Buttons::OkCancel);
+        QStringList names;
+        for (int row = 0; row < grid()->rowCount(); ++row)
+            names << grid()->model()->index(row, 1).data().toString();
+        QCOMPARE(names, left);
+        QCOMPARE(registerRows(), int(left.size()));
+        QCOMPARE(label("siteCountLabel"), QStringLiteral("5"));
         QCOMPARE(actionSet(), all(true));
+    }
+
+    void ctrlDeleteNeedsRowsAndCtrl()
+    {
+        mainWindow()->show(); // the list is not loaded yet
+        QTest::keyClick(grid(), Qt::Key_Delete, Qt::ControlModifier);
+        addSites(1);
+        button("refreshButton")->click();
+        QTest::keyClick(grid(), Qt::Key_Delete);
+        QCOMPARE(recorder->count(), 0);
+        QCOMPARE(registerRows(), 1);
     }
 
     void searchMovesToTheFirstMatch()
@@ -144,10 +189,13 @@ private slots:
         recorder->clear();
 
         button("refreshButton")->click();
+        const QRect wholeList = grid()->geometry();
         button("toggleSearchButton")->click();
         QVERIFY(control("searchBar")->isVisible());
+        QCOMPARE(mainWindow()->focusWidget(), control("keywordEdit"));
         // The bar covers neither rows nor the scroll bar of the list.
-        QVERIFY(grid()->geometry().bottom() < control("searchBar")->geometry().top());
+        const QStringList faults = layoutFaults(mainWindow());
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1String("; "))));
         search(1, "  abc ");
         QCOMPARE(grid()->currentRow(), 1);
         QCOMPARE(grid()->selectedRowNumbers(), QList<int>{1});
@@ -176,7 +224,7 @@ private slots:
         button("toggleSearchButton")->click();
         button("closeSearchButton")->click();
         QVERIFY(control("searchBar")->isHidden());
-        QCOMPARE(grid()->geometry().bottom(), control("searchBar")->geometry().bottom());
+        QCOMPARE(grid()->geometry(), wholeList);
     }
 
     void currentRowAddressesAreOpened()
