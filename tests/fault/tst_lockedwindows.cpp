@@ -123,8 +123,8 @@ private slots:
         LockingProgram other(m_world->databasePath(), LockingProgram::Write);
         QVERIFY(other.holding());
         m_dialogs->clear();
-        click(mainWindow(), "sBitBtn1");
-        QCOMPARE(control<QLabel>(mainWindow(), "sLabel3")->text(), QStringLiteral("2"));
+        click(mainWindow(), "refreshButton");
+        QCOMPARE(control<QLabel>(mainWindow(), "siteCountLabel")->text(), QStringLiteral("2"));
         siteWindow()->openRecord(QStringLiteral("www.a.cn"), SiteWindow::Mode::Detail);
         QCOMPARE(edit(siteWindow(), "siteNameEdit")->text(), QStringLiteral("站点100001"));
         QCOMPARE(control<QPlainTextEdit>(siteWindow(), "remarkEdit")->toPlainText(), QString());
