@@ -89,7 +89,7 @@ void MainWindow::connectButtons()
 
 void MainWindow::connectMenuAndGrid()
 {
-    // A menu item does what the button with the same caption does.
+    // A menu item does what the button with the same caption does, whatever state the button is in.
     const std::pair<QAction *, QAbstractButton *> items[] = {
         {ui->addAction, ui->addButton},
         {ui->modifyAction, ui->modifyButton},
