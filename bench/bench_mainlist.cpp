@@ -72,14 +72,14 @@ long residentKiB()
 
 double searchMs(int item, const QString &keyword, int expectedRow)
 {
-    mainWindow()->findChild<QComboBox *>(QStringLiteral("sComboBox1"))->setCurrentIndex(item);
-    mainWindow()->findChild<QLineEdit *>(QStringLiteral("sEdit1"))->setText(keyword);
+    mainWindow()->findChild<QComboBox *>(QStringLiteral("searchColumnBox"))->setCurrentIndex(item);
+    mainWindow()->findChild<QLineEdit *>(QStringLiteral("keywordEdit"))->setText(keyword);
     QElapsedTimer timer;
     timer.start();
-    mainWindow()->findChild<QPushButton *>(QStringLiteral("sBitBtn10"))->click();
+    mainWindow()->findChild<QPushButton *>(QStringLiteral("searchButton"))->click();
     QApplication::processEvents();
     const double ms = timer.nsecsElapsed() / 1e6;
-    const int row = mainWindow()->findChild<SiteGrid *>(QStringLiteral("DBGrid1"))->currentRow();
+    const int row = mainWindow()->findChild<SiteGrid *>(QStringLiteral("siteGrid"))->currentRow();
     if (row != expectedRow)
         std::printf("  (search found row %d, expected %d)\n", row, expectedRow);
     return ms;
@@ -125,13 +125,13 @@ int main(int argc, char *argv[])
     std::printf("search without a match: %.1f ms\n", searchMs(2, QStringLiteral("nowhere"), sites - 1));
     std::printf("resident memory with the list: %ld KiB\n", residentKiB());
 
-    auto *grid = mainWindow()->findChild<SiteGrid *>(QStringLiteral("DBGrid1"));
+    auto *grid = mainWindow()->findChild<SiteGrid *>(QStringLiteral("siteGrid"));
     for (int row = sites - 1000; row < sites; ++row)
         grid->selectionModel()->select(grid->model()->index(row, 0),
                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
     recorder.scriptAnswer(Dialogs::Answer::Ok);
     timer.start();
-    mainWindow()->findChild<QPushButton *>(QStringLiteral("sBitBtn4"))->click();
+    mainWindow()->findChild<QPushButton *>(QStringLiteral("deleteButton"))->click();
     std::printf("deleting 1,000 selected rows: %.1f ms (%d left)\n", timer.nsecsElapsed() / 1e6,
                 grid->rowCount());
 

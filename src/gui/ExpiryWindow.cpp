@@ -4,7 +4,6 @@
 #include "gui/ExportCommand.h"
 #include "gui/WindowHelpers.h"
 #include "platform/Maker.h"
-#include "sites/KeywordSearch.h"
 #include "sites/Session.h"
 #include "store/Query.h"
 #include "store/SiteRegister.h"
@@ -45,82 +44,58 @@ ExpiryWindow::ExpiryWindow(SiteRegister &siteRegister, const Session &session, Q
     setFont(WindowHelpers::boldFont());
     setFixedSize(861, 569);
 
-    ui->DBGrid1->setMultiSelect(false);
-    ui->DBGrid1->setColumns(expiryColumns());
-    ui->DBGrid1->setQuery(m_register.expiryList());
-    for (const KeywordSearch::Item &item : KeywordSearch::items())
-        ui->sComboBox1->addItem(item.caption);
-    ui->sComboBox1->setCurrentIndex(KeywordSearch::defaultItem());
-    m_gridArea = ui->DBGrid1->geometry();
-    showSearchBar(false);
-    buildMenu();
+    ui->siteGrid->setMultiSelect(false);
+    ui->siteGrid->setColumns(expiryColumns());
+    ui->siteGrid->setQuery(m_register.expiryList());
+    ui->searchBar->attachTo(ui->siteGrid, QStringLiteral("查询失败"), SearchBar::UnloadedList::Fails);
+    buildGridMenu();
     setListedState(false);
-    N1->setEnabled(true); // the first query has yet to run
+    m_refreshAction->setEnabled(true); // the first query has yet to run
 
-    connect(ui->sBitBtn4, &QPushButton::clicked, this, &ExpiryWindow::sBitBtn4Click);
-    connect(ui->sBitBtn1, &QPushButton::clicked, this, &ExpiryWindow::sBitBtn1Click);
-    connect(ui->sBitBtn2, &QPushButton::clicked, this, &ExpiryWindow::sBitBtn2Click);
-    connect(ui->sBitBtn3, &QPushButton::clicked, this, &ExpiryWindow::sBitBtn3Click);
-    connect(ui->sBitBtn10, &QPushButton::clicked, this, &ExpiryWindow::sBitBtn10Click);
-    connect(ui->sBitBtn11, &QPushButton::clicked, this, &ExpiryWindow::sBitBtn11Click);
-    connect(ui->sEdit2, &QLineEdit::returnPressed, this, &ExpiryWindow::sBitBtn10Click);
-    connect(ui->DBGrid1, &SiteGrid::gridDoubleClicked, this, &ExpiryWindow::sBitBtn2Click);
-    connect(ui->DBGrid1, &SiteGrid::rowsLost, this, [this] { setListedState(false); });
-    connect(ui->DBGrid1, &SiteGrid::readAgainWanted, this, [this](int row) {
+    connect(ui->refreshButton, &QPushButton::clicked, this, &ExpiryWindow::refreshList);
+    connect(ui->exportButton, &QPushButton::clicked, this, &ExpiryWindow::exportList);
+    connect(ui->detailButton, &QPushButton::clicked, this, &ExpiryWindow::openSelectedSite);
+    connect(ui->toggleSearchButton, &QPushButton::clicked, ui->searchBar, &SearchBar::toggle);
+    connect(ui->siteGrid, &SiteGrid::gridDoubleClicked, this, &ExpiryWindow::openSelectedSite);
+    connect(ui->siteGrid, &SiteGrid::rowsLost, this, [this] { setListedState(false); });
+    connect(ui->siteGrid, &SiteGrid::readAgainWanted, this, [this](int row) {
         if (loadList())
-            ui->DBGrid1->setCurrentRow(qMin(row, ui->DBGrid1->rowCount() - 1));
+            ui->siteGrid->setCurrentRow(qMin(row, ui->siteGrid->rowCount() - 1));
     });
-    connect(ui->DBGrid1, &SiteGrid::menuRequested, this, [this](const QPoint &at) { PopupMenu1->popup(at); });
+    connect(ui->siteGrid, &SiteGrid::menuRequested, this,
+            [this](const QPoint &at) { m_gridMenu->popup(at); });
 }
 
 ExpiryWindow::~ExpiryWindow() = default;
 
-void ExpiryWindow::buildMenu()
+void ExpiryWindow::buildGridMenu()
 {
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    const auto item = [this](const char *name, const QString &caption, void (ExpiryWindow::*handler)()) {
-        QAction *action = PopupMenu1->addAction(caption);
+    m_gridMenu = new QMenu(this);
+    m_gridMenu->setObjectName(QStringLiteral("gridMenu"));
+    const auto item = [this](const char *name, const QString &caption, auto *receiver, auto handler) {
+        QAction *action = m_gridMenu->addAction(caption);
         action->setObjectName(QLatin1String(name));
-        connect(action, &QAction::triggered, this, handler);
+        connect(action, &QAction::triggered, receiver, handler);
         return action;
     };
-    N1 = item("N1", QStringLiteral("刷 新"), &ExpiryWindow::sBitBtn4Click);
-    PopupMenu1->addSeparator();
-    N3 = item("N3", QStringLiteral("导 出"), &ExpiryWindow::sBitBtn1Click);
-    PopupMenu1->addSeparator();
-    N5 = item("N5", QStringLiteral("查 询"), &ExpiryWindow::sBitBtn3Click);
-    N6 = item("N6", QStringLiteral("查询明细"), &ExpiryWindow::sBitBtn2Click);
-    PopupMenu1->addSeparator();
-    N8 = item("N8", QStringLiteral("在线帮助"), &ExpiryWindow::N8Click);
+    m_refreshAction = item("refreshAction", QStringLiteral("刷 新"), this, &ExpiryWindow::refreshList);
+    m_gridMenu->addSeparator();
+    m_exportAction = item("exportAction", QStringLiteral("导 出"), this, &ExpiryWindow::exportList);
+    m_gridMenu->addSeparator();
+    m_searchAction = item("searchAction", QStringLiteral("查 询"), ui->searchBar, &SearchBar::toggle);
+    m_detailAction = item("detailAction", QStringLiteral("查询明细"), this, &ExpiryWindow::openSelectedSite);
+    m_gridMenu->addSeparator();
+    item("helpAction", QStringLiteral("在线帮助"), this, &ExpiryWindow::showHelp);
 }
 
 void ExpiryWindow::setListedState(bool rowsListed)
 {
-    for (QWidget *button : {ui->sBitBtn1, ui->sBitBtn2, ui->sBitBtn3})
+    for (QWidget *button : {ui->exportButton, ui->detailButton, ui->toggleSearchButton})
         button->setEnabled(rowsListed);
-    for (QAction *action : {N1, N3, N5, N6})
+    for (QAction *action : {m_refreshAction, m_exportAction, m_searchAction, m_detailAction})
         action->setEnabled(rowsListed);
     if (!rowsListed)
-        showSearchBar(false);
-}
-
-void ExpiryWindow::showSearchBar(bool show)
-{
-    ui->sPanel2->setVisible(show);
-    // The bar takes the lower edge of the grid's group; the grid ends above it, so no
-    // row and no scroll bar is hidden under the bar.
-    QRect area = m_gridArea;
-    if (show)
-        area.setBottom(ui->sPanel2->geometry().top() - 3);
-    ui->DBGrid1->setGeometry(area);
-    if (show)
-        ui->sEdit2->setFocus();
-}
-
-void ExpiryWindow::refreshList()
-{
-    sBitBtn4Click();
+        ui->searchBar->setBarShown(false);
 }
 
 void ExpiryWindow::showEvent(QShowEvent *event)
@@ -132,7 +107,7 @@ void ExpiryWindow::showEvent(QShowEvent *event)
     }
 }
 
-void ExpiryWindow::sBitBtn4Click()
+void ExpiryWindow::refreshList()
 {
     if (!loadList())
         Dialogs::error(this, Caption, QStringLiteral("查询失败"));
@@ -144,64 +119,36 @@ bool ExpiryWindow::loadList()
     Query *list = m_register.expiryList();
     list->close();
     list->setSql(Statements::ExpiryList);
-    ui->DBGrid1->reload();
+    ui->siteGrid->reload();
     list->setParameterDate(QStringLiteral("web_endtime"), m_session.hostingCutOff());
     list->setParameterDate(QStringLiteral("web_enddomaintime"), m_session.domainCutOff());
     try {
         list->open();
     } catch (const StoreError &) {
         list->close();
-        ui->DBGrid1->reload();
+        ui->siteGrid->reload();
         setListedState(false);
         return false;
     }
-    ui->DBGrid1->reload();
+    ui->siteGrid->reload();
     setListedState(list->recordCount() > 0);
     return true;
 }
 
-void ExpiryWindow::sBitBtn1Click()
+void ExpiryWindow::exportList()
 {
-    runExportCommand(this, *ui->DBGrid1, m_exportFilterIndex);
+    runExportCommand(this, *ui->siteGrid, m_exportFilterIndex);
 }
 
-void ExpiryWindow::sBitBtn2Click()
+void ExpiryWindow::openSelectedSite()
 {
-    const QString address = ui->DBGrid1->currentText(QStringLiteral("web_address"));
+    const QString address = ui->siteGrid->currentText(QStringLiteral("web_address"));
     if (address.isEmpty())
         return;
     emit siteRequested(address);
 }
 
-void ExpiryWindow::sBitBtn3Click()
-{
-    showSearchBar(ui->sPanel2->isHidden());
-}
-
-void ExpiryWindow::sBitBtn10Click()
-{
-    const int index = ui->sComboBox1->currentIndex();
-    const Query &list = *m_register.expiryList();
-    if (index < 0 || !list.isOpen()) {
-        Dialogs::error(this, Caption, QStringLiteral("查询失败"));
-        return;
-    }
-    const KeywordSearch::Result found =
-        KeywordSearch::find(list, KeywordSearch::items().at(index), ui->sEdit2->text());
-    if (!found.usable) {
-        Dialogs::error(this, Caption, QStringLiteral("查询失败"));
-        return;
-    }
-    if (found.row >= 0)
-        ui->DBGrid1->setCurrentRow(found.row);
-}
-
-void ExpiryWindow::sBitBtn11Click()
-{
-    showSearchBar(false);
-}
-
-void ExpiryWindow::N8Click()
+void ExpiryWindow::showHelp()
 {
     Dialogs::message(this, QStringLiteral("在线帮助"),
                      QStringLiteral("网站：") + Maker::webAddress() + QStringLiteral("\r邮箱：") +
@@ -209,15 +156,10 @@ void ExpiryWindow::N8Click()
                      Dialogs::Icon::Exclamation);
 }
 
+// Back to the main window, whose list may have changed meanwhile.
 void ExpiryWindow::closeEvent(QCloseEvent *event)
 {
     QWidget::closeEvent(event);
     if (event->isAccepted())
-        FormClose();
-}
-
-// Back to the main window, whose list may have changed meanwhile.
-void ExpiryWindow::FormClose()
-{
-    emit closed();
+        emit closed();
 }

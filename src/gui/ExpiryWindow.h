@@ -35,27 +35,22 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void buildMenu();
+    void buildGridMenu();
     void setListedState(bool rowsListed);
     // Runs the expiry query; false (the list emptied) when it fails.
     bool loadList();
-    void showSearchBar(bool show);
-
-    void sBitBtn4Click();  // the expiry query
-    void sBitBtn1Click();  // export
-    void sBitBtn2Click();  // detail of the current row
-    void sBitBtn3Click();  // show or hide the search bar
-    void sBitBtn10Click(); // search within the rows
-    void sBitBtn11Click(); // hide the search bar
-    void N8Click();        // online help
-    void FormClose();
+    void exportList();
+    void openSelectedSite();
+    void showHelp();
 
     std::unique_ptr<Ui::ExpiryWindow> ui;
     SiteRegister &m_register;
     const Session &m_session;
-    QMenu *PopupMenu1;
-    QAction *N1, *N3, *N5, *N6, *N8;
-    QRect m_gridArea; // the grid's place while the search bar is hidden
+    QMenu *m_gridMenu;
+    QAction *m_refreshAction;
+    QAction *m_exportAction;
+    QAction *m_searchAction;
+    QAction *m_detailAction;
     bool m_placed = false;
     // The export dialog starts on the file type chosen last.
     int m_exportFilterIndex = 1;

@@ -9,7 +9,6 @@
 #include "platform/ProgramFolder.h"
 #include "secrets/TrailerStore.h"
 #include "sites/KeyChange.h"
-#include "sites/KeywordSearch.h"
 #include "sites/Session.h"
 #include "store/Connection.h"
 #include "store/Query.h"
@@ -36,71 +35,90 @@ MainWindow::MainWindow(SiteRegister &siteRegister, Session &session, QWidget *pa
     setFixedSize(862, 460);
     WindowHelpers::centreOnScreen(this);
 
-    ui->DBGrid1->setColumns(SiteGrid::mainListColumns());
-    ui->DBGrid1->setMultiSelect(true);
-    ui->DBGrid1->setQuery(m_register.mainList());
+    ui->siteGrid->setColumns(SiteGrid::mainListColumns());
+    ui->siteGrid->setMultiSelect(true);
+    ui->siteGrid->setQuery(m_register.mainList());
+    ui->searchBar->attachTo(ui->siteGrid,
+                            QStringLiteral("查询失败,请检查关键字格式是否正确\r日期格式：####-##-##"),
+                            SearchBar::UnloadedList::FindsNothing);
 
     buildGridMenu();
-    connectHandlers();
-    setActionSetEnabled(false);
+    connectButtons();
+    connectMenuAndGrid();
+    setListActionsEnabled(false);
 }
 
 MainWindow::~MainWindow() = default;
 
 void MainWindow::buildGridMenu()
 {
-    PopupMenu2 = new QMenu(this);
-    PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
-    PopupMenu2->addActions({ui->N4, ui->N5, ui->N6});
-    PopupMenu2->addSeparator();
-    PopupMenu2->addActions({ui->N12, ui->N17, ui->N10});
-    PopupMenu2->addSeparator();
-    PopupMenu2->addActions({ui->N8, ui->N9});
-    PopupMenu2->addSeparator();
-    PopupMenu2->addActions({ui->N18, ui->N16});
+    m_gridMenu = new QMenu(this);
+    m_gridMenu->setObjectName(QStringLiteral("gridMenu"));
+    m_gridMenu->addActions({ui->addAction, ui->modifyAction, ui->deleteAction});
+    m_gridMenu->addSeparator();
+    m_gridMenu->addActions({ui->refreshAction, ui->detailAction, ui->exportAction});
+    m_gridMenu->addSeparator();
+    m_gridMenu->addActions({ui->visitSiteAction, ui->visitAdminAction});
+    m_gridMenu->addSeparator();
+    m_gridMenu->addActions({ui->upgradeAction, ui->helpAction});
 }
 
-void MainWindow::connectHandlers()
+void MainWindow::connectButtons()
 {
     const std::pair<QAbstractButton *, void (MainWindow::*)()> buttons[] = {
-        {ui->sBitBtn1, &MainWindow::refreshList},     {ui->sBitBtn2, &MainWindow::sBitBtn2Click},
-        {ui->sBitBtn3, &MainWindow::sBitBtn3Click},   {ui->sBitBtn4, &MainWindow::sBitBtn4Click},
-        {ui->sBitBtn5, &MainWindow::sBitBtn5Click},   {ui->sBitBtn6, &MainWindow::sBitBtn6Click},
-        {ui->sBitBtn7, &MainWindow::sBitBtn7Click},   {ui->sBitBtn8, &MainWindow::sBitBtn8Click},
-        {ui->sBitBtn9, &MainWindow::sBitBtn9Click},   {ui->sBitBtn10, &MainWindow::sBitBtn10Click},
-        {ui->sBitBtn11, &MainWindow::sBitBtn11Click}, {ui->sBitBtn12, &MainWindow::sBitBtn12Click},
-        {ui->sBitBtn13, &MainWindow::sBitBtn13Click}, {ui->sBitBtn14, &MainWindow::sBitBtn14Click},
-        {ui->sBitBtn15, &MainWindow::sBitBtn15Click}, {ui->sBitBtn16, &MainWindow::sBitBtn16Click},
-        {ui->sBitBtn17, &MainWindow::quitRequested},
+        {ui->refreshButton, &MainWindow::refreshList},
+        {ui->addButton, &MainWindow::addSiteRequested},
+        {ui->modifyButton, &MainWindow::modifySelectedSite},
+        {ui->deleteButton, &MainWindow::deleteSelectedSites},
+        {ui->visitSiteButton, &MainWindow::visitSite},
+        {ui->visitAdminButton, &MainWindow::visitAdmin},
+        {ui->exportButton, &MainWindow::exportList},
+        {ui->countDueButton, &MainWindow::countDueSites},
+        {ui->detailButton, &MainWindow::openSelectedSite},
+        {ui->expiryListButton, &MainWindow::openExpiryList},
+        {ui->settingsButton, &MainWindow::settingsRequested},
+        {ui->quitButton, &MainWindow::quitRequested},
     };
     for (const auto &[button, handler] : buttons)
         connect(button, &QAbstractButton::clicked, this, handler);
-
-    // A menu item runs the handler of the button with the same caption.
-    const std::pair<QAction *, void (MainWindow::*)()> items[] = {
-        {ui->N4, &MainWindow::sBitBtn2Click},   {ui->N5, &MainWindow::sBitBtn3Click},
-        {ui->N6, &MainWindow::sBitBtn4Click},   {ui->N12, &MainWindow::refreshList},
-        {ui->N17, &MainWindow::sBitBtn14Click}, {ui->N10, &MainWindow::sBitBtn7Click},
-        {ui->N8, &MainWindow::sBitBtn5Click},   {ui->N9, &MainWindow::sBitBtn6Click},
-        {ui->N18, &MainWindow::sBitBtn16Click}, {ui->N16, &MainWindow::sBitBtn15Click},
-    };
-    for (const auto &[action, handler] : items)
-        connect(action, &QAction::triggered, this, handler);
-
-    connect(ui->DBGrid1, &SiteGrid::gridDoubleClicked, this, &MainWindow::sBitBtn14Click);
-    connect(ui->DBGrid1, &SiteGrid::rowsLost, this, [this] { setActionSetEnabled(false); });
-    connect(ui->DBGrid1, &SiteGrid::readAgainWanted, this, &MainWindow::readListAgain);
-    connect(ui->DBGrid1, &SiteGrid::menuRequested, PopupMenu2,
-            [this](const QPoint &at) { PopupMenu2->popup(at); });
-    connect(ui->sEdit1, &QLineEdit::returnPressed, this, &MainWindow::sBitBtn10Click);
+    connect(ui->toggleSearchButton, &QAbstractButton::clicked, ui->searchBar, &SearchBar::toggle);
+    connect(ui->helpButton, &QAbstractButton::clicked, this, [this] { emit noticeRequested(Notice::Help); });
+    connect(ui->upgradeButton, &QAbstractButton::clicked, this,
+            [this] { emit noticeRequested(Notice::Upgrade); });
 }
 
-void MainWindow::setActionSetEnabled(bool enabled)
+void MainWindow::connectMenuAndGrid()
 {
-    for (QWidget *button :
-         {ui->sBitBtn3, ui->sBitBtn4, ui->sBitBtn5, ui->sBitBtn6, ui->sBitBtn7, ui->sBitBtn9, ui->sBitBtn14})
+    // A menu item does what the button with the same caption does, whatever state the button is in.
+    const std::pair<QAction *, QAbstractButton *> items[] = {
+        {ui->addAction, ui->addButton},
+        {ui->modifyAction, ui->modifyButton},
+        {ui->deleteAction, ui->deleteButton},
+        {ui->refreshAction, ui->refreshButton},
+        {ui->detailAction, ui->detailButton},
+        {ui->exportAction, ui->exportButton},
+        {ui->visitSiteAction, ui->visitSiteButton},
+        {ui->visitAdminAction, ui->visitAdminButton},
+        {ui->upgradeAction, ui->upgradeButton},
+        {ui->helpAction, ui->helpButton},
+    };
+    for (const auto &[action, button] : items)
+        connect(action, &QAction::triggered, button, &QAbstractButton::clicked);
+
+    connect(ui->siteGrid, &SiteGrid::gridDoubleClicked, this, &MainWindow::openSelectedSite);
+    connect(ui->siteGrid, &SiteGrid::rowsLost, this, [this] { setListActionsEnabled(false); });
+    connect(ui->siteGrid, &SiteGrid::readAgainWanted, this, &MainWindow::readListAgain);
+    connect(ui->siteGrid, &SiteGrid::menuRequested, m_gridMenu,
+            [this](const QPoint &at) { m_gridMenu->popup(at); });
+}
+
+void MainWindow::setListActionsEnabled(bool enabled)
+{
+    for (QWidget *button : {ui->modifyButton, ui->deleteButton, ui->visitSiteButton, ui->visitAdminButton,
+                            ui->exportButton, ui->toggleSearchButton, ui->detailButton})
         button->setEnabled(enabled);
-    for (QAction *action : {ui->N5, ui->N6, ui->N8, ui->N9, ui->N10, ui->N17})
+    for (QAction *action : {ui->modifyAction, ui->deleteAction, ui->visitSiteAction, ui->visitAdminAction,
+                            ui->exportAction, ui->detailAction})
         action->setEnabled(enabled);
 }
 
@@ -109,7 +127,7 @@ void MainWindow::setActionSetEnabled(bool enabled)
 void MainWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    FormShow();
+    prepareRegister();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
@@ -128,14 +146,14 @@ void MainWindow::changeEvent(QEvent *event)
         emit restoredFromMinimized();
 }
 
-void MainWindow::FormShow()
+void MainWindow::prepareRegister()
 {
     if (m_prepared)
         return;
     try {
         Connection *connection = m_register.connection();
         connection->close();
-        ui->DBGrid1->reload();
+        ui->siteGrid->reload();
         connection->setConnectionString(Connection::connectionStringFor(ProgramFolder::path()));
         connection->open();
         const QString notice = connection->takeConversionNotice();
@@ -182,27 +200,27 @@ void MainWindow::loadList()
     Query *list = m_register.mainList();
     list->close();
     list->open();
-    ui->DBGrid1->reload();
+    ui->siteGrid->reload();
     const int rows = list->recordCount();
-    ui->sLabel3->setText(QString::number(rows));
+    ui->siteCountLabel->setText(QString::number(rows));
     if (rows > 0)
-        setActionSetEnabled(true);
+        setListActionsEnabled(true);
 }
 
 // A list that could not be read shows no rows, claims none and offers nothing to act on.
 void MainWindow::emptyList()
 {
     m_register.mainList()->close();
-    ui->DBGrid1->reload();
-    ui->sLabel3->setText(NeverCounted);
-    setActionSetEnabled(false);
+    ui->siteGrid->reload();
+    ui->siteCountLabel->setText(NeverCounted);
+    setListActionsEnabled(false);
 }
 
 void MainWindow::readListAgain(int row)
 {
     try {
         loadList();
-        ui->DBGrid1->setCurrentRow(qMin(row, ui->DBGrid1->rowCount() - 1));
+        ui->siteGrid->setCurrentRow(qMin(row, ui->siteGrid->rowCount() - 1));
     } catch (...) {
         emptyList();
     }
@@ -217,25 +235,20 @@ void MainWindow::openAddress(const QString &address)
     Dialogs::openAddress(address);
 }
 
-void MainWindow::sBitBtn5Click()
+void MainWindow::visitSite()
 {
-    openAddress(ui->DBGrid1->currentText(QStringLiteral("web_address")));
+    openAddress(ui->siteGrid->currentText(QStringLiteral("web_address")));
 }
 
-void MainWindow::sBitBtn6Click()
+void MainWindow::visitAdmin()
 {
-    openAddress(ui->DBGrid1->currentText(QStringLiteral("web_login")));
+    openAddress(ui->siteGrid->currentText(QStringLiteral("web_login")));
 }
 
-void MainWindow::sBitBtn2Click()
-{
-    emit addSiteRequested();
-}
-
-void MainWindow::openRecord(bool modify)
+void MainWindow::openCurrentSite(bool modify)
 {
     try {
-        const QString address = ui->DBGrid1->currentText(QStringLiteral("web_address"));
+        const QString address = ui->siteGrid->currentText(QStringLiteral("web_address"));
         if (address.isEmpty())
             return;
         emit siteRequested(address, modify);
@@ -244,26 +257,16 @@ void MainWindow::openRecord(bool modify)
     }
 }
 
-void MainWindow::sBitBtn3Click()
+void MainWindow::deleteSelectedSites()
 {
-    openRecord(true);
-}
-
-void MainWindow::sBitBtn14Click()
-{
-    openRecord(false);
-}
-
-void MainWindow::sBitBtn4Click()
-{
-    const QList<int> rows = ui->DBGrid1->selectedRowNumbers();
+    const QList<int> rows = ui->siteGrid->selectedRowNumbers();
     if (rows.isEmpty())
         return;
     const QString question =
         QStringLiteral("确定要删除这") + QString::number(rows.size()) + QStringLiteral("条记录吗？");
     if (Dialogs::confirm(this, Caption, question)) {
         try {
-            ui->DBGrid1->deleteRows(rows);
+            ui->siteGrid->deleteRows(rows);
             Dialogs::notice(this, Caption, QStringLiteral("删除成功"));
         } catch (...) {
             Dialogs::error(this, Caption, QStringLiteral("数据删除出错"));
@@ -275,85 +278,26 @@ void MainWindow::sBitBtn4Click()
 void MainWindow::afterDelete()
 {
     // The count is only redone by a refresh, except that an emptied list starts over.
-    if (ui->DBGrid1->rowCount() > 0)
+    if (ui->siteGrid->rowCount() > 0)
         return;
-    ui->sLabel3->setText(NeverCounted);
-    setActionSetEnabled(false);
+    ui->siteCountLabel->setText(NeverCounted);
+    setListActionsEnabled(false);
 }
 
-// The search bar.
+// The export, the counters and the way to the expiry list.
 
-void MainWindow::showSearchBar(bool show)
+void MainWindow::exportList()
 {
-    ui->sPanel2->setVisible(show);
-    // The bar takes the lower edge of the list's group; the list ends above it, so
-    // no row and no scroll bar is hidden under the bar.
-    QRect area = ui->DBGrid1->geometry();
-    area.setBottom(show ? ui->sPanel2->geometry().top() - 3 : ui->sPanel2->geometry().bottom());
-    ui->DBGrid1->setGeometry(area);
-    if (show)
-        ui->sEdit1->setFocus();
+    runExportCommand(this, *ui->siteGrid, m_exportFilterIndex);
 }
 
-void MainWindow::sBitBtn9Click()
-{
-    showSearchBar(ui->sPanel2->isHidden());
-}
-
-void MainWindow::sBitBtn11Click()
-{
-    showSearchBar(false);
-}
-
-void MainWindow::sBitBtn10Click()
-{
-    const QString failed = QStringLiteral("查询失败,请检查关键字格式是否正确\r日期格式：####-##-##");
-    const int choice = ui->sComboBox1->currentIndex();
-    if (choice < 0 || choice >= KeywordSearch::items().size())
-        return;
-    try {
-        const KeywordSearch::Result found = KeywordSearch::find(
-            *m_register.mainList(), KeywordSearch::items().at(choice), ui->sEdit1->text());
-        if (!found.usable) {
-            Dialogs::error(this, Caption, failed);
-            return;
-        }
-        if (found.row >= 0)
-            ui->DBGrid1->setCurrentRow(found.row);
-    } catch (...) {
-        Dialogs::error(this, Caption, failed);
-    }
-}
-
-// The way to the other windows.
-
-void MainWindow::sBitBtn13Click()
-{
-    emit settingsRequested();
-}
-
-void MainWindow::sBitBtn15Click()
-{
-    emit noticeRequested(Notice::Help);
-}
-
-void MainWindow::sBitBtn16Click()
-{
-    emit noticeRequested(Notice::Upgrade);
-}
-
-void MainWindow::sBitBtn7Click()
-{
-    runExportCommand(this, *ui->DBGrid1, m_exportFilterIndex);
-}
-
-void MainWindow::sBitBtn8Click()
+void MainWindow::countDueSites()
 {
     refreshExpiryCounters(this, *m_register.siteSaves(), m_session,
-                          {ui->sLabel5, ui->sLabel7, ui->sBitBtn12});
+                          {ui->hostingDueLabel, ui->domainDueLabel, ui->expiryListButton});
 }
 
-void MainWindow::sBitBtn12Click()
+void MainWindow::openExpiryList()
 {
     hide();
     emit expiryListRequested();

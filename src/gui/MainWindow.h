@@ -47,38 +47,34 @@ protected:
 
 private:
     void buildGridMenu();
-    void connectHandlers();
-    void setActionSetEnabled(bool enabled);
-    void openRecord(bool modify);
-    void openAddress(const QString &address);
-    void afterDelete();
-    void showSearchBar(bool show);
+    void connectButtons();
+    void connectMenuAndGrid();
+    void setListActionsEnabled(bool enabled);
+
+    // Opens the register and reads the secret key, once.
+    void prepareRegister();
     void failPreparation(const QString &detail);
+
     void loadList();
     void emptyList();
     void readListAgain(int row);
+    void deleteSelectedSites();
+    void afterDelete();
 
-    void FormShow();
-    void sBitBtn5Click();
-    void sBitBtn6Click();
-    void sBitBtn2Click();
-    void sBitBtn3Click();
-    void sBitBtn14Click();
-    void sBitBtn4Click();
-    void sBitBtn9Click();
-    void sBitBtn11Click();
-    void sBitBtn10Click();
-    void sBitBtn13Click();
-    void sBitBtn15Click();
-    void sBitBtn16Click();
-    void sBitBtn7Click();
-    void sBitBtn8Click();
-    void sBitBtn12Click();
+    void openCurrentSite(bool modify);
+    void modifySelectedSite() { openCurrentSite(true); }
+    void openSelectedSite() { openCurrentSite(false); }
+    void openAddress(const QString &address);
+    void visitSite();
+    void visitAdmin();
+    void exportList();
+    void countDueSites();
+    void openExpiryList();
 
     std::unique_ptr<Ui::MainWindow> ui;
     SiteRegister &m_register;
     Session &m_session;
-    QMenu *PopupMenu2;
+    QMenu *m_gridMenu;
     // Set once the register was opened and the secret key read; later showings change nothing.
     bool m_prepared = false;
     // The export dialog starts on the file type chosen last.

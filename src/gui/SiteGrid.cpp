@@ -281,7 +281,6 @@ ExportColumn SiteGrid::column(int index) const
     result.alignment = ExportAlignment::Center;
     result.color = palette().color(QPalette::Base);
     result.font = exportFont(font(), palette().color(QPalette::Text));
-    result.hasField = true;
     result.fieldType = Columns::isDate(source.field) ? FieldType::Date : FieldType::String;
     return result;
 }
@@ -291,11 +290,6 @@ ExportColumn SiteGrid::column(int index) const
 QColor SiteGrid::fixedColor() const
 {
     return TitleColor;
-}
-
-QString SiteGrid::componentName() const
-{
-    return objectName();
 }
 
 int SiteGrid::pixelsPerInch() const

@@ -44,7 +44,6 @@ public:
     int columnCount() const override;
     ExportColumn column(int index) const override;
     QColor fixedColor() const override;
-    QString componentName() const override;
     int pixelsPerInch() const override;
     void first() override;
     void next() override;

@@ -38,10 +38,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
+private:
     // Result column of a grid column, or -1 when the result lacks its field.
     int resultColumn(int gridColumn) const;
-
-private:
     void resolveColumns();
 
     Query *m_query = nullptr;

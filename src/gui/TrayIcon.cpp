@@ -85,16 +85,6 @@ void TrayIcon::removeIcon()
     m_icon->hide();
 }
 
-bool TrayIcon::isRegistered() const
-{
-    return m_icon->isVisible();
-}
-
-QString TrayIcon::toolTip() const
-{
-    return m_icon->toolTip();
-}
-
 bool TrayIcon::desktopHasTray()
 {
     if (trayOverride())

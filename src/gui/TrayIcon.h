@@ -21,9 +21,6 @@ public:
     // Registering an icon that is already there changes nothing.
     void registerIcon();
     void removeIcon();
-    bool isRegistered() const;
-    QString toolTip() const;
-    QMenu *menu() const { return m_menu; }
 
     // Whether the desktop has a notification area to send the main window to.
     static bool desktopHasTray();

@@ -101,35 +101,6 @@ private slots:
                             "</FONT>"));
     }
 
-    void tableTagFollowsTheGridLook_data()
-    {
-        QTest::addColumn<bool>("lines");
-        QTest::addColumn<bool>("look3D");
-        QTest::addColumn<bool>("flat");
-        QTest::addColumn<QByteArray>("tag");
-        QTest::newRow("no lines") << false << true << false
-                                  << QByteArray("BORDER=0 CELLSPACING=0 CELLPADDING=2");
-        QTest::newRow("3-D") << true << true << false << QByteArray("BORDER=1 CELLSPACING=0 CELLPADDING=2");
-        QTest::newRow("plain") << true << false << false
-                               << QByteArray("BORDER=0 CELLSPACING=1 CELLPADDING=2");
-        QTest::newRow("flat") << true << true << true << QByteArray("BORDER=1 CELLSPACING=0 CELLPADDING=1");
-    }
-
-    void tableTagFollowsTheGridLook()
-    {
-        QFETCH(bool, lines);
-        QFETCH(bool, look3D);
-        QFETCH(bool, flat);
-        QFETCH(QByteArray, tag);
-        TableGrid grid = siteGrid();
-        grid.lines = lines;
-        grid.look3D = look3D;
-        grid.flat = flat;
-        grid.fixed = QColor();
-        QVERIFY(
-            exportBytes<HtmlGridExporter>(grid).contains("<TABLE " + tag + " BGCOLOR=#000000>\r\n\r\n<TR>"));
-    }
-
     void cellsCarryTheirAlignmentAndColour()
     {
         TableGrid grid = siteGrid();

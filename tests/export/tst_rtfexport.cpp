@@ -102,13 +102,12 @@ private slots:
     void colourTableIsSeededAndHoldsEachColourOnce()
     {
         TableGrid grid = siteGrid();
-        grid.buttonFace = Qt::white;
         grid.columns[0].color = QColor(0, 128, 128);
         grid.columns[1].font.color = Qt::white;
         const QByteArray rtf = exportBytes<RtfGridExporter>(grid);
         QVERIFY(rtf.contains("{\\colortbl\\red0\\green0\\blue0;\\red255\\green255\\blue255;"
-                             "\\red0\\green128\\blue128;}\r\n"));
-        QVERIFY(rtf.contains("\\f0\\cf0\\cb2 7\\cell}"));
+                             "\\red240\\green240\\blue240;\\red0\\green128\\blue128;}\r\n"));
+        QVERIFY(rtf.contains("\\f0\\cf0\\cb3 7\\cell}"));
         QVERIFY(rtf.contains("\\f0\\cf1\\cb1 a\\'5cb"));
     }
 
@@ -126,10 +125,9 @@ private slots:
         QVERIFY(rtf.contains("{\\qc\\sb24\\sa24\\fs20\\f2\\cf0\\cb1 a"));
     }
 
-    void flatLookAlignmentAndEdgesFollowTheGrid()
+    void alignmentAndEdgesFollowTheGrid()
     {
         TableGrid grid = siteGrid();
-        grid.flat = true;
         grid.ppi = 64; // 22.5 twips per pixel: halves round to even
         grid.columns[0].width = 1;
         grid.columns[1].width = 3;
@@ -138,8 +136,8 @@ private slots:
         const QByteArray rtf = exportBytes<RtfGridExporter>(grid);
         QVERIFY(rtf.contains("\\clcbpat1\\cellx22\r\n"));
         QVERIFY(rtf.contains("\\clcbpat1\\cellx90\r\n"));
-        QVERIFY(rtf.contains("{\\ql\\sb12\\sa12\\fs30\\b\\f0\\cf0\\cb1 7\\cell}"));
-        QVERIFY(rtf.contains("{\\qr\\sb12\\sa12\\fs30\\b\\f0\\cf0\\cb1 a"));
+        QVERIFY(rtf.contains("{\\ql\\sb24\\sa24\\fs30\\b\\f0\\cf0\\cb1 7\\cell}"));
+        QVERIFY(rtf.contains("{\\qr\\sb24\\sa24\\fs30\\b\\f0\\cf0\\cb1 a"));
     }
 
     void failureLeavesTheOutputEmpty()

@@ -94,15 +94,6 @@ private slots:
         QVERIFY(bytes.endsWith(QByteArray("\xd6\xd0\"")));
     }
 
-    void footerRowsAreWrittenAsLines()
-    {
-        TableGrid grid = siteGrid();
-        grid.rows = {{1, QStringLiteral("x")}};
-        grid.footers = {QStringLiteral("合计")};
-        QCOMPARE(exportBytes<CsvGridExporter>(grid),
-                 gbk(QStringLiteral("\"网站编号\";\"网站名称\"\r\n\"1\";\"x\"\r\n\"合计\";\"合计\"")));
-    }
-
     void aSecondExportStartsWithoutALineBreak()
     {
         TableGrid grid = siteGrid();

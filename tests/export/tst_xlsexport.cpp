@@ -108,16 +108,6 @@ private slots:
         QCOMPARE(dataCell(TableGrid::siteColumn("t", 10, FieldType(type)), value), record);
     }
 
-    void columnsWithoutFieldOrWithPickListAreBlankOrText()
-    {
-        ExportColumn noField = TableGrid::siteColumn("t", 10, FieldType::Int32);
-        noField.hasField = false;
-        QCOMPARE(dataCell(noField, 5), QByteArray::fromHex("01020600010000001700"));
-        ExportColumn pick = TableGrid::siteColumn("t", 10, FieldType::Int32);
-        pick.lookupPickList = true;
-        QCOMPARE(dataCell(pick, 5), QByteArray::fromHex("040209000100000000000100 35"));
-    }
-
     void rowsFollowTitlesAndColumnsWrap()
     {
         TableGrid grid;
@@ -129,11 +119,6 @@ private slots:
             QCOMPARE(cells.at(i).row(), i / 2);
             QCOMPARE(cells.at(i).column(), i % 2);
         }
-        grid.titles = false;
-        cells = records(exportBytes<XlsGridExporter>(grid)).mid(2);
-        QCOMPARE(cells.first().row(), 0);
-        QCOMPARE(cells.first().number, 0x027E);
-        QCOMPARE(cells.at(5).row(), 2);
     }
 
     void textsUpToTheLabelLimitFitAndLongerOnesFailBeforeWriting()
@@ -169,9 +154,6 @@ private slots:
         XlsGridExporter writer(grid);
         QVERIFY_THROWS_EXCEPTION(ExportError, writer.exportGridToStream(&output.buffer));
         QVERIFY(output.bytes.isEmpty());
-
-        grid.titles = false;
-        QCOMPARE(records(exportBytes<XlsGridExporter>(grid)).size(), 2 + XlsGridExporter::MaxRow + 1 + 1);
     }
 
     void unreadableNumberAndFailingDeviceAbortTheExport()

@@ -107,15 +107,15 @@ private slots:
             LockingProgram other(m_world->databasePath(), LockingProgram::Exclusive);
             QVERIFY(other.holding());
             m_dialogs->clear();
-            const qint64 took = timedClick(mainWindow(), "sBitBtn1");
+            const qint64 took = timedClick(mainWindow(), "refreshButton");
             QVERIFY2(took < Patience, qPrintable(QString::number(took)));
             expectMessage(*m_dialogs, QStringLiteral("提示"), QStringLiteral("数据刷新出错"),
                           Dialogs::Icon::Error);
         }
         m_dialogs->clear();
-        click(mainWindow(), "sBitBtn1");
+        click(mainWindow(), "refreshButton");
         QCOMPARE(m_dialogs->count(), 0);
-        QCOMPARE(control<QLabel>(mainWindow(), "sLabel3")->text(), QStringLiteral("2"));
+        QCOMPARE(control<QLabel>(mainWindow(), "siteCountLabel")->text(), QStringLiteral("2"));
     }
 
     void uncommittedWriteKeepsNoOneFromReading()
@@ -123,8 +123,8 @@ private slots:
         LockingProgram other(m_world->databasePath(), LockingProgram::Write);
         QVERIFY(other.holding());
         m_dialogs->clear();
-        click(mainWindow(), "sBitBtn1");
-        QCOMPARE(control<QLabel>(mainWindow(), "sLabel3")->text(), QStringLiteral("2"));
+        click(mainWindow(), "refreshButton");
+        QCOMPARE(control<QLabel>(mainWindow(), "siteCountLabel")->text(), QStringLiteral("2"));
         siteWindow()->openRecord(QStringLiteral("www.a.cn"), SiteWindow::Mode::Detail);
         QCOMPARE(edit(siteWindow(), "siteNameEdit")->text(), QStringLiteral("站点100001"));
         QCOMPARE(control<QPlainTextEdit>(siteWindow(), "remarkEdit")->toPlainText(), QString());

@@ -66,17 +66,11 @@ void fillGrid(FuzzInput &input, TableGrid &grid)
         column.titleFont = anyFont(input);
         column.font = anyFont(input);
         const std::uint8_t kind = input.byte();
-        column.hasField = kind % 8 != 0;
         column.fieldType = kind % 16 == 1   ? FieldType::Int32
                            : kind % 16 == 2 ? FieldType::Float
                                             : FieldType::String;
         grid.columns << column;
     }
-    const std::uint8_t look = input.byte();
-    grid.titles = look & 1;
-    grid.lines = look & 2;
-    grid.look3D = look & 4;
-    grid.flat = look & 8;
     grid.fixed = anyColor(input);
     grid.ppi = input.number(-1, 600);
     const int rows = input.number(0, 12);
@@ -107,20 +101,18 @@ QByteArray exported(ExportKind kind, TableGrid &grid)
     return bytes;
 }
 
-// The lines every format carries: the titles when shown, then one per data row.
+// The lines every format carries: the titles, then one per data row.
 Lines expectedLines(const TableGrid &grid)
 {
     Lines lines;
-    if (grid.titles) {
-        QStringList captions;
-        for (const ExportColumn &column : grid.columns)
-            captions << column.caption;
-        lines << captions;
-    }
+    QStringList captions;
+    for (const ExportColumn &column : grid.columns)
+        captions << column.caption;
+    lines << captions;
     for (const QVariantList &row : grid.rows) {
         QStringList cells;
         for (int i = 0; i < grid.columns.size(); ++i)
-            cells << (grid.columns.at(i).hasField ? row.at(i).toString() : QString());
+            cells << row.at(i).toString();
         lines << cells;
     }
     return lines;
@@ -216,15 +208,15 @@ void checkXls(TableGrid &grid, const Lines &expected)
     FUZZ_CHECK(cells->size() == qsizetype(expected.size()) * grid.columns.size());
     int at = 0;
     for (int line = 0; line < expected.size(); ++line) {
-        const bool titleLine = grid.titles && line == 0;
-        const int row = grid.titles ? line - 1 : line;
+        const bool titleLine = line == 0;
+        const int row = line - 1;
         for (int i = 0; i < grid.columns.size(); ++i) {
             const ExportReaders::XlsCell &cell = cells->at(at++);
             FUZZ_CHECK(cell.row == line && cell.column == i);
             const ExportColumn &column = grid.columns.at(i);
             if (titleLine) {
                 FUZZ_CHECK(!cell.blank && !cell.number && cell.text == column.caption);
-            } else if (!column.hasField || !grid.rows.at(row).at(i).isValid()) {
+            } else if (!grid.rows.at(row).at(i).isValid()) {
                 FUZZ_CHECK(cell.blank);
             } else if (column.fieldType != FieldType::String) {
                 FUZZ_CHECK(cell.number);

@@ -3,6 +3,8 @@
 #include "DialogRecorder.h"
 #include "TestWorld.h"
 #include "WindowControls.h"
+#include "app/Startup.h"
+#include "platform/PrivateFonts.h"
 
 #include "store/Connection.h"
 #include "store/SiteRegister.h"
@@ -22,6 +24,12 @@ protected:
     std::unique_ptr<DialogRecorder> m_dialogs;
 
 private slots:
+    // The program's look and fonts, so the layout checks measure what the user sees.
+    void initTestCase()
+    {
+        applyLook();
+        PrivateFonts().add();
+    }
     void init()
     {
         m_world = std::make_unique<TestWorld>(true);

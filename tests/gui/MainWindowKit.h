@@ -6,6 +6,7 @@
 #include "gui/MainWindow.h"
 #include "gui/SiteGrid.h"
 #include "gui/TrayIcon.h"
+#include "platform/PrivateFonts.h"
 #include "secrets/TrailerStore.h"
 
 #include <QAction>
@@ -33,17 +34,18 @@ protected:
     }
     static QPushButton *button(const char *name) { return control<QPushButton>(name); }
     static QString label(const char *name) { return control<QLabel>(name)->text(); }
-    static SiteGrid *grid() { return control<SiteGrid>("DBGrid1"); }
+    static SiteGrid *grid() { return control<SiteGrid>("siteGrid"); }
     static QAction *item(const char *name) { return control<QAction>(name); }
 
     // The thirteen controls that need a loaded list, each with its state.
     static QList<bool> actionSet()
     {
         QList<bool> states;
-        for (const char *name :
-             {"sBitBtn3", "sBitBtn4", "sBitBtn5", "sBitBtn6", "sBitBtn7", "sBitBtn9", "sBitBtn14"})
+        for (const char *name : {"modifyButton", "deleteButton", "visitSiteButton", "visitAdminButton",
+                                 "exportButton", "toggleSearchButton", "detailButton"})
             states << button(name)->isEnabled();
-        for (const char *name : {"N5", "N6", "N8", "N9", "N10", "N17"})
+        for (const char *name : {"modifyAction", "deleteAction", "visitSiteAction", "visitAdminAction",
+                                 "exportAction", "detailAction"})
             states << item(name)->isEnabled();
         return states;
     }
@@ -59,7 +61,7 @@ protected:
     static void showAndRefresh()
     {
         mainWindow()->show();
-        button("sBitBtn1")->click();
+        button("refreshButton")->click();
     }
     static void select(const QList<int> &rows)
     {
@@ -70,9 +72,9 @@ protected:
     }
     void search(int item, const QString &keyword) const
     {
-        control<QComboBox>("sComboBox1")->setCurrentIndex(item);
-        control<QLineEdit>("sEdit1")->setText(keyword);
-        button("sBitBtn10")->click();
+        control<QComboBox>("searchColumnBox")->setCurrentIndex(item);
+        control<QLineEdit>("keywordEdit")->setText(keyword);
+        button("searchButton")->click();
     }
     void storeSecretKey(const QString &key) const
     {
@@ -80,6 +82,12 @@ protected:
     }
 
 private slots:
+    // The program's look and fonts, so the layout checks measure what the user sees.
+    void initTestCase()
+    {
+        applyLook();
+        PrivateFonts().add();
+    }
     void init()
     {
         world = std::make_unique<TestWorld>(true);

@@ -155,10 +155,10 @@ void TestJetWindows::exportOfTheConvertedListMatchesTheRows()
 {
     install(legacyFile(QStringLiteral("db.mdb")));
     logIn(QStringLiteral("newpass1"));
-    QTest::mouseClick(control<QPushButton>(mainWindow(), "sBitBtn1"), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(mainWindow(), "refreshButton"), Qt::LeftButton);
     m_dialogs->clear();
     m_dialogs->scriptSave(m_world->file(QStringLiteral("list")), 5);
-    QTest::mouseClick(control<QPushButton>(mainWindow(), "sBitBtn7"), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(mainWindow(), "exportButton"), Qt::LeftButton);
     QCOMPARE(m_dialogs->texts(), QStringList{QStringLiteral("数据导出成功")});
     QStringList lines = TextBytes::fromBytes(m_world->readFile(QStringLiteral("list.txt"))).split(u'\n');
     for (QString &line : lines)

@@ -15,7 +15,6 @@ private slots:
     void datesReadAsDateTextAndNothingAsEmpty();
     void findLooksFromTheTopWithoutMoving();
     void deleteCurrentRowRemovesItFromTableAndResult();
-    void deleteRowsRemovesTheChosenRows();
     void connectionOpensItselfWhenNeeded();
     void eachQueryKeepsItsOwnResult();
 
@@ -191,18 +190,6 @@ void TestStoreValues::deleteCurrentRowRemovesItFromTableAndResult()
     QCOMPARE(count.recordCount(), 3);
     QVERIFY_THROWS_EXCEPTION(StoreError, count.deleteCurrent());
     QCOMPARE(m_world->scalar(QStringLiteral("select count(*) from t_webinfo")).toInt(), 3);
-}
-
-void TestStoreValues::deleteRowsRemovesTheChosenRows()
-{
-    addThree();
-    Query &list = *m_module->mainList();
-    list.open();
-    list.deleteRows({2, 0, 2});
-    QCOMPARE(list.recordCount(), 1);
-    QCOMPARE(list.textAt(0, QStringLiteral("web_address")), QStringLiteral("s1.cn"));
-    QCOMPARE(m_world->scalar(QStringLiteral("select web_address from t_webinfo")).toString(),
-             QStringLiteral("s1.cn"));
 }
 
 void TestStoreValues::connectionOpensItselfWhenNeeded()

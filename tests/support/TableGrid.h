@@ -17,14 +17,8 @@ public:
     QList<ExportColumn> columns;
     QList<QVariantList> rows;
     QColor fixed = QColor(212, 208, 200);
-    QColor buttonFace = QColor(240, 240, 240);
-    bool titles = true;
-    bool flat = false;
-    bool lines = true;
-    bool look3D = true;
     int ppi = 96;
     int failAtRow = -1;
-    QStringList footers; // one text per footer row, the same in every column
 
     int current = 0;
     int savedRow = -1;
@@ -57,17 +51,8 @@ public:
 
     int columnCount() const override { return int(columns.size()); }
     ExportColumn column(int index) const override { return columns.at(index); }
-    bool showsTitles() const override { return titles; }
-    bool drawsColumnLines() const override { return lines; }
-    bool drawsRowLines() const override { return lines; }
-    bool has3DLook() const override { return look3D; }
-    bool hasFlatLook() const override { return flat; }
     QColor fixedColor() const override { return fixed; }
-    QString componentName() const override { return QStringLiteral("DBGrid1"); }
     int pixelsPerInch() const override { return ppi; }
-    int footerCount() const override { return int(footers.size()); }
-    QString footerText(int footer, int) const override { return footers.at(footer); }
-    QColor buttonFaceColor() const override { return buttonFace; }
 
     void first() override { current = 0; }
     void next() override { ++current; }

@@ -24,13 +24,6 @@ void CsvGridExporter::emitCell(int column, const CellParams &params)
     writeQuoted(params.Text, column, TextPlace::Cell);
 }
 
-void CsvGridExporter::emitFooterCell(int column, int, const QString &text, ExportAlignment, const QColor &,
-                                     const ExportFont &)
-{
-    beginCell();
-    writeQuoted(text, column, TextPlace::Footer);
-}
-
 // Quotes are doubled on the text, not its bytes: no code page 936 sequence
 // holds the quote byte, so only real quote characters are doubled.
 void CsvGridExporter::writeQuoted(const QString &text, int column, TextPlace place)

@@ -12,8 +12,6 @@ protected:
     void beginCell() override;
     void emitTitleRow(const QList<ExportColumn> &columns) override;
     void emitCell(int column, const CellParams &params) override;
-    void emitFooterCell(int column, int footer, const QString &text, ExportAlignment alignment,
-                        const QColor &background, const ExportFont &font) override;
 
 private:
     void writeQuoted(const QString &text, int column, TextPlace place);

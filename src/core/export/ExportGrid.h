@@ -50,8 +50,6 @@ struct ExportColumn
     ExportAlignment alignment = ExportAlignment::Center;
     QColor color;
     ExportFont font;
-    bool hasField = true;        // false: the column shows no field
-    bool lookupPickList = false; // shows a key field through a pick list
     FieldType fieldType = FieldType::String;
 };
 
@@ -64,18 +62,9 @@ public:
     virtual int columnCount() const = 0;
     virtual ExportColumn column(int index) const = 0;
 
-    virtual bool showsTitles() const { return true; }
-    virtual bool drawsColumnLines() const { return true; }
-    virtual bool drawsRowLines() const { return true; }
-    virtual bool has3DLook() const { return true; }
-    virtual bool hasFlatLook() const { return false; }
+    // The colour the titles are painted on.
     virtual QColor fixedColor() const = 0;
-    virtual QString componentName() const = 0;
     virtual int pixelsPerInch() const { return 96; }
-    virtual int footerCount() const { return 0; }
-    virtual QString footerText(int /*footer*/, int /*column*/) const { return QString(); }
-    // The system button-face colour as the grid's surface resolves it (the Windows default here).
-    virtual QColor buttonFaceColor() const { return QColor(240, 240, 240); }
 
     // The dataset behind the grid.
     virtual void first() = 0;

@@ -65,12 +65,9 @@ void GridExporter::exportGridToStream(QIODevice *stream)
         for (int i = 0; i < count; ++i)
             m_columns.append(m_grid.column(i));
         emitHeader();
-        if (m_grid.showsTitles())
-            emitTitleRow(m_columns);
+        emitTitleRow(m_columns);
         for (m_grid.first(); !m_grid.atEnd(); m_grid.next())
             emitDataRow(m_columns);
-        for (int footer = 0; footer < m_grid.footerCount(); ++footer)
-            emitFooterRow(m_columns, footer);
     }
     emitTrailer();
 }
@@ -118,25 +115,12 @@ void GridExporter::emitDataRow(const QList<ExportColumn> &columns)
         m_params.Font = column.font;
         m_params.Background = column.color;
         m_params.Alignment = column.alignment;
-        m_params.Text = column.hasField ? m_grid.displayText(i) : QString();
+        m_params.Text = m_grid.displayText(i);
         emitCell(i, m_params);
     }
 }
 
 void GridExporter::emitCell(int, const CellParams &) {}
-
-void GridExporter::emitFooterRow(const QList<ExportColumn> &columns, int footer)
-{
-    for (int i = 0; i < columns.size(); ++i) {
-        const ExportColumn &column = columns.at(i);
-        emitFooterCell(i, footer, m_grid.footerText(footer, i), column.alignment, column.color, column.font);
-    }
-}
-
-void GridExporter::emitFooterCell(int, int, const QString &, ExportAlignment, const QColor &,
-                                  const ExportFont &)
-{
-}
 
 void GridExporter::write(const QByteArray &bytes)
 {
@@ -171,10 +155,8 @@ QByteArray GridExporter::plainBytes(const QString &text, int column, TextPlace p
         QString where;
         if (place == TextPlace::Cell)
             where = QStringLiteral("网站编号“%1”的“%2”").arg(m_grid.recordName(), title);
-        else if (place == TextPlace::Title)
-            where = QStringLiteral("标题“%1”").arg(title);
         else
-            where = QStringLiteral("合计行的“%1”").arg(title);
+            where = QStringLiteral("标题“%1”").arg(title);
         throw ExportError("a character the code page cannot hold",
                           where + QStringLiteral("中的字符") + characterName(character) +
                               QStringLiteral("无法保存到此类文件，.htm 和 .rtf 文件可以保存所有字符"));

@@ -31,9 +31,6 @@ protected:
     virtual void emitTitleRow(const QList<ExportColumn> &columns);
     virtual void emitDataRow(const QList<ExportColumn> &columns);
     virtual void emitCell(int column, const CellParams &params);
-    virtual void emitFooterRow(const QList<ExportColumn> &columns, int footer);
-    virtual void emitFooterCell(int column, int footer, const QString &text, ExportAlignment alignment,
-                                const QColor &background, const ExportFont &font);
 
     ExportGrid &grid() const { return m_grid; }
     const QList<ExportColumn> &exportedColumns() const { return m_columns; }
@@ -47,7 +44,7 @@ protected:
     void writeLine(const char *ascii);
 
     // Where a text stands in the export, for the message that refuses it.
-    enum class TextPlace { Title, Cell, Footer };
+    enum class TextPlace { Title, Cell };
     // The code page bytes of a text, for the formats that cannot escape a character:
     // one the code page cannot hold refuses the whole export with a reason that names
     // the site, the column and the character.

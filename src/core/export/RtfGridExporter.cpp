@@ -75,7 +75,8 @@ QByteArray RtfGridExporter::escapedText(const QString &text)
 void RtfGridExporter::exportGridToStream(QIODevice *stream)
 {
     m_colors = {qRgb(0, 0, 0), qRgb(255, 255, 255)};
-    const QRgb face = grid().buttonFaceColor().rgb();
+    // The system's button face, which the table of the first version always listed.
+    const QRgb face = qRgb(240, 240, 240);
     if (!m_colors.contains(face))
         m_colors.append(face);
     m_fonts.clear();
@@ -124,19 +125,6 @@ void RtfGridExporter::emitCell(int, const CellParams &params)
     writeCell(params.Alignment, params.Font, params.Background, params.Text);
 }
 
-void RtfGridExporter::emitFooterRow(const QList<ExportColumn> &columns, int footer)
-{
-    writeDataRowDefinition(columns);
-    GridExporter::emitFooterRow(columns, footer);
-    writeRowEnd();
-}
-
-void RtfGridExporter::emitFooterCell(int, int, const QString &text, ExportAlignment alignment,
-                                     const QColor &background, const ExportFont &font)
-{
-    writeCell(alignment, font, background, text);
-}
-
 QByteArray RtfGridExporter::rowDefinition(const QList<ExportColumn> &columns, bool titles)
 {
     QByteArray definition = "\\trowd\\trgaph40\r\n";
@@ -165,10 +153,9 @@ void RtfGridExporter::writeDataRowDefinition(const QList<ExportColumn> &columns)
 void RtfGridExporter::writeCell(ExportAlignment alignment, const ExportFont &font, const QColor &background,
                                 const QString &text)
 {
-    const QByteArray padding = grid().hasFlatLook() ? "12" : "24";
     QByteArray cell = "\\pard\\intbl{";
     cell += alignmentWord(alignment);
-    cell += "\\sb" + padding + "\\sa" + padding;
+    cell += "\\sb24\\sa24";
     cell += "\\fs" + QByteArray::number(pointSize(font) * 2);
     if (font.bold)
         cell += "\\b";

@@ -51,17 +51,3 @@ void TextGridExporter::emitCell(int column, const CellParams &params)
     beginCell();
     write(plainBytes(params.Text, column, TextPlace::Cell));
 }
-
-void TextGridExporter::emitFooterRow(const QList<ExportColumn> &columns, int footer)
-{
-    beginLine();
-    m_firstCell = true;
-    GridExporter::emitFooterRow(columns, footer);
-}
-
-void TextGridExporter::emitFooterCell(int column, int, const QString &text, ExportAlignment, const QColor &,
-                                      const ExportFont &)
-{
-    beginCell();
-    write(plainBytes(text, column, TextPlace::Footer));
-}

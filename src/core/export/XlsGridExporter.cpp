@@ -80,11 +80,7 @@ void XlsGridExporter::emitTitleRow(const QList<ExportColumn> &columns)
 void XlsGridExporter::emitCell(int column, const CellParams &params)
 {
     const ExportColumn &exported = exportedColumns().at(column);
-    if (!exported.hasField) {
-        writeBlank();
-    } else if (exported.lookupPickList) {
-        writeLabel(plainBytes(params.Text, column, TextPlace::Cell));
-    } else if (grid().isNull(column)) {
+    if (grid().isNull(column)) {
         writeBlank();
     } else {
         switch (exported.fieldType) {

@@ -12,8 +12,6 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
-#include <algorithm>
-
 namespace {
 
 const QString RowIdField = QStringLiteral("corvane_rowid");
@@ -309,14 +307,4 @@ void Query::deleteCurrent()
     m_rowIds.removeAt(m_current);
     if (m_current >= recordCount())
         m_current = recordCount() - 1;
-}
-
-void Query::deleteRows(QList<int> rows)
-{
-    std::sort(rows.begin(), rows.end(), std::greater<int>());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    for (int row : std::as_const(rows)) {
-        moveTo(row);
-        deleteCurrent();
-    }
 }

@@ -76,8 +76,6 @@ public:
 
     // Deletes the current row from its table and from the result.
     void deleteCurrent();
-    // Deletes the given rows (indexes into the result) in one go.
-    void deleteRows(QList<int> rows);
 
     int columnOf(const QString &field) const; // throws when absent
 
