@@ -47,6 +47,7 @@ ExpiryWindow::ExpiryWindow(SiteRegister &siteRegister, const Session &session, Q
     ui->siteGrid->setMultiSelect(false);
     ui->siteGrid->setColumns(expiryColumns());
     ui->siteGrid->setQuery(m_register.expiryList());
+    ui->searchBar->arrangeLoosely();
     ui->searchBar->attachTo(ui->siteGrid, QStringLiteral("查询失败"), SearchBar::UnloadedList::Fails);
     buildGridMenu();
     setListedState(false);

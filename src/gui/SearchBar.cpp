@@ -6,6 +6,8 @@
 #include "store/Query.h"
 #include "ui_SearchBar.h"
 
+#include <QBoxLayout>
+
 SearchBar::SearchBar(QWidget *parent) : QFrame(parent), ui(new Ui::SearchBar)
 {
     ui->setupUi(this);
@@ -33,6 +35,30 @@ void SearchBar::attachTo(SiteGrid *grid, const QString &failureMessage, Unloaded
         previous = next;
     }
     setBarShown(false);
+}
+
+void SearchBar::arrangeLoosely()
+{
+    auto *row = static_cast<QBoxLayout *>(layout());
+    row->setContentsMargins(10, 5, 10, 5);
+    row->setSpacing(8);
+    for (QSpacerItem *gap :
+         {ui->captionGap, ui->columnGap, ui->keywordCaptionGap, ui->keywordGap, ui->buttonGap}) {
+        row->removeItem(gap);
+        delete gap;
+    }
+    const auto looseSize = [](QWidget *control, QSize minimum) {
+        control->setMinimumSize(minimum);
+        control->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    };
+    for (QLabel *caption : {ui->searchColumnCaption, ui->keywordCaption}) {
+        looseSize(caption, QSize());
+        caption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    looseSize(ui->searchColumnBox, QSize(150, 0));
+    looseSize(ui->keywordEdit, QSize(260, 0));
+    looseSize(ui->searchButton, QSize(75, 27));
+    looseSize(ui->closeSearchButton, QSize(75, 27));
 }
 
 void SearchBar::setBarShown(bool shown)

@@ -28,6 +28,10 @@ public:
     // and how a list not loaded is taken. Leaves the bar hidden.
     void attachTo(SiteGrid *grid, const QString &failureMessage, UnloadedList unloaded);
 
+    // The expiry window's bar: each control at its own size, no narrower than a minimum, evenly
+    // spaced, instead of the main window's fixed sizes and gaps.
+    void arrangeLoosely();
+
     void setBarShown(bool shown);
     void toggle();
 
