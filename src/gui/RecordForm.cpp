@@ -11,13 +11,13 @@ RecordForm::RecordForm(const QList<QLineEdit *> &edits, const QList<QComboBox *>
 {
     int nextEdit = 0;
     int nextBox = 0;
-    for (const FieldSpec &spec : siteFields()) {
-        const int field = int(spec.field);
-        if (spec.kind == FieldKind::Date) {
+    for (const FieldEntry &item : siteFields()) {
+        const int field = int(item.field);
+        if (item.kind == FieldKind::Date) {
             m_pickers[field] = new DatePicker(dateBoxes.at(nextBox), dateBoxes.at(nextBox + 1),
                                               dateBoxes.at(nextBox + 2), entry, window);
             nextBox += 3;
-        } else if (spec.field != SiteField::Remark) {
+        } else if (item.field != SiteField::Remark) {
             m_edits[field] = edits.at(nextEdit++);
         }
     }
@@ -41,11 +41,11 @@ QList<DatePicker *> RecordForm::pickers() const
 SiteRecord RecordForm::record() const
 {
     SiteRecord record;
-    for (const FieldSpec &spec : siteFields()) {
-        if (const DatePicker *date = picker(spec.field))
-            record.setDate(spec.field, date->date());
-        else if (const QLineEdit *text = edit(spec.field))
-            record.setText(spec.field, text->text());
+    for (const FieldEntry &item : siteFields()) {
+        if (const DatePicker *date = picker(item.field))
+            record.setDate(item.field, date->date());
+        else if (const QLineEdit *text = edit(item.field))
+            record.setText(item.field, text->text());
     }
     record.setText(SiteField::Remark, WindowHelpers::exactText(m_remark));
     return record;
@@ -53,11 +53,11 @@ SiteRecord RecordForm::record() const
 
 void RecordForm::show(const SiteRecord &record)
 {
-    for (const FieldSpec &spec : siteFields()) {
-        if (DatePicker *date = picker(spec.field))
-            date->setDate(record.date(spec.field));
-        else if (QLineEdit *text = edit(spec.field))
-            text->setText(record.text(spec.field));
+    for (const FieldEntry &item : siteFields()) {
+        if (DatePicker *date = picker(item.field))
+            date->setDate(record.date(item.field));
+        else if (QLineEdit *text = edit(item.field))
+            text->setText(record.text(item.field));
     }
     m_remark->setPlainText(record.text(SiteField::Remark));
 }

@@ -19,11 +19,11 @@ using F = SiteField;
 SiteRecord typedRecord(const QString &number, const QString &address, const QString &prefix = QString())
 {
     SiteRecord record;
-    for (const FieldSpec &spec : siteFields())
-        if (spec.kind != FieldKind::Date)
+    for (const FieldEntry &entry : siteFields())
+        if (entry.kind != FieldKind::Date)
             record.setText(
-                spec.field,
-                QStringLiteral("  %1o'brien \"%2\" 站%3  ").arg(prefix, QLatin1String(spec.column), number));
+                entry.field,
+                QStringLiteral("  %1o'brien \"%2\" 站%3  ").arg(prefix, QLatin1String(entry.column), number));
     record.setText(F::SiteNumber, QLatin1Char(' ') + number + QLatin1Char(' '));
     record.setText(F::Address, address);
     record.setText(F::AdminPassword, number);
@@ -43,21 +43,21 @@ void compareAsStored(const SiteRecord &loaded, const SiteRecord &typed, const QS
     static const QSet<SiteField> asTyped{F::AdminUser,      F::AdminPassword,    F::DomainUser,
                                          F::DomainPassword, F::DatabaseName,     F::DatabaseAddress,
                                          F::DatabaseUser,   F::DatabasePassword, F::Remark};
-    for (const FieldSpec &spec : siteFields()) {
-        if (!fields.contains(spec.field))
+    for (const FieldEntry &entry : siteFields()) {
+        if (!fields.contains(entry.field))
             continue;
-        const QString text = typed.text(spec.field);
-        QVERIFY2(loaded.text(spec.field) == (asTyped.contains(spec.field) ? text : text.trimmed()),
-                 spec.column);
-        QVERIFY2(loaded.date(spec.field) == typed.date(spec.field), spec.column);
+        const QString text = typed.text(entry.field);
+        QVERIFY2(loaded.text(entry.field) == (asTyped.contains(entry.field) ? text : text.trimmed()),
+                 entry.column);
+        QVERIFY2(loaded.date(entry.field) == typed.date(entry.field), entry.column);
     }
 }
 
 QSet<SiteField> allFields()
 {
     QSet<SiteField> fields;
-    for (const FieldSpec &spec : siteFields())
-        fields << spec.field;
+    for (const FieldEntry &entry : siteFields())
+        fields << entry.field;
     return fields;
 }
 
@@ -224,9 +224,9 @@ void TestSiteRecord::sectionSaveChangesOnlyItsColumns()
     QCOMPARE(snapshot(kept), keptBefore);
 
     QSet<SiteField> saved;
-    for (const FieldSpec &spec : siteFields())
-        if (columns.contains(QLatin1String(spec.column)))
-            saved << spec.field;
+    for (const FieldEntry &entry : siteFields())
+        if (columns.contains(QLatin1String(entry.column)))
+            saved << entry.field;
     const SiteRecord reloaded = SiteStore::load(*m_query, QStringLiteral("change.cn"), Key).record;
     compareAsStored(reloaded, edited, saved);
     compareAsStored(reloaded, typed, allFields() - saved);

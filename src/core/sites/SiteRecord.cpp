@@ -6,7 +6,7 @@ using F = SiteField;
 using K = FieldKind;
 using S = SiteSection;
 
-constexpr std::array<FieldSpec, SiteFieldCount> Fields = {{
+constexpr std::array<FieldEntry, SiteFieldCount> Fields = {{
     {F::SiteNumber, "web_id", K::Key, S::Site},
     {F::Name, "web_name", K::Text, S::Site},
     {F::Address, "web_address", K::Key, S::Site},
@@ -43,25 +43,25 @@ static_assert(inFieldOrder(), "the field table is indexed by SiteField");
 
 } // namespace
 
-const std::array<FieldSpec, SiteFieldCount> &siteFields()
+const std::array<FieldEntry, SiteFieldCount> &siteFields()
 {
     return Fields;
 }
 
-const FieldSpec &fieldSpec(SiteField field)
+const FieldEntry &fieldEntry(SiteField field)
 {
     return Fields[std::size_t(field)];
 }
 
 void SiteRecord::setText(SiteField field, const QString &text)
 {
-    Q_ASSERT(fieldSpec(field).kind != FieldKind::Date);
+    Q_ASSERT(fieldEntry(field).kind != FieldKind::Date);
     m_texts[std::size_t(field)] = text;
 }
 
 void SiteRecord::setDate(SiteField field, const QDate &date)
 {
-    Q_ASSERT(fieldSpec(field).kind == FieldKind::Date);
+    Q_ASSERT(fieldEntry(field).kind == FieldKind::Date);
     m_dates[std::size_t(field)] = date;
 }
 

@@ -47,7 +47,7 @@ enum class FieldKind {
     Date,       // an ISO date; NULL when empty
 };
 
-struct FieldSpec
+struct FieldEntry
 {
     SiteField field;
     const char *column;
@@ -57,8 +57,8 @@ struct FieldSpec
 
 // The one table of a site's fields, in SiteField order: everything that inserts, loads
 // or saves a record goes by it.
-const std::array<FieldSpec, SiteFieldCount> &siteFields();
-const FieldSpec &fieldSpec(SiteField field);
+const std::array<FieldEntry, SiteFieldCount> &siteFields();
+const FieldEntry &fieldEntry(SiteField field);
 
 // A start date and the expiry that must not come before it, with the refusal the record
 // windows show.

@@ -11,12 +11,12 @@
 
 namespace {
 
-void bind(Query &query, const FieldSpec &spec, const SiteRecord &record, const QString &secretKey)
+void bind(Query &query, const FieldEntry &entry, const SiteRecord &record, const QString &secretKey)
 {
-    const QString column = QLatin1String(spec.column);
-    const QString typed = record.text(spec.field);
+    const QString column = QLatin1String(entry.column);
+    const QString typed = record.text(entry.field);
     const QString number = record.text(SiteField::SiteNumber).trimmed();
-    switch (spec.kind) {
+    switch (entry.kind) {
     case FieldKind::Key:
     case FieldKind::Text:
         query.setParameter(column, typed.trimmed());
@@ -33,7 +33,7 @@ void bind(Query &query, const FieldSpec &spec, const SiteRecord &record, const Q
         query.setParameterBytes(column, SiteCredentials::scramble(typed, number, secretKey));
         break;
     case FieldKind::Date: {
-        const QDate date = record.date(spec.field);
+        const QDate date = record.date(entry.field);
         query.setParameter(column, date.isValid() ? DateText::format(date) : QString());
         break;
     }
@@ -48,26 +48,26 @@ QDate storedDate(const QString &dateText)
     return DateText::parse(dateText.split(separator).mid(0, 3).join(QLatin1Char('-')));
 }
 
-void read(const Query &query, const FieldSpec &spec, const QString &number, const QString &domainUser,
+void read(const Query &query, const FieldEntry &entry, const QString &number, const QString &domainUser,
           LoadedSite &site)
 {
-    const QString column = QLatin1String(spec.column);
-    switch (spec.kind) {
+    const QString column = QLatin1String(entry.column);
+    switch (entry.kind) {
     case FieldKind::Credential:
-        site.record.setText(spec.field, SiteCredentials::read(query.bytes(column), number));
+        site.record.setText(entry.field, SiteCredentials::read(query.bytes(column), number));
         break;
     case FieldKind::DomainUser:
-        site.record.setText(spec.field, domainUser);
+        site.record.setText(entry.field, domainUser);
         break;
     case FieldKind::Date: {
         const QDate date = storedDate(query.text(column));
-        site.record.setDate(spec.field, date);
+        site.record.setDate(entry.field, date);
         if (!date.isValid())
-            site.missingDates << spec.field;
+            site.missingDates << entry.field;
         break;
     }
     default:
-        site.record.setText(spec.field, query.text(column));
+        site.record.setText(entry.field, query.text(column));
     }
 }
 
@@ -79,7 +79,7 @@ const QString &statementOf(SiteSection section)
 }
 
 // A lookup by one key column, closed again even when it fails.
-bool anyRow(Query &query, const QString &lookup, const FieldSpec &key, const QString &value)
+bool anyRow(Query &query, const QString &lookup, const FieldEntry &key, const QString &value)
 {
     auto closeAgain = qScopeGuard([&query] { query.close(); });
     return query.countRows(lookup, QLatin1String(key.column), value) > 0;
@@ -91,20 +91,20 @@ namespace SiteStore {
 
 bool hasAddress(Query &query, const QString &address)
 {
-    return anyRow(query, Statements::AddressLookup, fieldSpec(SiteField::Address), address);
+    return anyRow(query, Statements::AddressLookup, fieldEntry(SiteField::Address), address);
 }
 
 bool hasSiteNumber(Query &query, const QString &siteNumber)
 {
-    return anyRow(query, Statements::SiteNumberLookup, fieldSpec(SiteField::SiteNumber), siteNumber);
+    return anyRow(query, Statements::SiteNumberLookup, fieldEntry(SiteField::SiteNumber), siteNumber);
 }
 
 void insert(Query &query, const SiteRecord &record, const QString &secretKey)
 {
     query.close();
     query.setSql(Statements::InsertSite);
-    for (const FieldSpec &spec : siteFields())
-        bind(query, spec, record, secretKey);
+    for (const FieldEntry &entry : siteFields())
+        bind(query, entry, record, secretKey);
     query.execute();
 }
 
@@ -131,8 +131,8 @@ LoadedSite load(Query &query, const QString &address, const QString &secretKey)
         return site;
     }
     site.row = {query.text(QStringLiteral("id")).toLongLong(), query.text(QStringLiteral("web_address"))};
-    for (const FieldSpec &spec : siteFields())
-        read(query, spec, number, domainUser, site);
+    for (const FieldEntry &entry : siteFields())
+        read(query, entry, number, domainUser, site);
     return site;
 }
 
@@ -141,9 +141,9 @@ int saveSection(Query &query, SiteSection section, const SiteRow &row, const Sit
 {
     query.close();
     query.setSql(statementOf(section));
-    for (const FieldSpec &spec : siteFields())
-        if (spec.section == section && spec.kind != FieldKind::Key)
-            bind(query, spec, record, secretKey);
+    for (const FieldEntry &entry : siteFields())
+        if (entry.section == section && entry.kind != FieldKind::Key)
+            bind(query, entry, record, secretKey);
     query.setParameter(QStringLiteral("id"), QString::number(row.id));
     query.setParameter(QStringLiteral("web_address"), row.address);
     return query.execute();
