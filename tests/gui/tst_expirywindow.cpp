@@ -1,4 +1,5 @@
 #include "ExpiryWindowKit.h"
+#include "SiteBuilder.h"
 #include "sites/Session.h"
 
 #include "gui/ExpiryWindow.h"
@@ -42,10 +43,11 @@ private:
     void addSite(const QString &webId, const QString &name, const QString &endTime,
                  const QString &endDomainTime) const
     {
-        m_world->exec(QStringLiteral("insert into t_webinfo(web_id,web_name,web_address,web_linkman,web_time,"
-                                     "web_endtime,web_domaintime,web_enddomaintime) values('") +
-                      webId + "','" + name + "','" + webId + ".example','" + name + "','2020-01-01','" +
-                      endTime + "','2020-01-01','" + endDomainTime + "')");
+        SiteBuilder(webId)
+            .name(name)
+            .contact(name)
+            .dates(QStringLiteral("2020-01-01"), endTime, QStringLiteral("2020-01-01"), endDomainTime)
+            .addTo(*m_world);
     }
     // Buttons "导 出", "查询明细", "查 询" and the menu's "刷 新", "导 出", "查 询", "查询明细".
     static QString state()
@@ -74,8 +76,7 @@ private:
         addSite("000002", "a day late on both", "2024-03-06", "2024-02-21");
         addSite("000003", "due on both", "2024-01-01", "2024-01-01");
         addSite("000004", "domain on the day", "2030-01-01", "2024-02-20");
-        m_world->exec(QStringLiteral("insert into t_webinfo(web_id,web_name,web_address) "
-                                     "values('000005','no dates','000005.example')"));
+        SiteBuilder(QStringLiteral("000005")).name(QStringLiteral("no dates")).addTo(*m_world);
         setCutOffs(QDate(2024, 3, 5), QDate(2024, 2, 20));
     }
 

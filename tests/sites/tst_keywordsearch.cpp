@@ -1,3 +1,4 @@
+#include "SiteBuilder.h"
 #include "TestWorld.h"
 #include "sites/KeywordSearch.h"
 #include "store/Connection.h"
@@ -95,15 +96,16 @@ private slots:
         QFETCH(QString, keyword);
         QFETCH(int, row);
         TestWorld world(false);
-        world.addPlainSite("1000000", "Shop abc", "www.shop.com");
-        world.addPlainSite("1000001", "ABC Shop", "www.abc.com");
-        world.addPlainSite("1000002", "中文网站", "www.zh.cn");
-        world.addPlainSite("1000003", "aXb*[c](1)", "www.rx.com");
-        world.addPlainSite("1000004", "a.b*[c](1)", "www.re.com");
-        world.addPlainSite("1000005", "O'Brien \"Quoted\"", "c:\\site");
-        world.addPlainSite("1000006", "", "www.empty.com");
-        world.exec("update t_webinfo set web_linkman='Wang Wu' where web_id='1000002'");
-        world.exec("update t_webinfo set web_linkman='Li' where web_id<>'1000000' and web_id<>'1000002'");
+        const auto site = [](const char *number, const char *name, const char *address, const char *contact) {
+            return SiteBuilder(number).name(name).address(address).contact(contact);
+        };
+        SiteBuilder::addAllTo(world, {SiteBuilder("1000000").name("Shop abc").address("www.shop.com"),
+                                      site("1000001", "ABC Shop", "www.abc.com", "Li"),
+                                      site("1000002", "中文网站", "www.zh.cn", "Wang Wu"),
+                                      site("1000003", "aXb*[c](1)", "www.rx.com", "Li"),
+                                      site("1000004", "a.b*[c](1)", "www.re.com", "Li"),
+                                      site("1000005", "O'Brien \"Quoted\"", "c:\\site", "Li"),
+                                      site("1000006", "", "www.empty.com", "Li")});
         const KeywordSearch::Result result = search(world, caption, keyword);
         QVERIFY(result.usable);
         QCOMPARE(result.row, row);
