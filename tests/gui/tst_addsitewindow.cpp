@@ -25,7 +25,6 @@ private slots:
     void siteNumberLength();
     void valuesAreStoredAsTyped();
     void duplicateAddressInOtherLetterCase();
-    void addressWithSingleQuote();
     void remarkIsStoredExactly();
     void impossibleDateIsRefused_data();
     void impossibleDateIsRefused();
@@ -200,24 +199,15 @@ void TestAddWindow::valuesAreStoredAsTyped()
              QStringLiteral("2011-01-07"));
 }
 
+// The lookup binds the address: a quote in it is part of the address, and letter case is not.
 void TestAddWindow::duplicateAddressInOtherLetterCase()
 {
-    fill(QStringLiteral("100001"), QStringLiteral("www.Example.com"));
-    click(m_form, "addButton");
-    fill(QStringLiteral("100002"), QStringLiteral("WWW.EXAMPLE.COM"));
-    click(m_form, "addButton");
-    expectLast(QStringLiteral("此网站地址已经存在"), Dialogs::Icon::Error);
-    QCOMPARE(rowCount(*m_world), 1);
-}
-
-void TestAddWindow::addressWithSingleQuote()
-{
-    const QString address = QStringLiteral("it's.example.com");
+    const QString address = QStringLiteral("it's.Example.com");
     fill(QStringLiteral("100001"), address);
     click(m_form, "addButton");
     expectLast(QStringLiteral("数据库添加成功"), Dialogs::Icon::Exclamation);
     QCOMPARE(stored(*m_world, QStringLiteral("100001"), QStringLiteral("web_address")).toString(), address);
-    fill(QStringLiteral("100002"), address);
+    fill(QStringLiteral("100002"), QStringLiteral("IT'S.EXAMPLE.COM"));
     click(m_form, "addButton");
     expectLast(QStringLiteral("此网站地址已经存在"), Dialogs::Icon::Error);
     QCOMPARE(rowCount(*m_world), 1);
