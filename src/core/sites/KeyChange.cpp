@@ -5,7 +5,6 @@
 #include "secrets/TrailerStore.h"
 #include "sites/SiteCredentials.h"
 #include "store/Connection.h"
-#include "store/Query.h"
 #include "store/Statements.h"
 #include "store/StoreError.h"
 
@@ -15,6 +14,7 @@
 #include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QSqlQuery>
 
 #include <functional>
 #include <stdexcept>
@@ -26,36 +26,42 @@ const int MinimumKeyBytes = 6;
 
 struct Rekeyed
 {
-    QString id;
+    qint64 id;
     QByteArray domainUser;
 };
 
-QList<Rekeyed> rekeyedRecords(Connection *connection, const QString &currentKey, const QString &newKey)
+// The key change runs within one transaction over every site, so it reads and writes the
+// rows straight, with one prepared update, instead of a cursor that keeps every row.
+QList<Rekeyed> rekeyedRecords(const QSqlDatabase &db, const QString &currentKey, const QString &newKey)
 {
-    const QString domainUser = QStringLiteral("web_domainuser");
-    Query query(connection);
-    query.setSql(Statements::DomainUsers);
-    query.open();
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(Statements::DomainUsers))
+        throw StoreError(query.lastError().text());
     QList<Rekeyed> changed;
-    for (; !query.eof(); query.next()) {
-        if (query.isNull(domainUser))
+    while (query.next()) {
+        if (query.value(2).isNull())
             continue;
         const auto rekeyed = SiteCredentials::rekeyDomainUser(
-            query.bytes(domainUser), query.text(QStringLiteral("web_id")).trimmed(), currentKey, newKey);
+            query.value(2).toByteArray(), query.value(1).toString().trimmed(), currentKey, newKey);
         if (rekeyed)
-            changed.append({query.text(QStringLiteral("id")), *rekeyed});
+            changed.append({query.value(0).toLongLong(), *rekeyed});
     }
+    if (query.lastError().isValid())
+        throw StoreError(query.lastError().text());
     return changed;
 }
 
-void store(Connection *connection, const QList<Rekeyed> &records)
+void store(const QSqlDatabase &db, const QList<Rekeyed> &records)
 {
-    Query update(connection);
+    QSqlQuery update(db);
+    if (!update.prepare(Statements::SaveDomainUser))
+        throw StoreError(update.lastError().text());
     for (const Rekeyed &record : records) {
-        update.setSql(Statements::SaveDomainUser);
-        update.setParameterBytes(QStringLiteral("web_domainuser"), record.domainUser);
-        update.setParameter(QStringLiteral("id"), record.id);
-        update.execute();
+        update.bindValue(QStringLiteral(":web_domainuser"), record.domainUser);
+        update.bindValue(QStringLiteral(":id"), record.id);
+        if (!update.exec())
+            throw StoreError(update.lastError().text());
     }
 }
 
@@ -114,8 +120,8 @@ int rekeyInOneTransaction(Connection *connection, const QString &from, const QSt
     if (!db.transaction())
         throw StoreError(db.lastError().text());
     auto rollBack = qScopeGuard([&db] { db.rollback(); });
-    const QList<Rekeyed> records = rekeyedRecords(connection, from, to);
-    store(connection, records);
+    const QList<Rekeyed> records = rekeyedRecords(db, from, to);
+    store(db, records);
     commit(db);
     rollBack.dismiss();
     return int(records.size());
