@@ -161,15 +161,12 @@ void TestStatements::countsCompareDatesNotTexts()
                           QStringLiteral("2011-03-08"));
     m_world->addPlainSite(QStringLiteral("600004"), QStringLiteral("d"), QStringLiteral("d.cn"));
     Query &count = *m_module->siteSaves();
-    openWith(count, Statements::CountHostingDue, QStringLiteral("web_endtime"), QStringLiteral("2011-3-7"));
-    QCOMPARE(count.recordCount(), 2);
+    const QString hosting = QStringLiteral("web_endtime");
+    const QString domain = QStringLiteral("web_enddomaintime");
+    QCOMPARE(count.countOf(Statements::CountHostingDue, hosting, QStringLiteral("2011-3-7")), 2);
     // As texts "2011-10-1" would sort before "2011-9-30".
-    openWith(count, Statements::CountDomainDue, QStringLiteral("web_enddomaintime"),
-             QStringLiteral("2011-9-30"));
-    QCOMPARE(count.recordCount(), 1);
-    openWith(count, Statements::CountDomainDue, QStringLiteral("web_enddomaintime"),
-             QStringLiteral("2011-10-1"));
-    QCOMPARE(count.recordCount(), 2);
+    QCOMPARE(count.countOf(Statements::CountDomainDue, domain, QStringLiteral("2011-9-30")), 1);
+    QCOMPARE(count.countOf(Statements::CountDomainDue, domain, QStringLiteral("2011-10-1")), 2);
     count.setParameter(QStringLiteral("web_enddomaintime"), QStringLiteral("2011-2-30"));
     QVERIFY_THROWS_EXCEPTION(StoreError, count.open());
 }

@@ -28,10 +28,10 @@ void compute(Query &query, const QDate &today, Outcome &outcome)
     const QDate domainCutOff = cutOff(today, domainLead);
     outcome.hostingCutOff = hostingCutOff;
     outcome.domainCutOff = domainCutOff;
-    outcome.hostingDue = query.countRows(Statements::CountHostingDue, QStringLiteral("web_endtime"),
-                                         DateText::format(outcome.hostingCutOff));
-    outcome.domainDue = query.countRows(Statements::CountDomainDue, QStringLiteral("web_enddomaintime"),
-                                        DateText::format(outcome.domainCutOff));
+    outcome.hostingDue = int(query.countOf(Statements::CountHostingDue, QStringLiteral("web_endtime"),
+                                           DateText::format(outcome.hostingCutOff)));
+    outcome.domainDue = int(query.countOf(Statements::CountDomainDue, QStringLiteral("web_enddomaintime"),
+                                          DateText::format(outcome.domainCutOff)));
 }
 
 } // namespace ExpiryCounters

@@ -185,12 +185,20 @@ int Query::execute()
 
 int Query::countRows(const QString &sql, const QString &name, const QString &value)
 {
-    close();
-    clearSql();
-    addSql(sql);
+    setSql(sql);
     setParameter(name, value);
     open();
     const int count = recordCount();
+    close();
+    return count;
+}
+
+qint64 Query::countOf(const QString &sql, const QString &name, const QString &value)
+{
+    setSql(sql);
+    setParameter(name, value);
+    open();
+    const qint64 count = valueAt(0, 0).toLongLong();
     close();
     return count;
 }

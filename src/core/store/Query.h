@@ -45,6 +45,8 @@ public:
     // Replaces the statement, binds its one value, opens it and closes it again: the
     // number of rows it gave, for the lookups and counts that need nothing else.
     int countRows(const QString &sql, const QString &name, const QString &value);
+    // As countRows, for a statement that counts in the register ("select count(*) ..."): its number.
+    qint64 countOf(const QString &sql, const QString &name, const QString &value);
 
     int recordCount() const { return int(m_rows.size()); }
     int recNo() const { return m_current; } // 0-based; -1 when there is no current row

@@ -34,9 +34,10 @@ const QString WriteLeadTimes =
     QStringLiteral("update t_set set web_alarm=:web_alarm,domain_alarm=:domain_alarm");
 const QString InsertLeadTimes =
     QStringLiteral("insert into t_set(web_alarm,domain_alarm) values(:web_alarm,:domain_alarm)");
-const QString CountHostingDue = QStringLiteral("select id from t_webinfo where web_endtime<=:web_endtime");
+const QString CountHostingDue =
+    QStringLiteral("select count(*) from t_webinfo where web_endtime<=:web_endtime");
 const QString CountDomainDue =
-    QStringLiteral("select id from t_webinfo where web_enddomaintime<=:web_enddomaintime");
+    QStringLiteral("select count(*) from t_webinfo where web_enddomaintime<=:web_enddomaintime");
 const QString DomainUsers = QStringLiteral("select id,web_id,web_domainuser from t_webinfo");
 const QString SaveDomainUser =
     QStringLiteral("update t_webinfo set web_domainuser=:web_domainuser where id=:id");
