@@ -148,20 +148,17 @@ QList<int> SiteGrid::selectedRowNumbers() const
 
 void SiteGrid::deleteRows(QList<int> rows)
 {
-    std::sort(rows.begin(), rows.end(), std::greater<int>());
+    std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     const int current = currentRow();
     const int scroll = verticalScrollBar()->value();
-    int removedBefore = 0;
+    const auto removedBefore =
+        int(std::count_if(rows.cbegin(), rows.cend(), [current](int row) { return row < current; }));
     try {
-        for (int row : std::as_const(rows)) {
-            query()->moveTo(row);
-            query()->deleteCurrent();
-            if (row < current)
-                ++removedBefore;
-        }
+        query()->deleteRows(rows);
     } catch (...) {
-        afterRowsChanged(current - removedBefore, scroll);
+        // Nothing was deleted.
+        afterRowsChanged(current, scroll);
         throw;
     }
     // The row that took the place of a deleted current row becomes current, as in a dataset.

@@ -1,3 +1,4 @@
+#include "SiteBuilder.h"
 #include "StoreKit.h"
 #include "store/StoreError.h"
 
@@ -15,6 +16,7 @@ private slots:
     void datesReadAsDateTextAndNothingAsEmpty();
     void findLooksFromTheTopWithoutMoving();
     void deleteCurrentRowRemovesItFromTableAndResult();
+    void manyRowsGoAllOrNone();
     void connectionOpensItselfWhenNeeded();
     void eachQueryKeepsItsOwnResult();
 
@@ -156,6 +158,35 @@ void TestStoreValues::findLooksFromTheTopWithoutMoving()
     }
     QCOMPARE(seen, 3);
     QVERIFY_THROWS_EXCEPTION(StoreError, list.text(QStringLiteral("web_name")));
+}
+
+// More rows than one statement takes; a register that refuses one of them keeps them all.
+void TestStoreValues::manyRowsGoAllOrNone()
+{
+    SiteBuilder::addMany(*m_world, 1500, 4);
+    Query &list = *m_module->mainList();
+    list.open();
+    QList<int> everyOther;
+    for (int row = 0; row < 1500; row += 2)
+        everyOther << row;
+    m_world->exec(QStringLiteral("create trigger refuse before delete on t_webinfo when old.web_id='001400' "
+                                 "begin select raise(abort, 'refused'); end"));
+    QVERIFY_THROWS_EXCEPTION(StoreError, list.deleteRows(everyOther + QList<int>{1399}));
+    QCOMPARE(list.recordCount(), 1500);
+    QCOMPARE(m_world->scalar(QStringLiteral("select count(*) from t_webinfo")).toInt(), 1500);
+
+    list.deleteRows(everyOther);
+    QCOMPARE(list.recordCount(), 750);
+    QCOMPARE(m_world->scalar(QStringLiteral("select count(*) from t_webinfo")).toInt(), 750);
+    // Row k of the result is now the site numbered 2k+2, in the register as in the result.
+    for (int row : {0, 373, 749})
+        QCOMPARE(list.textAt(row, QStringLiteral("web_id")),
+                 QStringLiteral("%1").arg(2 * row + 2, 6, 10, QLatin1Char('0')));
+    QCOMPARE(
+        m_world
+            ->scalar(QStringLiteral("select count(*) from t_webinfo where (cast(web_id as integer) % 2)=1"))
+            .toInt(),
+        0);
 }
 
 void TestStoreValues::deleteCurrentRowRemovesItFromTableAndResult()

@@ -8,9 +8,13 @@
 #include "store/StoreError.h"
 
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QStringList>
+
+#include <algorithm>
 
 namespace {
 
@@ -292,16 +296,61 @@ bool Query::isNull(const QString &field) const
     return valueAt(m_current, columnOf(field)).isNull();
 }
 
+// One transaction, and a statement per few hundred rows instead of one per row: a thousand
+// rows are one write to the disk, not a thousand.
 void Query::deleteRowIds(const QList<qint64> &ids)
 {
-    QSqlQuery query(m_connection->database());
-    if (!query.prepare(QStringLiteral("delete from ") + m_table + QStringLiteral(" where rowid=?")))
-        throw StoreError(query.lastError().text());
-    for (qint64 id : ids) {
-        query.bindValue(0, id);
+    QSqlDatabase db = m_connection->database();
+    if (!db.transaction())
+        throw StoreError(db.lastError().text());
+    auto rollBack = qScopeGuard([&db] { db.rollback(); });
+    const qsizetype chunk = 500;
+    for (qsizetype first = 0; first < ids.size(); first += chunk) {
+        const QList<qint64> part = ids.mid(first, chunk);
+        QSqlQuery query(db);
+        const QString marks = QStringList(QList<QString>(part.size(), QStringLiteral("?"))).join(u',');
+        if (!query.prepare(QStringLiteral("delete from %1 where rowid in (%2)").arg(m_table, marks)))
+            throw StoreError(query.lastError().text());
+        for (qint64 id : part)
+            query.addBindValue(id);
         if (!query.exec())
             throw StoreError(query.lastError().text());
     }
+    if (!db.commit())
+        throw StoreError(db.lastError().text());
+    rollBack.dismiss();
+}
+
+void Query::deleteRows(QList<int> rows)
+{
+    if (m_table.isEmpty() || m_rowIds.size() != m_rows.size())
+        throw StoreError(QStringLiteral("this result cannot delete rows"));
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    if (!rows.isEmpty() && (rows.first() < 0 || rows.last() >= recordCount()))
+        throw StoreError(QStringLiteral("no such row"));
+    QList<qint64> ids;
+    ids.reserve(rows.size());
+    for (int row : std::as_const(rows))
+        ids << m_rowIds.at(row);
+    deleteRowIds(ids);
+    // One pass over the result, so a large list loses many rows as quickly as one.
+    qsizetype kept = 0;
+    auto next = rows.cbegin();
+    for (qsizetype row = 0; row < m_rows.size(); ++row) {
+        if (next != rows.cend() && *next == row) {
+            ++next;
+            continue;
+        }
+        if (kept != row) {
+            m_rows[kept] = std::move(m_rows[row]);
+            m_rowIds[kept] = m_rowIds[row];
+        }
+        ++kept;
+    }
+    m_rows.resize(kept);
+    m_rowIds.resize(kept);
+    m_current = -1;
 }
 
 void Query::deleteCurrent()

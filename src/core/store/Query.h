@@ -78,6 +78,9 @@ public:
 
     // Deletes the current row from its table and from the result.
     void deleteCurrent();
+    // Deletes the given rows (indexes into the result) from their table and from the result, all
+    // or none: a register that refuses any of them keeps every one. Leaves no current row.
+    void deleteRows(QList<int> rows);
 
     int columnOf(const QString &field) const; // throws when absent
 
