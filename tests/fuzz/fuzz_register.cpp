@@ -154,10 +154,8 @@ void useRegister(FuzzInput &input)
     });
     attempt([&] {
         list.open();
-        if (list.recordCount() > 0) {
-            list.moveTo(input.number(0, list.recordCount() - 1));
-            list.deleteCurrent();
-        }
+        if (list.recordCount() > 0)
+            list.deleteRows({input.number(0, list.recordCount() - 1)});
     });
 }
 

@@ -135,7 +135,7 @@ void TestRegisterFile::readOnlyRegisterReadsButRefusesWrites()
     module.leadTimes()->setParameter(QStringLiteral("web_alarm"), QStringLiteral("9"));
     module.leadTimes()->setParameter(QStringLiteral("domain_alarm"), QStringLiteral("9"));
     QVERIFY_THROWS_EXCEPTION(StoreError, module.leadTimes()->execute());
-    QVERIFY_THROWS_EXCEPTION(StoreError, module.mainList()->deleteCurrent());
+    QVERIFY_THROWS_EXCEPTION(StoreError, module.mainList()->deleteRows({0}));
     module.connection()->close();
     QCOMPARE(world.readFile(QStringLiteral("db.mdb")), before);
     QCOMPARE(world.scalar(QStringLiteral("select count(*) from t_webinfo")).toInt(), 1);

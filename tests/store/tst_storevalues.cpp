@@ -15,7 +15,7 @@ private slots:
     void scrambledColumnsKeepEveryByte();
     void datesReadAsDateTextAndNothingAsEmpty();
     void findLooksFromTheTopWithoutMoving();
-    void deleteCurrentRowRemovesItFromTableAndResult();
+    void deletedRowsLeaveTableAndResult();
     void manyRowsGoAllOrNone();
     void connectionOpensItselfWhenNeeded();
     void eachQueryKeepsItsOwnResult();
@@ -189,25 +189,21 @@ void TestStoreValues::manyRowsGoAllOrNone()
         0);
 }
 
-void TestStoreValues::deleteCurrentRowRemovesItFromTableAndResult()
+void TestStoreValues::deletedRowsLeaveTableAndResult()
 {
     addThree();
     Query &list = *m_module->mainList();
     list.open();
-    list.moveTo(1);
-    list.deleteCurrent();
+    list.deleteRows({1});
     QCOMPARE(list.recordCount(), 2);
     QCOMPARE(
         m_world->scalar(QStringLiteral("select count(*) from t_webinfo where web_address='s1.cn'")).toInt(),
         0);
     QCOMPARE(m_world->scalar(QStringLiteral("select count(*) from t_webinfo")).toInt(), 2);
-    QCOMPARE(list.text(QStringLiteral("web_address")), QStringLiteral("s2.cn"));
-    list.deleteCurrent();
-    QCOMPARE(list.recNo(), 0); // the last row went: the one before it becomes current
-    QCOMPARE(list.text(QStringLiteral("web_address")), QStringLiteral("s0.cn"));
-    list.deleteCurrent();
-    QVERIFY(list.eof());
-    QVERIFY_THROWS_EXCEPTION(StoreError, list.deleteCurrent());
+    QCOMPARE(list.textAt(1, QStringLiteral("web_address")), QStringLiteral("s2.cn"));
+    list.deleteRows({1, 0, 1});
+    QCOMPARE(list.recordCount(), 0);
+    QVERIFY_THROWS_EXCEPTION(StoreError, list.deleteRows({0}));
     QCOMPARE(m_world->scalar(QStringLiteral("select count(*) from t_webinfo")).toInt(), 0);
 
     // A result that is not rows of one table cannot delete.
@@ -215,11 +211,11 @@ void TestStoreValues::deleteCurrentRowRemovesItFromTableAndResult()
     Query &count = *m_module->siteSaves();
     count.setSql(QStringLiteral("select count(*) as n from t_webinfo"));
     count.open();
-    QVERIFY_THROWS_EXCEPTION(StoreError, count.deleteCurrent());
+    QVERIFY_THROWS_EXCEPTION(StoreError, count.deleteRows({0}));
     count.setSql(QStringLiteral("select distinct web_dbtype from t_webinfo"));
     count.open();
     QCOMPARE(count.recordCount(), 3);
-    QVERIFY_THROWS_EXCEPTION(StoreError, count.deleteCurrent());
+    QVERIFY_THROWS_EXCEPTION(StoreError, count.deleteRows({0}));
     QCOMPARE(m_world->scalar(QStringLiteral("select count(*) from t_webinfo")).toInt(), 3);
 }
 

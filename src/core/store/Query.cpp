@@ -187,11 +187,16 @@ int Query::execute()
     return query.numRowsAffected();
 }
 
-int Query::countRows(const QString &sql, const QString &name, const QString &value)
+void Query::openWith(const QString &sql, const QString &name, const QString &value)
 {
     setSql(sql);
     setParameter(name, value);
     open();
+}
+
+int Query::countRows(const QString &sql, const QString &name, const QString &value)
+{
+    openWith(sql, name, value);
     const int count = recordCount();
     close();
     return count;
@@ -199,9 +204,7 @@ int Query::countRows(const QString &sql, const QString &name, const QString &val
 
 qint64 Query::countOf(const QString &sql, const QString &name, const QString &value)
 {
-    setSql(sql);
-    setParameter(name, value);
-    open();
+    openWith(sql, name, value);
     const qint64 count = valueAt(0, 0).toLongLong();
     close();
     return count;
@@ -351,17 +354,4 @@ void Query::deleteRows(QList<int> rows)
     m_rows.resize(kept);
     m_rowIds.resize(kept);
     m_current = -1;
-}
-
-void Query::deleteCurrent()
-{
-    requireRow();
-    // Only a result over the rows of one table knows which row to delete.
-    if (m_table.isEmpty() || m_rowIds.size() != m_rows.size())
-        throw StoreError(QStringLiteral("this result cannot delete rows"));
-    deleteRowIds({m_rowIds.at(m_current)});
-    m_rows.removeAt(m_current);
-    m_rowIds.removeAt(m_current);
-    if (m_current >= recordCount())
-        m_current = recordCount() - 1;
 }

@@ -76,8 +76,6 @@ public:
         return -1;
     }
 
-    // Deletes the current row from its table and from the result.
-    void deleteCurrent();
     // Deletes the given rows (indexes into the result) from their table and from the result, all
     // or none: a register that refuses any of them keeps every one. Leaves no current row.
     void deleteRows(QList<int> rows);
@@ -87,6 +85,7 @@ public:
 private:
     void bindParameters(class QSqlQuery &query) const;
     void requireRow() const;
+    void openWith(const QString &sql, const QString &name, const QString &value);
     void deleteRowIds(const QList<qint64> &ids);
 
     Connection *m_connection;
