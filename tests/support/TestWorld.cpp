@@ -39,6 +39,7 @@ void TestWorld::restart()
 {
     m_program.reset();
     m_program = std::make_unique<Program>();
+    currentWorld() = this;
 }
 
 Program &program()

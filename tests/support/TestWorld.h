@@ -29,7 +29,8 @@ public:
     ~TestWorld();
 
     Program &program() { return *m_program; }
-    // Takes the program down and builds it again in the same folder, as a restart does.
+    // Takes the program down and builds it again in the same folder, as a restart does (a world
+    // built without windows gets them here).
     void restart();
 
 private:
