@@ -198,7 +198,6 @@ void MainWindow::refreshList()
 void MainWindow::loadList()
 {
     Query *list = m_register.mainList();
-    list->close();
     list->open();
     ui->siteGrid->reload();
     const int rows = list->recordCount();

@@ -178,10 +178,16 @@ void TestStoreValues::manyRowsGoAllOrNone()
     list.deleteRows(everyOther);
     QCOMPARE(list.recordCount(), 750);
     QCOMPARE(m_world->scalar(QStringLiteral("select count(*) from t_webinfo")).toInt(), 750);
-    // Row k of the result is now the site numbered 2k+2, in the register as in the result.
-    for (int row : {0, 373, 749})
+    // Row k of the result is now the site numbered 2k+2, every field of it, in the register as in
+    // the result.
+    for (int row = 0; row < 750; ++row) {
+        const int site = 2 * row + 2;
         QCOMPARE(list.textAt(row, QStringLiteral("web_id")),
-                 QStringLiteral("%1").arg(2 * row + 2, 6, 10, QLatin1Char('0')));
+                 QStringLiteral("%1").arg(site, 6, 10, QLatin1Char('0')));
+        QCOMPARE(list.textAt(row, QStringLiteral("web_address")), QStringLiteral("s%1.example").arg(site));
+        QCOMPARE(list.textAt(row, QStringLiteral("web_endtime")), QStringLiteral("2011-3-7"));
+        QVERIFY(list.textAt(row, QStringLiteral("web_linkman")).isEmpty());
+    }
     QCOMPARE(
         m_world
             ->scalar(QStringLiteral("select count(*) from t_webinfo where (cast(web_id as integer) % 2)=1"))

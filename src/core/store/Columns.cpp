@@ -10,9 +10,9 @@ QStringList dateColumns()
 
 QStringList scrambledColumns()
 {
-    return {QStringLiteral("web_user"),   QStringLiteral("web_pass"),   QStringLiteral("web_domainuser"),
+    return {QStringLiteral("web_user"),       QStringLiteral("web_pass"),   QStringLiteral("web_domainuser"),
             QStringLiteral("web_domainpass"), QStringLiteral("web_dbname"), QStringLiteral("web_dbip"),
-            QStringLiteral("web_dbuser"), QStringLiteral("web_dbpass")};
+            QStringLiteral("web_dbuser"),     QStringLiteral("web_dbpass")};
 }
 
 bool isDate(const QString &column)

@@ -5,6 +5,7 @@
 #include "store/Columns.h"
 #include "store/Connection.h"
 #include "store/DateText.h"
+#include "store/NativeStatement.h"
 #include "store/StoreError.h"
 
 #include <QRegularExpression>
@@ -76,8 +77,15 @@ Query::~Query()
 
 void Query::close()
 {
+    forgetResult();
+    m_rows.release();
+}
+
+void Query::forgetResult()
+{
     m_open = false;
     m_fields.clear();
+    m_dateColumns.clear();
     m_rows.clear();
     m_rowIds.clear();
     m_current = -1;
@@ -131,48 +139,50 @@ void Query::setParameterDate(const QString &name, const QDate &date)
     }
 }
 
+QVariant Query::parameter(const QString &name) const
+{
+    if (m_refused.contains(name))
+        throw StoreError(m_refused.value(name));
+    if (!m_parameters.contains(name))
+        throw StoreError(QStringLiteral("parameter not set: ") + name);
+    return m_parameters.value(name);
+}
+
 void Query::bindParameters(QSqlQuery &query) const
 {
     static const QRegularExpression placeholder(QStringLiteral(":(\\w+)"));
     auto it = placeholder.globalMatch(query.lastQuery());
     while (it.hasNext()) {
         const QString name = it.next().captured(1);
-        if (m_refused.contains(name))
-            throw StoreError(m_refused.value(name));
-        if (!m_parameters.contains(name))
-            throw StoreError(QStringLiteral("parameter not set: ") + name);
-        query.bindValue(QLatin1Char(':') + name, boundValue(m_parameters.value(name)));
+        query.bindValue(QLatin1Char(':') + name, boundValue(parameter(name)));
     }
+}
+
+void Query::bindParameters(NativeStatement &statement) const
+{
+    for (int index = 1; index <= statement.parameterCount(); ++index)
+        statement.bind(index, parameter(statement.parameterName(index)));
 }
 
 void Query::open()
 {
-    close();
-    QSqlQuery query(m_connection->database());
-    query.setForwardOnly(true);
-    const QString sql = withRowId(m_sql, m_table);
-    if (!query.prepare(sql))
-        throw StoreError(query.lastError().text());
-    bindParameters(query);
-    if (!query.exec())
-        throw StoreError(query.lastError().text());
-    const QSqlRecord record = query.record();
+    forgetResult();
+    NativeStatement statement(m_connection->database(), withRowId(m_sql, m_table));
+    bindParameters(statement);
     const int firstField = m_table.isEmpty() ? 0 : 1;
-    for (int i = firstField; i < record.count(); ++i)
-        m_fields << record.fieldName(i);
-    while (query.next()) {
-        QList<QVariant> row;
-        row.reserve(record.count() - firstField);
-        for (int i = firstField; i < record.count(); ++i)
-            row << query.value(i);
-        m_rows << row;
-        if (firstField)
-            m_rowIds << query.value(0).toLongLong();
+    for (int i = firstField; i < statement.columnCount(); ++i) {
+        m_fields << statement.columnName(i);
+        m_dateColumns << Columns::isDate(m_fields.last());
     }
-    if (query.lastError().isValid())
-        throw StoreError(query.lastError().text());
+    m_rows.clear(int(m_fields.size()));
+    try {
+        statement.readAll(m_rows, firstField ? &m_rowIds : nullptr);
+    } catch (...) {
+        close();
+        throw;
+    }
     m_open = true;
-    m_current = m_rows.isEmpty() ? -1 : 0;
+    m_current = m_rows.rowCount() == 0 ? -1 : 0;
 }
 
 int Query::execute()
@@ -212,7 +222,7 @@ qint64 Query::countOf(const QString &sql, const QString &name, const QString &va
 
 void Query::first()
 {
-    m_current = m_rows.isEmpty() ? -1 : 0;
+    m_current = m_rows.rowCount() == 0 ? -1 : 0;
 }
 
 void Query::next()
@@ -254,23 +264,31 @@ void Query::requireRow() const
         throw StoreError(QStringLiteral("no current row"));
 }
 
-QVariant Query::valueAt(int row, int column) const
+void Query::requireCell(int row, int column) const
 {
     if (row < 0 || row >= recordCount() || column < 0 || column >= m_fields.size())
         throw StoreError(QStringLiteral("no such cell"));
-    return m_rows.at(row).at(column);
+}
+
+QVariant Query::valueAt(int row, int column) const
+{
+    requireCell(row, column);
+    return m_rows.value(row, column);
 }
 
 QString Query::textAt(int row, int column) const
 {
-    const QVariant value = valueAt(row, column);
-    if (value.isNull())
+    requireCell(row, column);
+    switch (m_rows.kind(row, column)) {
+    case ResultRows::Kind::Null:
         return QString();
-    if (Columns::isDate(m_fields.at(column)))
-        return DateText::fromStored(value.toString());
-    if (value.typeId() == QMetaType::QByteArray)
-        return TextBytes::fromBytes(value.toByteArray());
-    return value.toString();
+    case ResultRows::Kind::Blob:
+        return TextBytes::fromBytes(m_rows.bytes(row, column).toByteArray());
+    default:
+        break;
+    }
+    const QString text = m_rows.text(row, column);
+    return m_dateColumns.at(column) ? DateText::fromStored(text) : text;
 }
 
 QString Query::textAt(int row, const QString &field) const
@@ -287,16 +305,16 @@ QString Query::text(const QString &field) const
 QByteArray Query::bytes(const QString &field) const
 {
     requireRow();
-    const QVariant value = valueAt(m_current, columnOf(field));
-    if (value.typeId() == QMetaType::QString)
-        return TextBytes::toBytes(value.toString());
-    return value.toByteArray();
+    const int column = columnOf(field);
+    if (m_rows.kind(m_current, column) == ResultRows::Kind::Text)
+        return TextBytes::toBytes(m_rows.text(m_current, column));
+    return valueAt(m_current, column).toByteArray();
 }
 
 bool Query::isNull(const QString &field) const
 {
     requireRow();
-    return valueAt(m_current, columnOf(field)).isNull();
+    return m_rows.kind(m_current, columnOf(field)) == ResultRows::Kind::Null;
 }
 
 // One transaction, and a statement per few hundred rows instead of one per row: a thousand
@@ -326,7 +344,7 @@ void Query::deleteRowIds(const QList<qint64> &ids)
 
 void Query::deleteRows(QList<int> rows)
 {
-    if (m_table.isEmpty() || m_rowIds.size() != m_rows.size())
+    if (m_table.isEmpty() || m_rowIds.size() != recordCount())
         throw StoreError(QStringLiteral("this result cannot delete rows"));
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
@@ -337,21 +355,17 @@ void Query::deleteRows(QList<int> rows)
     for (int row : std::as_const(rows))
         ids << m_rowIds.at(row);
     deleteRowIds(ids);
-    // One pass over the result, so a large list loses many rows as quickly as one.
+    m_rows.removeRows(rows);
+    // One pass over the ids, so a large list loses many rows as quickly as one.
     qsizetype kept = 0;
     auto next = rows.cbegin();
-    for (qsizetype row = 0; row < m_rows.size(); ++row) {
+    for (qsizetype row = 0; row < m_rowIds.size(); ++row) {
         if (next != rows.cend() && *next == row) {
             ++next;
             continue;
         }
-        if (kept != row) {
-            m_rows[kept] = std::move(m_rows[row]);
-            m_rowIds[kept] = m_rowIds[row];
-        }
-        ++kept;
+        m_rowIds[kept++] = m_rowIds[row];
     }
-    m_rows.resize(kept);
     m_rowIds.resize(kept);
     m_current = -1;
 }

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include "store/ResultRows.h"
+
 class Connection;
 
 // The ADO-like query object: statement text added piece by piece, named
@@ -48,7 +50,7 @@ public:
     // As countRows, for a statement that counts in the register ("select count(*) ..."): its number.
     qint64 countOf(const QString &sql, const QString &name, const QString &value);
 
-    int recordCount() const { return int(m_rows.size()); }
+    int recordCount() const { return m_rows.rowCount(); }
     int recNo() const { return m_current; } // 0-based; -1 when there is no current row
     void first();
     void next();
@@ -83,8 +85,12 @@ public:
     int columnOf(const QString &field) const; // throws when absent
 
 private:
+    QVariant parameter(const QString &name) const; // throws when unset or refused
     void bindParameters(class QSqlQuery &query) const;
+    void bindParameters(class NativeStatement &statement) const;
+    void forgetResult(); // keeps the room the rows took, for the next open
     void requireRow() const;
+    void requireCell(int row, int column) const;
     void openWith(const QString &sql, const QString &name, const QString &value);
     void deleteRowIds(const QList<qint64> &ids);
 
@@ -93,8 +99,9 @@ private:
     QHash<QString, QVariant> m_parameters;
     QHash<QString, QString> m_refused; // parameter -> why its value was refused
     QStringList m_fields;
-    QList<QList<QVariant>> m_rows;
-    QList<qint64> m_rowIds; // rowid of each result row when the result comes from one table
+    ResultRows m_rows;
+    QList<bool> m_dateColumns; // by column: shown as date text
+    QList<qint64> m_rowIds;    // rowid of each result row when the result comes from one table
     QString m_table;
     int m_current = -1;
     bool m_open = false;

@@ -23,5 +23,5 @@ extern const QString CountDomainDue;      // 13
 // The secret key change: every domain user with its site number, and one written back.
 extern const QString DomainUsers;
 extern const QString SaveDomainUser;
-extern const QString ExpiryList;          // 14 (bound as :web_endtime, :web_enddomaintime)
+extern const QString ExpiryList; // 14 (bound as :web_endtime, :web_enddomaintime)
 } // namespace Statements
