@@ -3,8 +3,9 @@
 #include "export/ExportError.h"
 #include "export/ExportText.h"
 
-#include <QBuffer>
 #include <QSaveFile>
+
+#include <utility>
 
 namespace {
 
@@ -57,6 +58,19 @@ GridExporter::~GridExporter() = default;
 void GridExporter::exportGridToStream(QIODevice *stream)
 {
     m_stream = stream;
+    try {
+        walk();
+        flush();
+    } catch (...) {
+        m_pending.clear();
+        throw;
+    }
+}
+
+void GridExporter::walk()
+{
+    m_pending.clear();
+    m_pending.reserve(FlushSize + FlushSize / 4);
     {
         WalkGuard guard(m_grid);
         m_columns.clear();
@@ -64,9 +78,11 @@ void GridExporter::exportGridToStream(QIODevice *stream)
         m_columns.reserve(count);
         for (int i = 0; i < count; ++i)
             m_columns.append(m_grid.column(i));
+        m_grid.first();
+        m_hasRows = !m_grid.atEnd();
         emitHeader();
         emitTitleRow(m_columns);
-        for (m_grid.first(); !m_grid.atEnd(); m_grid.next())
+        for (; !m_grid.atEnd(); m_grid.next())
             emitDataRow(m_columns);
     }
     emitTrailer();
@@ -88,18 +104,15 @@ void GridExporter::exportGridToFile(const QString &fileName)
 
 QByteArray GridExporter::walkIntoMemory()
 {
-    QByteArray body;
-    QBuffer buffer(&body);
-    buffer.open(QIODevice::WriteOnly);
+    // Without an output nothing is flushed: the whole walk stays in memory.
+    m_stream = nullptr;
     try {
-        GridExporter::exportGridToStream(&buffer);
+        walk();
     } catch (...) {
-        m_stream = nullptr;
+        m_pending.clear();
         throw;
     }
-    m_stream = nullptr;
-    buffer.close();
-    return body;
+    return std::exchange(m_pending, QByteArray());
 }
 
 void GridExporter::emitHeader() {}
@@ -122,13 +135,20 @@ void GridExporter::emitDataRow(const QList<ExportColumn> &columns)
 
 void GridExporter::emitCell(int, const CellParams &) {}
 
-void GridExporter::write(const QByteArray &bytes)
+void GridExporter::flush()
 {
-    if (bytes.isEmpty())
+    if (m_pending.isEmpty())
         return;
-    if (!m_stream || m_stream->write(bytes) != bytes.size())
+    if (!m_stream || m_stream->write(m_pending.constData(), m_pending.size()) != m_pending.size())
         throw ExportError("write failed: " +
                           (m_stream ? m_stream->errorString().toStdString() : "no output"));
+    m_pending.resize(0);
+}
+
+void GridExporter::write(const QByteArray &bytes)
+{
+    m_pending += bytes;
+    flushWhenFull();
 }
 
 void GridExporter::write(const char *ascii)
@@ -148,19 +168,30 @@ void GridExporter::writeLine(const char *ascii)
     write("\r\n");
 }
 
-QByteArray GridExporter::plainBytes(const QString &text, int column, TextPlace place) const
+QByteArray GridExporter::plainBytes(QStringView text, int column, TextPlace place) const
 {
-    return ExportText::codePageBytes(text, [&](char32_t character) -> QByteArray {
-        const QString title = m_columns.value(column).caption;
-        QString where;
-        if (place == TextPlace::Cell)
-            where = QStringLiteral("网站编号“%1”的“%2”").arg(m_grid.recordName(), title);
-        else
-            where = QStringLiteral("标题“%1”").arg(title);
-        throw ExportError("a character the code page cannot hold",
-                          where + QStringLiteral("中的字符") + characterName(character) +
-                              QStringLiteral("无法保存到此类文件，.htm 和 .rtf 文件可以保存所有字符"));
-    });
+    QByteArray bytes;
+    appendPlain(bytes, text, column, place);
+    return bytes;
+}
+
+void GridExporter::appendPlain(QByteArray &out, QStringView text, int column, TextPlace place) const
+{
+    ExportText::appendCodePage(out, text,
+                               [&](QByteArray &, char32_t character) { refuse(character, column, place); });
+}
+
+void GridExporter::refuse(char32_t character, int column, TextPlace place) const
+{
+    const QString title = m_columns.value(column).caption;
+    QString where;
+    if (place == TextPlace::Cell)
+        where = QStringLiteral("网站编号“%1”的“%2”").arg(m_grid.recordName(), title);
+    else
+        where = QStringLiteral("标题“%1”").arg(title);
+    throw ExportError("a character the code page cannot hold",
+                      where + QStringLiteral("中的字符") + characterName(character) +
+                          QStringLiteral("无法保存到此类文件，.htm 和 .rtf 文件可以保存所有字符"));
 }
 
 int GridExporter::pointSize(const ExportFont &font) const

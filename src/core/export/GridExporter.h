@@ -35,9 +35,23 @@ protected:
     ExportGrid &grid() const { return m_grid; }
     const QList<ExportColumn> &exportedColumns() const { return m_columns; }
 
+    // Whether the grid has any data row; known from emitHeader() on.
+    bool hasRows() const { return m_hasRows; }
+
     // Runs the walk into memory and returns what it wrote; the output is left unset.
     QByteArray walkIntoMemory();
     void setOutput(QIODevice *stream) { m_stream = stream; }
+    // What the writers write is gathered here and handed to the output in large pieces,
+    // since a write per cell costs more than the cell. A writer may append to it directly
+    // and call flushWhenFull() now and then.
+    QByteArray &pending() { return m_pending; }
+    void flushWhenFull()
+    {
+        if (m_stream && m_pending.size() >= FlushSize)
+            flush();
+    }
+    // Hands everything gathered to the output; throws ExportError when it refuses it.
+    void flush();
     void write(const QByteArray &bytes);
     void write(const char *ascii);
     void writeLine(const QByteArray &bytes);
@@ -48,14 +62,22 @@ protected:
     // The code page bytes of a text, for the formats that cannot escape a character:
     // one the code page cannot hold refuses the whole export with a reason that names
     // the site, the column and the character.
-    QByteArray plainBytes(const QString &text, int column, TextPlace place) const;
+    QByteArray plainBytes(QStringView text, int column, TextPlace place) const;
+    void appendPlain(QByteArray &out, QStringView text, int column, TextPlace place) const;
 
     // Whole points of a font, as a 96 pixels-per-inch screen rounds them.
     int pointSize(const ExportFont &font) const;
 
 private:
+    static constexpr qsizetype FlushSize = 256 * 1024;
+
+    void walk();
+    [[noreturn]] void refuse(char32_t character, int column, TextPlace place) const;
+
     ExportGrid &m_grid;
     QIODevice *m_stream = nullptr;
+    QByteArray m_pending;
     QList<ExportColumn> m_columns;
     CellParams m_params;
+    bool m_hasRows = false;
 };

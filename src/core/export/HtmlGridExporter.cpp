@@ -33,29 +33,61 @@ QString quotedFamily(QString name)
     return QLatin1Char('\'') + name + QLatin1Char('\'');
 }
 
+// The entity that stands for an ASCII character, or none.
+const char *entity(char16_t unit)
+{
+    switch (unit) {
+    case u'&':
+        return "&amp;";
+    case u'<':
+        return "&lt;";
+    case u'>':
+        return "&gt;";
+    case u'"':
+        return "&quot;";
+    default:
+        return nullptr;
+    }
+}
+
+void appendReference(QByteArray &out, char32_t character)
+{
+    out += "&#";
+    out += QByteArray::number(quint32(character));
+    out += ';';
+}
+
+void appendEscaped(QByteArray &out, QStringView text)
+{
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char *replacement = entity(text[i].unicode());
+        if (!replacement)
+            continue;
+        ExportText::appendCodePage(out, text.mid(from, i - from), appendReference);
+        out += replacement;
+        from = i + 1;
+    }
+    ExportText::appendCodePage(out, text.mid(from), appendReference);
+}
+
 } // namespace
 
 HtmlGridExporter::HtmlGridExporter(ExportGrid &grid) : GridExporter(grid) {}
 
-QByteArray HtmlGridExporter::escapedBytes(const QString &text)
+QByteArray HtmlGridExporter::escapedBytes(QStringView text)
 {
-    bool plain = true;
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u >= 0x80 || u == '&' || u == '<' || u == '>' || u == '"') {
-            plain = false;
-            break;
-        }
-    }
-    if (plain)
-        return text.toLatin1();
-    QString escaped = text;
-    escaped.replace(QLatin1Char('&'), QLatin1String("&amp;"));
-    escaped.replace(QLatin1Char('<'), QLatin1String("&lt;"));
-    escaped.replace(QLatin1Char('>'), QLatin1String("&gt;"));
-    escaped.replace(QLatin1Char('"'), QLatin1String("&quot;"));
-    return ExportText::codePageBytes(
-        escaped, [](char32_t character) { return "&#" + QByteArray::number(quint32(character)) + ';'; });
+    QByteArray bytes;
+    appendEscaped(bytes, text);
+    return bytes;
+}
+
+void HtmlGridExporter::appendText(QByteArray &out, QStringView text)
+{
+    if (text.isEmpty())
+        out += "&nbsp";
+    else
+        appendEscaped(out, text);
 }
 
 void HtmlGridExporter::emitHeader()
@@ -84,68 +116,54 @@ void HtmlGridExporter::emitTrailer()
 
 void HtmlGridExporter::emitTitleRow(const QList<ExportColumn> &columns)
 {
+    m_dataCells.clear();
     writeLine("<TR>");
     for (const ExportColumn &column : columns) {
-        QByteArray cell = "  <TD WIDTH=" + QByteArray::number(column.width) + " ALIGN=\"" +
-                          alignmentWord(column.titleAlignment) + "\">";
-        appendFontBlock(cell, column.titleFont, column.caption);
-        writeLine(cell + "</TD>");
+        const CellFrame frame = cellFrame("  <TD WIDTH=" + QByteArray::number(column.width) + " ALIGN=\"" +
+                                              alignmentWord(column.titleAlignment) + "\">",
+                                          column.titleFont);
+        pending() += frame.open;
+        appendText(pending(), column.caption);
+        pending() += frame.close;
+        m_dataCells << cellFrame("  <TD WIDTH=" + QByteArray::number(column.width) + " ALIGN=\"" +
+                                     alignmentWord(column.alignment) + "\" BGCOLOR=#" +
+                                     colorDigits(column.color) + ">",
+                                 column.font);
     }
     writeLine("</TR>");
 }
 
 void HtmlGridExporter::emitDataRow(const QList<ExportColumn> &columns)
 {
-    writeLine("<TR>");
-    GridExporter::emitDataRow(columns);
-    writeLine("</TR>");
-}
-
-void HtmlGridExporter::emitCell(int column, const CellParams &params)
-{
-    writeCell(exportedColumns().at(column).width, params.Alignment, params.Background, params.Font,
-              params.Text);
-}
-
-void HtmlGridExporter::writeCell(int width, ExportAlignment alignment, const QColor &background,
-                                 const ExportFont &font, const QString &text)
-{
-    QByteArray cell;
-    cell.reserve(256);
-    cell += "  <TD WIDTH=" + QByteArray::number(width) + " ALIGN=\"" + alignmentWord(alignment) +
-            "\" BGCOLOR=#" + colorDigits(background) + ">";
-    appendFontBlock(cell, font, text);
-    cell += "</TD>\r\n";
-    write(cell);
-}
-
-void HtmlGridExporter::appendFontBlock(QByteArray &out, const ExportFont &font, const QString &text)
-{
-    if (m_fontNameBytes.isEmpty() || font.name != m_fontName) {
-        m_fontName = font.name;
-        m_fontNameBytes = escapedBytes(quotedFamily(font.name));
+    QByteArray &out = pending();
+    out += "<TR>\r\n";
+    for (int i = 0; i < columns.size(); ++i) {
+        const CellFrame &frame = m_dataCells.at(i);
+        out += frame.open;
+        appendText(out, grid().displayText(i));
+        out += frame.close;
     }
-    out += "<FONT STYLE=\"font-family: ";
-    out += m_fontNameBytes;
-    out += "; font-size: " + QByteArray::number(pointSize(font)) + "pt; color: #" + colorDigits(font.color) +
-           "\">";
-    if (font.bold)
-        out += "<B>";
-    if (font.italic)
-        out += "<I>";
-    if (font.underline)
-        out += "<U>";
-    if (font.strikeOut)
-        out += "<STRIKE>";
-    const QByteArray escaped = escapedBytes(text);
-    out += escaped.isEmpty() ? QByteArray("&nbsp") : escaped;
-    if (font.bold)
-        out += "</B>";
-    if (font.italic)
-        out += "</I>";
-    if (font.underline)
-        out += "</U>";
-    if (font.strikeOut)
-        out += "</STRIKE>";
-    out += "</FONT>";
+    out += "</TR>\r\n";
+    flushWhenFull();
+}
+
+HtmlGridExporter::CellFrame HtmlGridExporter::cellFrame(QByteArray open, const ExportFont &font) const
+{
+    open += "<FONT STYLE=\"font-family: ";
+    open += escapedBytes(quotedFamily(font.name));
+    open += "; font-size: " + QByteArray::number(pointSize(font)) + "pt; color: #" + colorDigits(font.color) +
+            "\">";
+    QByteArray close;
+    const std::pair<bool, const char *> styles[] = {
+        {font.bold, "B>"}, {font.italic, "I>"}, {font.underline, "U>"}, {font.strikeOut, "STRIKE>"}};
+    for (const auto &[on, tag] : styles) {
+        if (!on)
+            continue;
+        open += '<';
+        open += tag;
+        close += "</";
+        close += tag;
+    }
+    close += "</FONT></TD>\r\n";
+    return {open, close};
 }

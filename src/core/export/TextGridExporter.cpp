@@ -13,41 +13,34 @@ void TextGridExporter::beginLine()
     if (m_firstLine)
         m_firstLine = false;
     else
-        write("\r\n");
+        pending() += "\r\n";
 }
 
-void TextGridExporter::beginCell()
+void TextGridExporter::appendField(QByteArray &out, QStringView text, int column, TextPlace place) const
 {
-    if (!takeFirstCell())
-        write("\t");
-}
-
-bool TextGridExporter::takeFirstCell()
-{
-    const bool first = m_firstCell;
-    m_firstCell = false;
-    return first;
+    appendPlain(out, text, column, place);
 }
 
 void TextGridExporter::emitTitleRow(const QList<ExportColumn> &columns)
 {
     beginLine();
     for (int i = 0; i < columns.size(); ++i) {
-        write(plainBytes(columns.at(i).caption, i, TextPlace::Title));
-        if (i + 1 < columns.size())
-            write("\t");
+        if (i > 0)
+            pending() += separator();
+        appendField(pending(), columns.at(i).caption, i, TextPlace::Title);
     }
+    flushWhenFull();
 }
 
 void TextGridExporter::emitDataRow(const QList<ExportColumn> &columns)
 {
     beginLine();
-    m_firstCell = true;
-    GridExporter::emitDataRow(columns);
-}
-
-void TextGridExporter::emitCell(int column, const CellParams &params)
-{
-    beginCell();
-    write(plainBytes(params.Text, column, TextPlace::Cell));
+    QByteArray &out = pending();
+    const char between = separator();
+    for (int i = 0; i < columns.size(); ++i) {
+        if (i > 0)
+            out += between;
+        appendField(out, grid().displayText(i), i, TextPlace::Cell);
+    }
+    flushWhenFull();
 }

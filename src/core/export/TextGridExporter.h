@@ -12,17 +12,16 @@ public:
     void exportGridToStream(QIODevice *stream) override;
 
 protected:
-    virtual void beginLine();
-    virtual void beginCell();
-
     void emitTitleRow(const QList<ExportColumn> &columns) override;
     void emitDataRow(const QList<ExportColumn> &columns) override;
-    void emitCell(int column, const CellParams &params) override;
 
-    // Clears the first-cell flag; true when it was set.
-    bool takeFirstCell();
+    // What stands between two fields of a line.
+    virtual char separator() const { return '\t'; }
+    // Appends one field of a line as the format writes it.
+    virtual void appendField(QByteArray &out, QStringView text, int column, TextPlace place) const;
 
 private:
+    void beginLine();
+
     bool m_firstLine = true;
-    bool m_firstCell = true;
 };
