@@ -94,6 +94,19 @@ private slots:
         QVERIFY(bytes.endsWith(QByteArray("\xd6\xd0\"")));
     }
 
+    // The bytes go out in pieces of a few hundred kilobytes; none may be lost or doubled between them.
+    void manyRowsArriveWholeAndInOrder()
+    {
+        TableGrid grid;
+        grid.columns = {TableGrid::siteColumn("t", 10)};
+        QByteArray expected("t");
+        for (int i = 0; i < 60000; ++i) {
+            grid.rows.append(QVariantList{QStringLiteral("行%1").arg(i)});
+            expected += "\r\n\xd0\xd0" + QByteArray::number(i);
+        }
+        QCOMPARE(exportBytes<TextGridExporter>(grid), expected);
+    }
+
     void aSecondExportStartsWithoutALineBreak()
     {
         TableGrid grid = siteGrid();

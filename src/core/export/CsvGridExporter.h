@@ -10,5 +10,6 @@ public:
 
 protected:
     char separator() const override { return ';'; }
-    void appendField(QByteArray &out, QStringView text, int column, TextPlace place) const override;
+    qsizetype fieldFrame() const override { return 2; }
+    char *putField(char *out, QStringView text, int column, TextPlace place) const override;
 };

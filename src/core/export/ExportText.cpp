@@ -58,6 +58,27 @@ const CodePageTable &codePage()
     return table;
 }
 
+char *putCodePage(char *out, QStringView text, qsizetype &i, const AsciiSet &stops)
+{
+    const CodePageTable &table = codePage();
+    for (; i < text.size(); ++i) {
+        const char16_t unit = text[i].unicode();
+        if (unit < 0x80) {
+            if (stops[unit])
+                break;
+            *out++ = char(unit);
+            continue;
+        }
+        const quint16 entry = table[unit];
+        if (entry == 0)
+            break;
+        if (entry >= 0x100)
+            *out++ = char(entry >> 8);
+        *out++ = char(entry & 0xFF);
+    }
+    return out;
+}
+
 char32_t characterAt(QStringView text, qsizetype &i)
 {
     const QChar unit = text.at(i);

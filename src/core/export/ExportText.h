@@ -5,10 +5,14 @@
 #include <QStringView>
 
 #include <array>
+#include <cstring>
 
 // The byte form that readers of the exported files expect: Windows code page 936,
 // where the euro sign is the single byte 0x80 (the register's own byte form,
 // GB18030, has A2 E3 for it, which no GBK reader knows).
+//
+// The writers put their bytes straight into room set aside for a whole row: a million
+// cells make the checks of an append per piece cost more than the bytes themselves.
 namespace ExportText {
 
 // One entry per UTF-16 unit beyond ASCII: 0 when the code page has no such character (every
@@ -17,40 +21,40 @@ namespace ExportText {
 using CodePageTable = std::array<quint16, 0x10000>;
 const CodePageTable &codePage();
 
+// ASCII characters a format writes otherwise than as themselves.
+using AsciiSet = std::array<bool, 0x80>;
+constexpr AsciiSet asciiSet(const char *characters)
+{
+    AsciiSet set{};
+    for (; *characters; ++characters)
+        set[uchar(*characters)] = true;
+    return set;
+}
+
+// Two bytes per unit is the most a character the code page holds takes.
+constexpr qsizetype MostBytesPerUnit = 2;
+
+// Writes the code page bytes of text from i on at out, which has room for them, and stops at
+// the end of the text, at an ASCII character in stops, or at a character the code page cannot
+// hold: i is left there. Returns the end of what it wrote.
+char *putCodePage(char *out, QStringView text, qsizetype &i, const AsciiSet &stops);
+
 // The character that starts at text[i], a surrogate pair taken whole; i is left on
 // its last unit.
 char32_t characterAt(QStringView text, qsizetype &i);
 
-// Appends the code page bytes of text to out, with escape(out, c) appending whatever stands for
-// each character c the code page cannot hold; escape may throw to refuse the text instead.
-// Every cell of an export goes through here, so it writes into out's own storage.
-template <typename Escape> void appendCodePage(QByteArray &out, QStringView text, Escape &&escape)
+inline char *put(char *out, const char *bytes, qsizetype size)
 {
-    const CodePageTable &table = codePage();
-    // Two bytes per unit is the most a character the code page holds can take.
-    qsizetype end = out.size();
-    out.resize(end + 2 * text.size());
-    char *bytes = out.data();
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t unit = text[i].unicode();
-        if (unit < 0x80) {
-            bytes[end++] = char(unit);
-            continue;
-        }
-        const quint16 entry = table[unit];
-        if (entry >= 0x100)
-            bytes[end++] = char(entry >> 8);
-        if (entry != 0) {
-            bytes[end++] = char(entry & 0xFF);
-            continue;
-        }
-        out.resize(end);
-        escape(out, characterAt(text, i));
-        end = out.size();
-        out.resize(end + 2 * (text.size() - i - 1));
-        bytes = out.data();
-    }
-    out.resize(end);
+    std::memcpy(out, bytes, size_t(size));
+    return out + size;
+}
+inline char *put(char *out, const QByteArray &bytes)
+{
+    return put(out, bytes.constData(), bytes.size());
+}
+template <qsizetype N> char *put(char *out, const char (&ascii)[N])
+{
+    return put(out, ascii, N - 1);
 }
 
 } // namespace ExportText

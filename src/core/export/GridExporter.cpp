@@ -74,10 +74,12 @@ void GridExporter::walk()
     {
         WalkGuard guard(m_grid);
         m_columns.clear();
+        m_titles.clear();
         const int count = m_grid.columnCount();
-        m_columns.reserve(count);
-        for (int i = 0; i < count; ++i)
+        for (int i = 0; i < count; ++i) {
             m_columns.append(m_grid.column(i));
+            m_titles.append(m_columns.last().caption);
+        }
         m_grid.first();
         m_hasRows = !m_grid.atEnd();
         emitHeader();
@@ -151,6 +153,35 @@ void GridExporter::write(const QByteArray &bytes)
     flushWhenFull();
 }
 
+char *GridExporter::room(qsizetype size)
+{
+    const qsizetype used = m_pending.size();
+    m_pending.resize(used + size);
+    return m_pending.data() + used;
+}
+
+void GridExporter::keep(const char *end)
+{
+    m_pending.truncate(end - m_pending.constData());
+    flushWhenFull();
+}
+
+const QList<QString> &GridExporter::rowTexts()
+{
+    m_texts.resize(m_columns.size());
+    for (int i = 0; i < m_texts.size(); ++i)
+        m_texts[i] = m_grid.displayText(i);
+    return m_texts;
+}
+
+qsizetype GridExporter::unitCount(const QList<QString> &texts)
+{
+    qsizetype units = 0;
+    for (const QString &text : texts)
+        units += text.size();
+    return units;
+}
+
 void GridExporter::write(const char *ascii)
 {
     write(QByteArray::fromRawData(ascii, qsizetype(qstrlen(ascii))));
@@ -170,15 +201,18 @@ void GridExporter::writeLine(const char *ascii)
 
 QByteArray GridExporter::plainBytes(QStringView text, int column, TextPlace place) const
 {
-    QByteArray bytes;
-    appendPlain(bytes, text, column, place);
+    QByteArray bytes(text.size() * ExportText::MostBytesPerUnit, Qt::Uninitialized);
+    bytes.truncate(putPlain(bytes.data(), text, column, place) - bytes.constData());
     return bytes;
 }
 
-void GridExporter::appendPlain(QByteArray &out, QStringView text, int column, TextPlace place) const
+char *GridExporter::putPlain(char *out, QStringView text, int column, TextPlace place) const
 {
-    ExportText::appendCodePage(out, text,
-                               [&](QByteArray &, char32_t character) { refuse(character, column, place); });
+    qsizetype i = 0;
+    out = ExportText::putCodePage(out, text, i, {});
+    if (i < text.size())
+        refuse(ExportText::characterAt(text, i), column, place);
+    return out;
 }
 
 void GridExporter::refuse(char32_t character, int column, TextPlace place) const

@@ -2,6 +2,8 @@
 
 #include "export/ExportText.h"
 
+#include <charconv>
+
 namespace {
 
 QByteArray colorDigits(const QColor &color)
@@ -33,42 +35,43 @@ QString quotedFamily(QString name)
     return QLatin1Char('\'') + name + QLatin1Char('\'');
 }
 
-// The entity that stands for an ASCII character, or none.
-const char *entity(char16_t unit)
+// "&#55296;", a lone surrogate, is the most one UTF-16 unit of a text takes.
+constexpr qsizetype MostBytesPerUnit = 8;
+constexpr ExportText::AsciiSet Markup = ExportText::asciiSet("&<>\"");
+
+char *putEntity(char *out, char16_t unit)
 {
     switch (unit) {
     case u'&':
-        return "&amp;";
+        return ExportText::put(out, "&amp;");
     case u'<':
-        return "&lt;";
+        return ExportText::put(out, "&lt;");
     case u'>':
-        return "&gt;";
-    case u'"':
-        return "&quot;";
+        return ExportText::put(out, "&gt;");
     default:
-        return nullptr;
+        return ExportText::put(out, "&quot;");
     }
 }
 
-void appendReference(QByteArray &out, char32_t character)
+char *putReference(char *out, char32_t character)
 {
-    out += "&#";
-    out += QByteArray::number(quint32(character));
-    out += ';';
+    out = ExportText::put(out, "&#");
+    out = std::to_chars(out, out + 7, quint32(character)).ptr;
+    *out++ = ';';
+    return out;
 }
 
-void appendEscaped(QByteArray &out, QStringView text)
+char *putEscaped(char *out, QStringView text)
 {
-    qsizetype from = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char *replacement = entity(text[i].unicode());
-        if (!replacement)
-            continue;
-        ExportText::appendCodePage(out, text.mid(from, i - from), appendReference);
-        out += replacement;
-        from = i + 1;
+    for (qsizetype i = 0;; ++i) {
+        out = ExportText::putCodePage(out, text, i, Markup);
+        if (i == text.size())
+            return out;
+        if (text[i].unicode() < 0x80)
+            out = putEntity(out, text[i].unicode());
+        else
+            out = putReference(out, ExportText::characterAt(text, i));
     }
-    ExportText::appendCodePage(out, text.mid(from), appendReference);
 }
 
 } // namespace
@@ -77,17 +80,9 @@ HtmlGridExporter::HtmlGridExporter(ExportGrid &grid) : GridExporter(grid) {}
 
 QByteArray HtmlGridExporter::escapedBytes(QStringView text)
 {
-    QByteArray bytes;
-    appendEscaped(bytes, text);
+    QByteArray bytes(text.size() * MostBytesPerUnit, Qt::Uninitialized);
+    bytes.truncate(putEscaped(bytes.data(), text) - bytes.constData());
     return bytes;
-}
-
-void HtmlGridExporter::appendText(QByteArray &out, QStringView text)
-{
-    if (text.isEmpty())
-        out += "&nbsp";
-    else
-        appendEscaped(out, text);
 }
 
 void HtmlGridExporter::emitHeader()
@@ -116,35 +111,39 @@ void HtmlGridExporter::emitTrailer()
 
 void HtmlGridExporter::emitTitleRow(const QList<ExportColumn> &columns)
 {
+    QList<CellFrame> titles;
     m_dataCells.clear();
-    writeLine("<TR>");
     for (const ExportColumn &column : columns) {
-        const CellFrame frame = cellFrame("  <TD WIDTH=" + QByteArray::number(column.width) + " ALIGN=\"" +
-                                              alignmentWord(column.titleAlignment) + "\">",
-                                          column.titleFont);
-        pending() += frame.open;
-        appendText(pending(), column.caption);
-        pending() += frame.close;
-        m_dataCells << cellFrame("  <TD WIDTH=" + QByteArray::number(column.width) + " ALIGN=\"" +
-                                     alignmentWord(column.alignment) + "\" BGCOLOR=#" +
+        const QByteArray width = "  <TD WIDTH=" + QByteArray::number(column.width) + " ALIGN=\"";
+        titles << cellFrame(width + alignmentWord(column.titleAlignment) + "\">", column.titleFont);
+        m_dataCells << cellFrame(width + alignmentWord(column.alignment) + "\" BGCOLOR=#" +
                                      colorDigits(column.color) + ">",
                                  column.font);
     }
-    writeLine("</TR>");
+    writeRow(titles, titleTexts());
 }
 
-void HtmlGridExporter::emitDataRow(const QList<ExportColumn> &columns)
+void HtmlGridExporter::emitDataRow(const QList<ExportColumn> &)
 {
-    QByteArray &out = pending();
-    out += "<TR>\r\n";
-    for (int i = 0; i < columns.size(); ++i) {
-        const CellFrame &frame = m_dataCells.at(i);
-        out += frame.open;
-        appendText(out, grid().displayText(i));
-        out += frame.close;
+    writeRow(m_dataCells, rowTexts());
+}
+
+void HtmlGridExporter::writeRow(const QList<CellFrame> &frames, const QList<QString> &texts)
+{
+    static const char RowStart[] = "<TR>\r\n";
+    static const char RowEnd[] = "</TR>\r\n";
+    static const char Blank[] = "&nbsp";
+    qsizetype size = sizeof RowStart + sizeof RowEnd + unitCount(texts) * MostBytesPerUnit;
+    for (const CellFrame &frame : frames)
+        size += frame.open.size() + sizeof Blank + frame.close.size();
+    char *out = ExportText::put(room(size), RowStart);
+    for (int i = 0; i < texts.size(); ++i) {
+        const CellFrame &frame = frames.at(i);
+        out = ExportText::put(out, frame.open);
+        out = texts.at(i).isEmpty() ? ExportText::put(out, Blank) : putEscaped(out, texts.at(i));
+        out = ExportText::put(out, frame.close);
     }
-    out += "</TR>\r\n";
-    flushWhenFull();
+    keep(ExportText::put(out, RowEnd));
 }
 
 HtmlGridExporter::CellFrame HtmlGridExporter::cellFrame(QByteArray open, const ExportFont &font) const

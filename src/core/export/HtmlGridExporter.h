@@ -26,7 +26,7 @@ private:
         QByteArray close;
     };
     CellFrame cellFrame(QByteArray open, const ExportFont &font) const;
-    static void appendText(QByteArray &out, QStringView text);
+    void writeRow(const QList<CellFrame> &frames, const QList<QString> &texts);
 
     QList<CellFrame> m_dataCells;
 };

@@ -30,19 +30,12 @@ char *putHex(char *out, uchar byte)
     return out;
 }
 
-char *putText(char *out, const char *text)
-{
-    while (*text)
-        *out++ = *text++;
-    return out;
-}
-
 char *putUnicode(char *out, char32_t character)
 {
     const auto units = QChar::fromUcs4(character);
     for (const QChar unit : QStringView(units)) {
-        out = putText(out, "\\u");
-        out = putText(out, QByteArray::number(qint16(unit.unicode())).constData());
+        out = ExportText::put(out, "\\u");
+        out = ExportText::put(out, QByteArray::number(qint16(unit.unicode())));
         *out++ = '?';
     }
     return out;
@@ -54,39 +47,35 @@ char *putAscii(char *out, QStringView text, qsizetype &i)
     if (byte == '\\' || byte == '{' || byte == '}')
         return putHex(out, uchar(byte));
     if (byte == '\t')
-        return putText(out, "\\tab ");
+        return ExportText::put(out, "\\tab ");
     if (byte == '\r' || byte == '\n') {
         // CR LF is one break; a lone CR or LF is one too.
         if (byte == '\r' && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
             ++i;
-        return putText(out, "\\line ");
+        return ExportText::put(out, "\\line ");
     }
     *out++ = byte;
     return out;
 }
 
-void appendEscaped(QByteArray &out, QStringView text)
+char *putEscaped(char *out, QStringView text)
 {
     const ExportText::CodePageTable &table = ExportText::codePage();
-    const qsizetype start = out.size();
-    out.resize(start + MostBytesPerUnit * text.size());
-    char *const begin = out.data();
-    char *end = begin + start;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t unit = text[i].unicode();
         if (unit < 0x80) {
-            end = putAscii(end, text, i);
+            out = putAscii(out, text, i);
             continue;
         }
         const quint16 entry = table[unit];
         if (entry == 0)
-            end = putUnicode(end, ExportText::characterAt(text, i));
+            out = putUnicode(out, ExportText::characterAt(text, i));
         else if (entry >= 0x100)
-            end = putHex(putHex(end, uchar(entry >> 8)), uchar(entry & 0xFF));
+            out = putHex(putHex(out, uchar(entry >> 8)), uchar(entry & 0xFF));
         else
-            end = putHex(end, uchar(entry));
+            out = putHex(out, uchar(entry));
     }
-    out.resize(end - begin);
+    return out;
 }
 
 } // namespace
@@ -95,9 +84,9 @@ RtfGridExporter::RtfGridExporter(ExportGrid &grid) : GridExporter(grid) {}
 
 QByteArray RtfGridExporter::escapedText(QStringView text)
 {
-    QByteArray out;
-    appendEscaped(out, text);
-    return out;
+    QByteArray bytes(text.size() * MostBytesPerUnit, Qt::Uninitialized);
+    bytes.truncate(putEscaped(bytes.data(), text) - bytes.constData());
+    return bytes;
 }
 
 // The tables list the colours and fonts in the order the rows first use them: the title
@@ -132,30 +121,29 @@ void RtfGridExporter::emitTrailer()
     write("}");
 }
 
-void RtfGridExporter::emitTitleRow(const QList<ExportColumn> &columns)
+void RtfGridExporter::emitTitleRow(const QList<ExportColumn> &)
 {
-    writeRow(m_titleRow, int(columns.size()), true);
+    writeRow(m_titleRow, titleTexts());
 }
 
-void RtfGridExporter::emitDataRow(const QList<ExportColumn> &columns)
+void RtfGridExporter::emitDataRow(const QList<ExportColumn> &)
 {
-    writeRow(m_dataRow, int(columns.size()), false);
+    writeRow(m_dataRow, rowTexts());
 }
 
-void RtfGridExporter::writeRow(const RowLook &look, int columnCount, bool titles)
+void RtfGridExporter::writeRow(const RowLook &look, const QList<QString> &texts)
 {
-    QByteArray &out = pending();
-    out += look.definition;
-    for (int i = 0; i < columnCount; ++i) {
-        out += look.cells.at(i);
-        if (titles)
-            appendEscaped(out, exportedColumns().at(i).caption);
-        else
-            appendEscaped(out, grid().displayText(i));
-        out += "\\cell}\r\n";
+    static const char CellEnd[] = "\\cell}\r\n";
+    static const char RowEnd[] = "\\pard\\intbl\\row}\r\n";
+    qsizetype size = look.definition.size() + sizeof RowEnd + unitCount(texts) * MostBytesPerUnit;
+    for (const QByteArray &opening : look.cells)
+        size += opening.size() + sizeof CellEnd;
+    char *out = ExportText::put(room(size), look.definition);
+    for (int i = 0; i < texts.size(); ++i) {
+        out = ExportText::put(out, look.cells.at(i));
+        out = ExportText::put(putEscaped(out, texts.at(i)), CellEnd);
     }
-    out += "\\pard\\intbl\\row}\r\n";
-    flushWhenFull();
+    keep(ExportText::put(out, RowEnd));
 }
 
 RtfGridExporter::RowLook RtfGridExporter::rowLook(const QList<ExportColumn> &columns, bool titles)

@@ -35,7 +35,7 @@ private:
     RowLook rowLook(const QList<ExportColumn> &columns, bool titles);
     QByteArray rowDefinition(const QList<ExportColumn> &columns, bool titles);
     QByteArray cellOpening(ExportAlignment alignment, const ExportFont &font, const QColor &background);
-    void writeRow(const RowLook &look, int columnCount, bool titles);
+    void writeRow(const RowLook &look, const QList<QString> &texts);
     int colorIndex(const QColor &color);
     int fontIndex(const QString &name);
     qint64 columnTwips(int width) const;

@@ -1,5 +1,7 @@
 #include "export/TextGridExporter.h"
 
+#include "export/ExportText.h"
+
 TextGridExporter::TextGridExporter(ExportGrid &grid) : GridExporter(grid) {}
 
 void TextGridExporter::exportGridToStream(QIODevice *stream)
@@ -8,39 +10,32 @@ void TextGridExporter::exportGridToStream(QIODevice *stream)
     GridExporter::exportGridToStream(stream);
 }
 
-void TextGridExporter::beginLine()
+char *TextGridExporter::putField(char *out, QStringView text, int column, TextPlace place) const
 {
-    if (m_firstLine)
-        m_firstLine = false;
-    else
-        pending() += "\r\n";
+    return putPlain(out, text, column, place);
 }
 
-void TextGridExporter::appendField(QByteArray &out, QStringView text, int column, TextPlace place) const
+void TextGridExporter::emitTitleRow(const QList<ExportColumn> &)
 {
-    appendPlain(out, text, column, place);
+    emitLine(titleTexts(), TextPlace::Title);
 }
 
-void TextGridExporter::emitTitleRow(const QList<ExportColumn> &columns)
+void TextGridExporter::emitDataRow(const QList<ExportColumn> &)
 {
-    beginLine();
-    for (int i = 0; i < columns.size(); ++i) {
-        if (i > 0)
-            pending() += separator();
-        appendField(pending(), columns.at(i).caption, i, TextPlace::Title);
-    }
-    flushWhenFull();
+    emitLine(rowTexts(), TextPlace::Cell);
 }
 
-void TextGridExporter::emitDataRow(const QList<ExportColumn> &columns)
+void TextGridExporter::emitLine(const QList<QString> &texts, TextPlace place)
 {
-    beginLine();
-    QByteArray &out = pending();
+    char *out = room(2 + unitCount(texts) * ExportText::MostBytesPerUnit + texts.size() * (1 + fieldFrame()));
+    if (!m_firstLine)
+        out = ExportText::put(out, "\r\n");
+    m_firstLine = false;
     const char between = separator();
-    for (int i = 0; i < columns.size(); ++i) {
+    for (int i = 0; i < texts.size(); ++i) {
         if (i > 0)
-            out += between;
-        appendField(out, grid().displayText(i), i, TextPlace::Cell);
+            *out++ = between;
+        out = putField(out, texts.at(i), i, place);
     }
-    flushWhenFull();
+    keep(out);
 }

@@ -17,11 +17,13 @@ protected:
 
     // What stands between two fields of a line.
     virtual char separator() const { return '\t'; }
-    // Appends one field of a line as the format writes it.
-    virtual void appendField(QByteArray &out, QStringView text, int column, TextPlace place) const;
+    // The bytes a field adds to its text at most.
+    virtual qsizetype fieldFrame() const { return 0; }
+    // Puts one field of a line at out, which has room for it, as the format writes it.
+    virtual char *putField(char *out, QStringView text, int column, TextPlace place) const;
 
 private:
-    void beginLine();
+    void emitLine(const QList<QString> &texts, TextPlace place);
 
     bool m_firstLine = true;
 };
