@@ -5,6 +5,8 @@
 
 #include <QSaveFile>
 
+#include <fcntl.h>
+
 #include <utility>
 
 namespace {
@@ -42,6 +44,19 @@ private:
     ExportGrid &m_grid;
 };
 
+// Has the disk start writing what a file holds so far, without waiting for it: the sync
+// that ends a save then finds most of a large export written instead of all of it to do.
+void startWriteBack(QIODevice *stream)
+{
+#ifdef Q_OS_LINUX
+    const auto *file = qobject_cast<QFileDevice *>(stream);
+    if (file && file->handle() >= 0)
+        ::sync_file_range(file->handle(), 0, 0, SYNC_FILE_RANGE_WRITE);
+#else
+    Q_UNUSED(stream);
+#endif
+}
+
 QString characterName(char32_t character)
 {
     const QString code =
@@ -71,6 +86,7 @@ void GridExporter::walk()
 {
     m_pending.clear();
     m_pending.reserve(FlushSize + FlushSize / 4);
+    m_unsynced = 0;
     {
         WalkGuard guard(m_grid);
         m_columns.clear();
@@ -144,7 +160,12 @@ void GridExporter::flush()
     if (!m_stream || m_stream->write(m_pending.constData(), m_pending.size()) != m_pending.size())
         throw ExportError("write failed: " +
                           (m_stream ? m_stream->errorString().toStdString() : "no output"));
+    m_unsynced += m_pending.size();
     m_pending.resize(0);
+    if (m_unsynced >= WriteBackSize) {
+        startWriteBack(m_stream);
+        m_unsynced = 0;
+    }
 }
 
 void GridExporter::write(const QByteArray &bytes)

@@ -76,6 +76,7 @@ protected:
 
 private:
     static constexpr qsizetype FlushSize = 256 * 1024;
+    static constexpr qsizetype WriteBackSize = 8 * FlushSize;
 
     void walk();
     void flushWhenFull()
@@ -87,6 +88,7 @@ private:
     ExportGrid &m_grid;
     QIODevice *m_stream = nullptr;
     QByteArray m_pending;
+    qsizetype m_unsynced = 0; // bytes handed to the output since its disk last started writing
     QList<ExportColumn> m_columns;
     QList<QString> m_titles;
     QList<QString> m_texts;
