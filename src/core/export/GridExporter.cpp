@@ -1,12 +1,12 @@
 #include "export/GridExporter.h"
 
+#include "export/BackgroundWriter.h"
 #include "export/ExportError.h"
 #include "export/ExportText.h"
 
 #include <QSaveFile>
 
-#include <fcntl.h>
-
+#include <memory>
 #include <utility>
 
 namespace {
@@ -44,19 +44,6 @@ private:
     ExportGrid &m_grid;
 };
 
-// Has the disk start writing what a file holds so far, without waiting for it: the sync
-// that ends a save then finds most of a large export written instead of all of it to do.
-void startWriteBack(QIODevice *stream)
-{
-#ifdef Q_OS_LINUX
-    const auto *file = qobject_cast<QFileDevice *>(stream);
-    if (file && file->handle() >= 0)
-        ::sync_file_range(file->handle(), 0, 0, SYNC_FILE_RANGE_WRITE);
-#else
-    Q_UNUSED(stream);
-#endif
-}
-
 QString characterName(char32_t character)
 {
     const QString code =
@@ -73,20 +60,28 @@ GridExporter::~GridExporter() = default;
 void GridExporter::exportGridToStream(QIODevice *stream)
 {
     m_stream = stream;
+    // A file is written on a thread of its own while the walk goes on.
+    std::unique_ptr<BackgroundWriter> background;
+    if (qobject_cast<QFileDevice *>(stream))
+        background = std::make_unique<BackgroundWriter>(stream);
+    m_background = background.get();
     try {
         walk();
         flush();
+        if (m_background)
+            m_background->finish();
     } catch (...) {
         m_pending.clear();
+        m_background = nullptr;
         throw;
     }
+    m_background = nullptr;
 }
 
 void GridExporter::walk()
 {
     m_pending.clear();
     m_pending.reserve(FlushSize + FlushSize / 4);
-    m_unsynced = 0;
     {
         WalkGuard guard(m_grid);
         m_columns.clear();
@@ -157,15 +152,15 @@ void GridExporter::flush()
 {
     if (m_pending.isEmpty())
         return;
+    if (m_background) {
+        m_pending = m_background->swap(std::move(m_pending));
+        m_pending.reserve(FlushSize + FlushSize / 4);
+        return;
+    }
     if (!m_stream || m_stream->write(m_pending.constData(), m_pending.size()) != m_pending.size())
         throw ExportError("write failed: " +
                           (m_stream ? m_stream->errorString().toStdString() : "no output"));
-    m_unsynced += m_pending.size();
     m_pending.resize(0);
-    if (m_unsynced >= WriteBackSize) {
-        startWriteBack(m_stream);
-        m_unsynced = 0;
-    }
 }
 
 void GridExporter::write(const QByteArray &bytes)

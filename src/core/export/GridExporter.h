@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 
+class BackgroundWriter;
 class QIODevice;
 
 // The walk over a grid's dataset; each file format derives from it and fills
@@ -76,7 +77,6 @@ protected:
 
 private:
     static constexpr qsizetype FlushSize = 256 * 1024;
-    static constexpr qsizetype WriteBackSize = 8 * FlushSize;
 
     void walk();
     void flushWhenFull()
@@ -88,7 +88,7 @@ private:
     ExportGrid &m_grid;
     QIODevice *m_stream = nullptr;
     QByteArray m_pending;
-    qsizetype m_unsynced = 0; // bytes handed to the output since its disk last started writing
+    BackgroundWriter *m_background = nullptr; // while a file is written
     QList<ExportColumn> m_columns;
     QList<QString> m_titles;
     QList<QString> m_texts;
