@@ -57,4 +57,12 @@ template <qsizetype N> char *put(char *out, const char (&ascii)[N])
     return put(out, ascii, N - 1);
 }
 
+// What put(out, text) puts, at most mostPerUnit bytes per unit of text, as bytes of their own.
+template <typename Put> QByteArray bytesOf(QStringView text, qsizetype mostPerUnit, Put &&put)
+{
+    QByteArray bytes(text.size() * mostPerUnit, Qt::Uninitialized);
+    bytes.truncate(put(bytes.data(), text) - bytes.constData());
+    return bytes;
+}
+
 } // namespace ExportText

@@ -217,9 +217,9 @@ void GridExporter::writeLine(const char *ascii)
 
 QByteArray GridExporter::plainBytes(QStringView text, int column, TextPlace place) const
 {
-    QByteArray bytes(text.size() * ExportText::MostBytesPerUnit, Qt::Uninitialized);
-    bytes.truncate(putPlain(bytes.data(), text, column, place) - bytes.constData());
-    return bytes;
+    return ExportText::bytesOf(text, ExportText::MostBytesPerUnit, [&](char *out, QStringView plain) {
+        return putPlain(out, plain, column, place);
+    });
 }
 
 char *GridExporter::putPlain(char *out, QStringView text, int column, TextPlace place) const

@@ -80,9 +80,7 @@ HtmlGridExporter::HtmlGridExporter(ExportGrid &grid) : GridExporter(grid) {}
 
 QByteArray HtmlGridExporter::escapedBytes(QStringView text)
 {
-    QByteArray bytes(text.size() * MostBytesPerUnit, Qt::Uninitialized);
-    bytes.truncate(putEscaped(bytes.data(), text) - bytes.constData());
-    return bytes;
+    return ExportText::bytesOf(text, MostBytesPerUnit, putEscaped);
 }
 
 void HtmlGridExporter::emitHeader()

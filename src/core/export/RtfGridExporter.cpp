@@ -84,9 +84,7 @@ RtfGridExporter::RtfGridExporter(ExportGrid &grid) : GridExporter(grid) {}
 
 QByteArray RtfGridExporter::escapedText(QStringView text)
 {
-    QByteArray bytes(text.size() * MostBytesPerUnit, Qt::Uninitialized);
-    bytes.truncate(putEscaped(bytes.data(), text) - bytes.constData());
-    return bytes;
+    return ExportText::bytesOf(text, MostBytesPerUnit, putEscaped);
 }
 
 // The tables list the colours and fonts in the order the rows first use them: the title
