@@ -67,6 +67,11 @@ double median(const std::function<double()> &measure)
     QList<double> figures;
     for (int run = 0; run < runs(); ++run)
         figures << measure();
+    return medianOf(figures);
+}
+
+double medianOf(QList<double> figures)
+{
     std::sort(figures.begin(), figures.end());
     return figures.at(figures.size() / 2);
 }

@@ -36,6 +36,7 @@ namespace Bench {
 int runs(); // 5 unless CORVANE_BENCH_RUNS says more
 // Median of runs() calls of measure, each returning one figure.
 double median(const std::function<double()> &measure);
+double medianOf(QList<double> figures);
 double milliseconds(const std::function<void()> &work);
 // Fills an existing register with full site rows, as years of use leave it.
 void fillRegister(const QString &path, int sites);

@@ -14,6 +14,7 @@ struct BenchRegister
 // Each section adds its lines to the table; the world of the test support (the program
 // with its windows, offscreen) is built over a copy of the register where a section needs it.
 void benchList(BenchTable &table, const BenchRegister &bench);
+void benchExports(BenchTable &table, const BenchRegister &bench);
 void benchMillion(BenchTable &table);
 
 // The helper modes a section runs in a fresh process of this program: true when argv asked for one.

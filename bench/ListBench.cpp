@@ -2,10 +2,8 @@
 // loaded list holds, deleting 1,000 selected rows, and the list at 1,000,000 sites.
 #include "BenchKit.h"
 #include "BenchSections.h"
+#include "BenchWorld.h"
 #include "DialogRecorder.h"
-#include "TestWorld.h"
-#include "gui/MainWindow.h"
-#include "gui/SiteGrid.h"
 #include "store/Statements.h"
 
 #include <QApplication>
@@ -26,25 +24,6 @@ namespace {
 
 const char FirstRefreshMode[] = "--first-refresh";
 
-// A world whose register is a copy of the given one (the world's own fresh one replaced).
-class CopiedWorld
-{
-public:
-    explicit CopiedWorld(const QString &registerPath) : m_world(false)
-    {
-        QFile::remove(m_world.databasePath());
-        if (!QFile::copy(registerPath, m_world.databasePath()))
-            qFatal("cannot copy the register");
-        m_world.restart();
-        mainWindow()->show();
-        QApplication::processEvents();
-    }
-    TestWorld &world() { return m_world; }
-
-private:
-    TestWorld m_world;
-};
-
 // From the click on "刷新" until the grid has painted its first rows.
 double refreshMs()
 {
@@ -52,11 +31,6 @@ double refreshMs()
         mainWindow()->findChild<QPushButton *>(QStringLiteral("refreshButton"))->click();
         QApplication::processEvents();
     });
-}
-
-SiteGrid *siteGrid()
-{
-    return mainWindow()->findChild<SiteGrid *>(QStringLiteral("siteGrid"));
 }
 
 // In a fresh process: the first refresh after start, and the memory the list then holds.

@@ -33,6 +33,7 @@ int main(int argc, char **argv)
     BenchTable table;
     const BenchRegister bench{pristine, sites};
     benchList(table, bench);
+    benchExports(table, bench);
     benchMillion(table);
     table.print();
     return table.allMet() ? 0 : 1;

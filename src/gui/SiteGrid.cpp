@@ -300,13 +300,31 @@ void SiteGrid::first()
     // (a connection closed under the grid) would be left out without a word.
     if (!query() || !query()->isOpen() || query()->recordCount() != rowCount())
         throw ExportError("the rows shown are no longer readable");
+    resolveWalkColumns();
     query()->first();
+    m_walkRow = 0;
+}
+
+// A walk reads every cell of every row: the fields are looked up by name once, not per cell.
+// A field the result lacks fails where it is read, as it always has.
+void SiteGrid::resolveWalkColumns()
+{
+    m_walkColumns.clear();
+    for (const GridColumn &column : m_model->columns()) {
+        try {
+            m_walkColumns << query()->columnOf(column.field);
+        } catch (const StoreError &) {
+            m_walkColumns << -1;
+        }
+    }
 }
 
 void SiteGrid::next()
 {
-    if (query() && query()->isOpen())
+    if (query() && query()->isOpen()) {
         query()->next();
+        ++m_walkRow;
+    }
 }
 
 bool SiteGrid::atEnd() const
@@ -321,7 +339,10 @@ QString SiteGrid::recordName() const
 
 QString SiteGrid::displayText(int column) const
 {
-    return query()->text(fieldOf(column));
+    const int resultColumn = column >= 0 && column < m_walkColumns.size() ? m_walkColumns.at(column) : -1;
+    if (resultColumn < 0 || query()->eof())
+        return query()->text(fieldOf(column));
+    return query()->textAt(m_walkRow, resultColumn);
 }
 
 bool SiteGrid::isNull(int column) const
@@ -349,6 +370,7 @@ double SiteGrid::floatValue(int column) const
 
 void SiteGrid::savePosition()
 {
+    m_walkColumns.clear();
     m_savedRow = currentRow();
     m_savedScroll = verticalScrollBar()->value();
     m_savedHorizontal = horizontalScrollBar()->value();
@@ -356,6 +378,7 @@ void SiteGrid::savePosition()
 
 void SiteGrid::restorePosition()
 {
+    m_walkColumns.clear();
     if (query() && query()->isOpen() && m_savedRow >= 0 && m_savedRow < query()->recordCount())
         query()->moveTo(m_savedRow);
     if (m_savedRow >= 0 && m_savedRow < rowCount() && currentRow() != m_savedRow)

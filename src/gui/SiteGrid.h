@@ -79,6 +79,7 @@ private:
     void gridDelete();
     void afterRowsChanged(int current, int scroll);
     QString fieldOf(int column) const;
+    void resolveWalkColumns();
     ExportFont exportFont(const QFont &font, const QColor &color) const;
 
     SiteGridModel *m_model;
@@ -88,4 +89,8 @@ private:
     int m_savedRow = -1;
     int m_savedScroll = 0;
     int m_savedHorizontal = 0;
+    // The result column of each grid column (-1: none) and the query's current row during a
+    // walk; no columns outside one.
+    QList<int> m_walkColumns;
+    int m_walkRow = 0;
 };

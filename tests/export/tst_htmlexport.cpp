@@ -90,6 +90,9 @@ private slots:
     {
         QCOMPARE(HtmlGridExporter::escapedBytes(QStringLiteral("x😀中")), QByteArray("x&#128512;\xd6\xd0"));
         QCOMPARE(HtmlGridExporter::escapedBytes(QString(QChar(0x1E9E))), QByteArray("&#7838;"));
+        // A lone surrogate takes the longest reference there is for one unit.
+        QCOMPARE(HtmlGridExporter::escapedBytes(QString(2, QChar(0xDFFF)) + u'"'),
+                 QByteArray("&#57343;&#57343;&quot;"));
     }
 
     void emptyTextShowsNbspInsideTheStyleTags()

@@ -87,6 +87,8 @@ private slots:
                  QByteArray("a\\tab b\\line c\\line d\\line e;\"<&>"));
         QCOMPARE(RtfGridExporter::escapedText(QStringLiteral("x😀")), QByteArray("x\\u-10179?\\u-8704?"));
         QCOMPARE(RtfGridExporter::escapedText(QStringLiteral("\uFEFF€")), QByteArray("\\u-257?\\'80"));
+        // A lone surrogate takes the longest escape there is for one unit.
+        QCOMPARE(RtfGridExporter::escapedText(QString(2, QChar(0xD800))), QByteArray("\\u-10240?\\u-10240?"));
     }
 
     void documentStaysBalancedWithAwkwardTexts()

@@ -1,5 +1,6 @@
 #include "SiteBuilder.h"
 #include "StoreKit.h"
+#include "store/DateText.h"
 #include "store/StoreError.h"
 
 #include <QTest>
@@ -14,6 +15,7 @@ private slots:
     void textsComeBackUnchanged();
     void scrambledColumnsKeepEveryByte();
     void datesReadAsDateTextAndNothingAsEmpty();
+    void storedDatesShowAsDateText();
     void findLooksFromTheTopWithoutMoving();
     void deletedRowsLeaveTableAndResult();
     void manyRowsGoAllOrNone();
@@ -130,6 +132,18 @@ void TestStoreValues::datesReadAsDateTextAndNothingAsEmpty()
     QCOMPARE(record.text(QStringLiteral("web_dbip")), QString());
     QCOMPARE(m_world->scalar(QStringLiteral("select web_time from t_webinfo")).toString(),
              QStringLiteral("2011-03-07"));
+}
+
+void TestStoreValues::storedDatesShowAsDateText()
+{
+    // Dates lose their leading zeros; what is no date stays as it was stored.
+    const std::pair<const char *, const char *> cases[] = {
+        {"2011-03-07", "2011-3-7"},   {"0099-10-01", "99-10-1"},    {"2000-02-29", "2000-2-29"},
+        {"2011-02-29", "2011-02-29"}, {"0000-01-01", "0000-01-01"}, {"2011-00-07", "2011-00-07"},
+        {"2011/03/07", "2011-3-7"},   {"2011-3-7", "2011-3-7"},
+    };
+    for (const auto &[stored, shown] : cases)
+        QCOMPARE(DateText::fromStored(QLatin1String(stored)), QLatin1String(shown));
 }
 
 void TestStoreValues::findLooksFromTheTopWithoutMoving()

@@ -9,12 +9,7 @@ public:
     explicit CsvGridExporter(ExportGrid &grid);
 
 protected:
-    void beginCell() override;
-    void emitTitleRow(const QList<ExportColumn> &columns) override;
-    void emitCell(int column, const CellParams &params) override;
-
-private:
-    void writeQuoted(const QString &text, int column, TextPlace place);
-
-    const char m_separator[2] = ";";
+    char separator() const override { return ';'; }
+    qsizetype fieldFrame() const override { return 2; }
+    char *putField(char *out, QStringView text, int column, TextPlace place) const override;
 };

@@ -10,10 +10,7 @@
 
 namespace {
 
-// One entry per character of the Basic Multilingual Plane beyond ASCII: 0 when the code page has no
-// such character, a value below 0x100 for a single byte, else the two bytes, lead first.
-// The code page holds no character beyond that plane.
-using CodePageTable = std::array<quint16, 0x10000>;
+using ExportText::CodePageTable;
 
 quint16 lookUp(iconv_t converter, char32_t character)
 {
@@ -51,61 +48,43 @@ CodePageTable buildTable()
     return table;
 }
 
+} // namespace
+
+namespace ExportText {
+
 const CodePageTable &codePage()
 {
     static const CodePageTable table = buildTable();
     return table;
 }
 
-// Appends the code page bytes of character; false when the code page cannot hold it.
-bool appendCharacter(QByteArray &bytes, char32_t character)
+char *putCodePage(char *out, QStringView text, qsizetype &i, const AsciiSet &stops)
 {
-    if (character < 0x80) {
-        bytes += char(character);
-        return true;
+    const CodePageTable &table = codePage();
+    for (; i < text.size(); ++i) {
+        const char16_t unit = text[i].unicode();
+        if (unit < 0x80) {
+            if (stops[unit])
+                break;
+            *out++ = char(unit);
+            continue;
+        }
+        const quint16 entry = table[unit];
+        if (entry == 0)
+            break;
+        if (entry >= 0x100)
+            *out++ = char(entry >> 8);
+        *out++ = char(entry & 0xFF);
     }
-    const quint16 entry = character < 0x10000 ? codePage()[character] : 0;
-    if (entry >= 0x100)
-        bytes += char(entry >> 8);
-    if (entry != 0)
-        bytes += char(entry & 0xFF);
-    return entry != 0;
+    return out;
 }
 
-} // namespace
-
-namespace ExportText {
-
-char32_t characterAt(const QString &text, qsizetype &i)
+char32_t characterAt(QStringView text, qsizetype &i)
 {
     const QChar unit = text.at(i);
     if (unit.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
         return QChar::surrogateToUcs4(unit, text.at(++i));
     return unit.unicode();
-}
-
-QByteArray characterBytes(char32_t character)
-{
-    QByteArray bytes;
-    appendCharacter(bytes, character);
-    return bytes;
-}
-
-QByteArray codePageBytes(const QString &text, const std::function<QByteArray(char32_t)> &escape)
-{
-    QByteArray bytes;
-    bytes.reserve(text.size() * 2);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t unit = text.at(i).unicode();
-        if (unit < 0x80) {
-            bytes += char(unit);
-            continue;
-        }
-        const char32_t character = characterAt(text, i);
-        if (!appendCharacter(bytes, character))
-            bytes += escape(character);
-    }
-    return bytes;
 }
 
 } // namespace ExportText

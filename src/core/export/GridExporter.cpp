@@ -1,10 +1,13 @@
 #include "export/GridExporter.h"
 
+#include "export/BackgroundWriter.h"
 #include "export/ExportError.h"
 #include "export/ExportText.h"
 
-#include <QBuffer>
 #include <QSaveFile>
+
+#include <memory>
+#include <utility>
 
 namespace {
 
@@ -57,16 +60,42 @@ GridExporter::~GridExporter() = default;
 void GridExporter::exportGridToStream(QIODevice *stream)
 {
     m_stream = stream;
+    // A file is written on a thread of its own while the walk goes on.
+    std::unique_ptr<BackgroundWriter> background;
+    if (qobject_cast<QFileDevice *>(stream))
+        background = std::make_unique<BackgroundWriter>(stream);
+    m_background = background.get();
+    try {
+        walk();
+        flush();
+        if (m_background)
+            m_background->finish();
+    } catch (...) {
+        m_pending.clear();
+        m_background = nullptr;
+        throw;
+    }
+    m_background = nullptr;
+}
+
+void GridExporter::walk()
+{
+    m_pending.clear();
+    m_pending.reserve(FlushSize + FlushSize / 4);
     {
         WalkGuard guard(m_grid);
         m_columns.clear();
+        m_titles.clear();
         const int count = m_grid.columnCount();
-        m_columns.reserve(count);
-        for (int i = 0; i < count; ++i)
+        for (int i = 0; i < count; ++i) {
             m_columns.append(m_grid.column(i));
+            m_titles.append(m_columns.last().caption);
+        }
+        m_grid.first();
+        m_hasRows = !m_grid.atEnd();
         emitHeader();
         emitTitleRow(m_columns);
-        for (m_grid.first(); !m_grid.atEnd(); m_grid.next())
+        for (; !m_grid.atEnd(); m_grid.next())
             emitDataRow(m_columns);
     }
     emitTrailer();
@@ -88,18 +117,15 @@ void GridExporter::exportGridToFile(const QString &fileName)
 
 QByteArray GridExporter::walkIntoMemory()
 {
-    QByteArray body;
-    QBuffer buffer(&body);
-    buffer.open(QIODevice::WriteOnly);
+    // Without an output nothing is flushed: the whole walk stays in memory.
+    m_stream = nullptr;
     try {
-        GridExporter::exportGridToStream(&buffer);
+        walk();
     } catch (...) {
-        m_stream = nullptr;
+        m_pending.clear();
         throw;
     }
-    m_stream = nullptr;
-    buffer.close();
-    return body;
+    return std::exchange(m_pending, QByteArray());
 }
 
 void GridExporter::emitHeader() {}
@@ -122,13 +148,54 @@ void GridExporter::emitDataRow(const QList<ExportColumn> &columns)
 
 void GridExporter::emitCell(int, const CellParams &) {}
 
-void GridExporter::write(const QByteArray &bytes)
+void GridExporter::flush()
 {
-    if (bytes.isEmpty())
+    if (m_pending.isEmpty())
         return;
-    if (!m_stream || m_stream->write(bytes) != bytes.size())
+    if (m_background) {
+        m_pending = m_background->swap(std::move(m_pending));
+        m_pending.reserve(FlushSize + FlushSize / 4);
+        return;
+    }
+    if (!m_stream || m_stream->write(m_pending.constData(), m_pending.size()) != m_pending.size())
         throw ExportError("write failed: " +
                           (m_stream ? m_stream->errorString().toStdString() : "no output"));
+    m_pending.resize(0);
+}
+
+void GridExporter::write(const QByteArray &bytes)
+{
+    m_pending += bytes;
+    flushWhenFull();
+}
+
+char *GridExporter::room(qsizetype size)
+{
+    const qsizetype used = m_pending.size();
+    m_pending.resize(used + size);
+    return m_pending.data() + used;
+}
+
+void GridExporter::keep(const char *end)
+{
+    m_pending.truncate(end - m_pending.constData());
+    flushWhenFull();
+}
+
+const QList<QString> &GridExporter::rowTexts()
+{
+    m_texts.resize(m_columns.size());
+    for (int i = 0; i < m_texts.size(); ++i)
+        m_texts[i] = m_grid.displayText(i);
+    return m_texts;
+}
+
+qsizetype GridExporter::unitCount(const QList<QString> &texts)
+{
+    qsizetype units = 0;
+    for (const QString &text : texts)
+        units += text.size();
+    return units;
 }
 
 void GridExporter::write(const char *ascii)
@@ -148,19 +215,33 @@ void GridExporter::writeLine(const char *ascii)
     write("\r\n");
 }
 
-QByteArray GridExporter::plainBytes(const QString &text, int column, TextPlace place) const
+QByteArray GridExporter::plainBytes(QStringView text, int column, TextPlace place) const
 {
-    return ExportText::codePageBytes(text, [&](char32_t character) -> QByteArray {
-        const QString title = m_columns.value(column).caption;
-        QString where;
-        if (place == TextPlace::Cell)
-            where = QStringLiteral("网站编号“%1”的“%2”").arg(m_grid.recordName(), title);
-        else
-            where = QStringLiteral("标题“%1”").arg(title);
-        throw ExportError("a character the code page cannot hold",
-                          where + QStringLiteral("中的字符") + characterName(character) +
-                              QStringLiteral("无法保存到此类文件，.htm 和 .rtf 文件可以保存所有字符"));
+    return ExportText::bytesOf(text, ExportText::MostBytesPerUnit, [&](char *out, QStringView plain) {
+        return putPlain(out, plain, column, place);
     });
+}
+
+char *GridExporter::putPlain(char *out, QStringView text, int column, TextPlace place) const
+{
+    qsizetype i = 0;
+    out = ExportText::putCodePage(out, text, i, {});
+    if (i < text.size())
+        refuse(ExportText::characterAt(text, i), column, place);
+    return out;
+}
+
+void GridExporter::refuse(char32_t character, int column, TextPlace place) const
+{
+    const QString title = m_columns.value(column).caption;
+    QString where;
+    if (place == TextPlace::Cell)
+        where = QStringLiteral("网站编号“%1”的“%2”").arg(m_grid.recordName(), title);
+    else
+        where = QStringLiteral("标题“%1”").arg(title);
+    throw ExportError("a character the code page cannot hold",
+                      where + QStringLiteral("中的字符") + characterName(character) +
+                          QStringLiteral("无法保存到此类文件，.htm 和 .rtf 文件可以保存所有字符"));
 }
 
 int GridExporter::pointSize(const ExportFont &font) const

@@ -2,6 +2,8 @@
 
 #include "export/ExportText.h"
 
+#include <charconv>
+
 namespace {
 
 QByteArray colorDigits(const QColor &color)
@@ -33,29 +35,52 @@ QString quotedFamily(QString name)
     return QLatin1Char('\'') + name + QLatin1Char('\'');
 }
 
+// "&#55296;", a lone surrogate, is the most one UTF-16 unit of a text takes.
+constexpr qsizetype MostBytesPerUnit = 8;
+constexpr ExportText::AsciiSet Markup = ExportText::asciiSet("&<>\"");
+
+char *putEntity(char *out, char16_t unit)
+{
+    switch (unit) {
+    case u'&':
+        return ExportText::put(out, "&amp;");
+    case u'<':
+        return ExportText::put(out, "&lt;");
+    case u'>':
+        return ExportText::put(out, "&gt;");
+    default:
+        return ExportText::put(out, "&quot;");
+    }
+}
+
+char *putReference(char *out, char32_t character)
+{
+    out = ExportText::put(out, "&#");
+    out = std::to_chars(out, out + 7, quint32(character)).ptr;
+    *out++ = ';';
+    return out;
+}
+
+char *putEscaped(char *out, QStringView text)
+{
+    for (qsizetype i = 0;; ++i) {
+        out = ExportText::putCodePage(out, text, i, Markup);
+        if (i == text.size())
+            return out;
+        if (text[i].unicode() < 0x80)
+            out = putEntity(out, text[i].unicode());
+        else
+            out = putReference(out, ExportText::characterAt(text, i));
+    }
+}
+
 } // namespace
 
 HtmlGridExporter::HtmlGridExporter(ExportGrid &grid) : GridExporter(grid) {}
 
-QByteArray HtmlGridExporter::escapedBytes(const QString &text)
+QByteArray HtmlGridExporter::escapedBytes(QStringView text)
 {
-    bool plain = true;
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u >= 0x80 || u == '&' || u == '<' || u == '>' || u == '"') {
-            plain = false;
-            break;
-        }
-    }
-    if (plain)
-        return text.toLatin1();
-    QString escaped = text;
-    escaped.replace(QLatin1Char('&'), QLatin1String("&amp;"));
-    escaped.replace(QLatin1Char('<'), QLatin1String("&lt;"));
-    escaped.replace(QLatin1Char('>'), QLatin1String("&gt;"));
-    escaped.replace(QLatin1Char('"'), QLatin1String("&quot;"));
-    return ExportText::codePageBytes(
-        escaped, [](char32_t character) { return "&#" + QByteArray::number(quint32(character)) + ';'; });
+    return ExportText::bytesOf(text, MostBytesPerUnit, putEscaped);
 }
 
 void HtmlGridExporter::emitHeader()
@@ -84,68 +109,58 @@ void HtmlGridExporter::emitTrailer()
 
 void HtmlGridExporter::emitTitleRow(const QList<ExportColumn> &columns)
 {
-    writeLine("<TR>");
+    QList<CellFrame> titles;
+    m_dataCells.clear();
     for (const ExportColumn &column : columns) {
-        QByteArray cell = "  <TD WIDTH=" + QByteArray::number(column.width) + " ALIGN=\"" +
-                          alignmentWord(column.titleAlignment) + "\">";
-        appendFontBlock(cell, column.titleFont, column.caption);
-        writeLine(cell + "</TD>");
+        const QByteArray width = "  <TD WIDTH=" + QByteArray::number(column.width) + " ALIGN=\"";
+        titles << cellFrame(width + alignmentWord(column.titleAlignment) + "\">", column.titleFont);
+        m_dataCells << cellFrame(width + alignmentWord(column.alignment) + "\" BGCOLOR=#" +
+                                     colorDigits(column.color) + ">",
+                                 column.font);
     }
-    writeLine("</TR>");
+    writeRow(titles, titleTexts());
 }
 
-void HtmlGridExporter::emitDataRow(const QList<ExportColumn> &columns)
+void HtmlGridExporter::emitDataRow(const QList<ExportColumn> &)
 {
-    writeLine("<TR>");
-    GridExporter::emitDataRow(columns);
-    writeLine("</TR>");
+    writeRow(m_dataCells, rowTexts());
 }
 
-void HtmlGridExporter::emitCell(int column, const CellParams &params)
+void HtmlGridExporter::writeRow(const QList<CellFrame> &frames, const QList<QString> &texts)
 {
-    writeCell(exportedColumns().at(column).width, params.Alignment, params.Background, params.Font,
-              params.Text);
-}
-
-void HtmlGridExporter::writeCell(int width, ExportAlignment alignment, const QColor &background,
-                                 const ExportFont &font, const QString &text)
-{
-    QByteArray cell;
-    cell.reserve(256);
-    cell += "  <TD WIDTH=" + QByteArray::number(width) + " ALIGN=\"" + alignmentWord(alignment) +
-            "\" BGCOLOR=#" + colorDigits(background) + ">";
-    appendFontBlock(cell, font, text);
-    cell += "</TD>\r\n";
-    write(cell);
-}
-
-void HtmlGridExporter::appendFontBlock(QByteArray &out, const ExportFont &font, const QString &text)
-{
-    if (m_fontNameBytes.isEmpty() || font.name != m_fontName) {
-        m_fontName = font.name;
-        m_fontNameBytes = escapedBytes(quotedFamily(font.name));
+    static const char RowStart[] = "<TR>\r\n";
+    static const char RowEnd[] = "</TR>\r\n";
+    static const char Blank[] = "&nbsp";
+    qsizetype size = sizeof RowStart + sizeof RowEnd + unitCount(texts) * MostBytesPerUnit;
+    for (const CellFrame &frame : frames)
+        size += frame.open.size() + sizeof Blank + frame.close.size();
+    char *out = ExportText::put(room(size), RowStart);
+    for (int i = 0; i < texts.size(); ++i) {
+        const CellFrame &frame = frames.at(i);
+        out = ExportText::put(out, frame.open);
+        out = texts.at(i).isEmpty() ? ExportText::put(out, Blank) : putEscaped(out, texts.at(i));
+        out = ExportText::put(out, frame.close);
     }
-    out += "<FONT STYLE=\"font-family: ";
-    out += m_fontNameBytes;
-    out += "; font-size: " + QByteArray::number(pointSize(font)) + "pt; color: #" + colorDigits(font.color) +
-           "\">";
-    if (font.bold)
-        out += "<B>";
-    if (font.italic)
-        out += "<I>";
-    if (font.underline)
-        out += "<U>";
-    if (font.strikeOut)
-        out += "<STRIKE>";
-    const QByteArray escaped = escapedBytes(text);
-    out += escaped.isEmpty() ? QByteArray("&nbsp") : escaped;
-    if (font.bold)
-        out += "</B>";
-    if (font.italic)
-        out += "</I>";
-    if (font.underline)
-        out += "</U>";
-    if (font.strikeOut)
-        out += "</STRIKE>";
-    out += "</FONT>";
+    keep(ExportText::put(out, RowEnd));
+}
+
+HtmlGridExporter::CellFrame HtmlGridExporter::cellFrame(QByteArray open, const ExportFont &font) const
+{
+    open += "<FONT STYLE=\"font-family: ";
+    open += escapedBytes(quotedFamily(font.name));
+    open += "; font-size: " + QByteArray::number(pointSize(font)) + "pt; color: #" + colorDigits(font.color) +
+            "\">";
+    QByteArray close;
+    const std::pair<bool, const char *> styles[] = {
+        {font.bold, "B>"}, {font.italic, "I>"}, {font.underline, "U>"}, {font.strikeOut, "STRIKE>"}};
+    for (const auto &[on, tag] : styles) {
+        if (!on)
+            continue;
+        open += '<';
+        open += tag;
+        close += "</";
+        close += tag;
+    }
+    close += "</FONT></TD>\r\n";
+    return {open, close};
 }

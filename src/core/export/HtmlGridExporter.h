@@ -10,20 +10,23 @@ public:
 
     // Entities for &, <, > and ", and a character reference for any character the
     // page's code page cannot hold; the result is in code page 936 bytes.
-    static QByteArray escapedBytes(const QString &text);
+    static QByteArray escapedBytes(QStringView text);
 
 protected:
     void emitHeader() override;
     void emitTrailer() override;
     void emitTitleRow(const QList<ExportColumn> &columns) override;
     void emitDataRow(const QList<ExportColumn> &columns) override;
-    void emitCell(int column, const CellParams &params) override;
 
 private:
-    void writeCell(int width, ExportAlignment alignment, const QColor &background, const ExportFont &font,
-                   const QString &text);
-    void appendFontBlock(QByteArray &out, const ExportFont &font, const QString &text);
+    // The markup around the text of a cell: the same for every cell of a column.
+    struct CellFrame
+    {
+        QByteArray open;
+        QByteArray close;
+    };
+    CellFrame cellFrame(QByteArray open, const ExportFont &font) const;
+    void writeRow(const QList<CellFrame> &frames, const QList<QString> &texts);
 
-    QString m_fontName; // the last font name and its quoted, escaped bytes, the same in most cells
-    QByteArray m_fontNameBytes;
+    QList<CellFrame> m_dataCells;
 };

@@ -17,62 +17,79 @@ const char *alignmentWord(ExportAlignment alignment)
     return "\\qc";
 }
 
-void appendHex(QByteArray &out, uchar byte)
+// Worst case of the bytes one UTF-16 unit of a text takes: "\u-10179?".
+constexpr qsizetype MostBytesPerUnit = 9;
+
+char *putHex(char *out, uchar byte)
 {
     static const char digits[] = "0123456789abcdef";
-    out += "\\'";
-    out += digits[byte >> 4];
-    out += digits[byte & 0xF];
+    *out++ = '\\';
+    *out++ = '\'';
+    *out++ = digits[byte >> 4];
+    *out++ = digits[byte & 0xF];
+    return out;
 }
 
-void appendUnicode(QByteArray &out, char32_t character)
+char *putUnicode(char *out, char32_t character)
 {
     const auto units = QChar::fromUcs4(character);
-    for (const QChar unit : QStringView(units))
-        out += "\\u" + QByteArray::number(qint16(unit.unicode())) + '?';
+    for (const QChar unit : QStringView(units)) {
+        out = ExportText::put(out, "\\u");
+        out = ExportText::put(out, QByteArray::number(qint16(unit.unicode())));
+        *out++ = '?';
+    }
+    return out;
 }
 
-void appendAscii(QByteArray &out, const QString &text, qsizetype &i)
+char *putAscii(char *out, QStringView text, qsizetype &i)
 {
-    const char byte = char(text.at(i).unicode());
-    if (byte == '\\' || byte == '{' || byte == '}') {
-        appendHex(out, uchar(byte));
-    } else if (byte == '\t') {
-        out += "\\tab ";
-    } else if (byte == '\r' || byte == '\n') {
+    const char byte = char(text[i].unicode());
+    if (byte == '\\' || byte == '{' || byte == '}')
+        return putHex(out, uchar(byte));
+    if (byte == '\t')
+        return ExportText::put(out, "\\tab ");
+    if (byte == '\r' || byte == '\n') {
         // CR LF is one break; a lone CR or LF is one too.
-        if (byte == '\r' && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'))
+        if (byte == '\r' && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
             ++i;
-        out += "\\line ";
-    } else {
-        out += byte;
+        return ExportText::put(out, "\\line ");
     }
+    *out++ = byte;
+    return out;
+}
+
+char *putEscaped(char *out, QStringView text)
+{
+    const ExportText::CodePageTable &table = ExportText::codePage();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i].unicode();
+        if (unit < 0x80) {
+            out = putAscii(out, text, i);
+            continue;
+        }
+        const quint16 entry = table[unit];
+        if (entry == 0)
+            out = putUnicode(out, ExportText::characterAt(text, i));
+        else if (entry >= 0x100)
+            out = putHex(putHex(out, uchar(entry >> 8)), uchar(entry & 0xFF));
+        else
+            out = putHex(out, uchar(entry));
+    }
+    return out;
 }
 
 } // namespace
 
 RtfGridExporter::RtfGridExporter(ExportGrid &grid) : GridExporter(grid) {}
 
-QByteArray RtfGridExporter::escapedText(const QString &text)
+QByteArray RtfGridExporter::escapedText(QStringView text)
 {
-    QByteArray out;
-    out.reserve(text.size() * 8);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text.at(i).unicode() < 0x80) {
-            appendAscii(out, text, i);
-            continue;
-        }
-        const char32_t character = ExportText::characterAt(text, i);
-        const QByteArray bytes = ExportText::characterBytes(character);
-        if (bytes.isEmpty())
-            appendUnicode(out, character);
-        for (const char byte : bytes)
-            appendHex(out, uchar(byte));
-    }
-    return out;
+    return ExportText::bytesOf(text, MostBytesPerUnit, putEscaped);
 }
 
-void RtfGridExporter::exportGridToStream(QIODevice *stream)
+// The tables list the colours and fonts in the order the rows first use them: the title
+// row's, then, when there is a data row, the data rows'.
+void RtfGridExporter::emitHeader()
 {
     m_colors = {qRgb(0, 0, 0), qRgb(255, 255, 255)};
     // The system's button face, which the table of the first version always listed.
@@ -80,11 +97,9 @@ void RtfGridExporter::exportGridToStream(QIODevice *stream)
     if (!m_colors.contains(face))
         m_colors.append(face);
     m_fonts.clear();
-    m_dataRowDefinition.clear();
+    m_titleRow = rowLook(exportedColumns(), true);
+    m_dataRow = hasRows() ? rowLook(exportedColumns(), false) : RowLook();
 
-    const QByteArray body = walkIntoMemory();
-
-    setOutput(stream);
     writeLine("{\\rtf0\\ansi\\ansicpg936");
     QByteArray colors = "{\\colortbl";
     for (const QRgb color : std::as_const(m_colors))
@@ -97,7 +112,6 @@ void RtfGridExporter::exportGridToStream(QIODevice *stream)
         fonts += "\\f" + QByteArray::number(i) + "\\fnil " + escapedText(m_fonts.at(i)) + ';';
     write(fonts);
     writeLine("}");
-    write(body);
 }
 
 void RtfGridExporter::emitTrailer()
@@ -105,24 +119,40 @@ void RtfGridExporter::emitTrailer()
     write("}");
 }
 
-void RtfGridExporter::emitTitleRow(const QList<ExportColumn> &columns)
+void RtfGridExporter::emitTitleRow(const QList<ExportColumn> &)
 {
-    write(rowDefinition(columns, true));
-    for (const ExportColumn &column : columns)
-        writeCell(column.titleAlignment, column.titleFont, column.titleColor, column.caption);
-    writeRowEnd();
+    writeRow(m_titleRow, titleTexts());
 }
 
-void RtfGridExporter::emitDataRow(const QList<ExportColumn> &columns)
+void RtfGridExporter::emitDataRow(const QList<ExportColumn> &)
 {
-    writeDataRowDefinition(columns);
-    GridExporter::emitDataRow(columns);
-    writeRowEnd();
+    writeRow(m_dataRow, rowTexts());
 }
 
-void RtfGridExporter::emitCell(int, const CellParams &params)
+void RtfGridExporter::writeRow(const RowLook &look, const QList<QString> &texts)
 {
-    writeCell(params.Alignment, params.Font, params.Background, params.Text);
+    static const char CellEnd[] = "\\cell}\r\n";
+    static const char RowEnd[] = "\\pard\\intbl\\row}\r\n";
+    qsizetype size = look.definition.size() + sizeof RowEnd + unitCount(texts) * MostBytesPerUnit;
+    for (const QByteArray &opening : look.cells)
+        size += opening.size() + sizeof CellEnd;
+    char *out = ExportText::put(room(size), look.definition);
+    for (int i = 0; i < texts.size(); ++i) {
+        out = ExportText::put(out, look.cells.at(i));
+        out = ExportText::put(putEscaped(out, texts.at(i)), CellEnd);
+    }
+    keep(ExportText::put(out, RowEnd));
+}
+
+RtfGridExporter::RowLook RtfGridExporter::rowLook(const QList<ExportColumn> &columns, bool titles)
+{
+    RowLook look;
+    look.definition = rowDefinition(columns, titles);
+    for (const ExportColumn &column : columns) {
+        look.cells << (titles ? cellOpening(column.titleAlignment, column.titleFont, column.titleColor)
+                              : cellOpening(column.alignment, column.font, column.color));
+    }
+    return look;
 }
 
 QByteArray RtfGridExporter::rowDefinition(const QList<ExportColumn> &columns, bool titles)
@@ -143,15 +173,8 @@ QByteArray RtfGridExporter::rowDefinition(const QList<ExportColumn> &columns, bo
     return definition;
 }
 
-void RtfGridExporter::writeDataRowDefinition(const QList<ExportColumn> &columns)
-{
-    if (m_dataRowDefinition.isEmpty())
-        m_dataRowDefinition = rowDefinition(columns, false);
-    write(m_dataRowDefinition);
-}
-
-void RtfGridExporter::writeCell(ExportAlignment alignment, const ExportFont &font, const QColor &background,
-                                const QString &text)
+QByteArray RtfGridExporter::cellOpening(ExportAlignment alignment, const ExportFont &font,
+                                        const QColor &background)
 {
     QByteArray cell = "\\pard\\intbl{";
     cell += alignmentWord(alignment);
@@ -169,14 +192,7 @@ void RtfGridExporter::writeCell(ExportAlignment alignment, const ExportFont &fon
     cell += "\\cf" + QByteArray::number(colorIndex(font.color));
     cell += "\\cb" + QByteArray::number(colorIndex(background));
     cell += ' ';
-    cell += escapedText(text);
-    write(cell);
-    writeLine("\\cell}");
-}
-
-void RtfGridExporter::writeRowEnd()
-{
-    writeLine("\\pard\\intbl\\row}");
+    return cell;
 }
 
 int RtfGridExporter::colorIndex(const QColor &color)

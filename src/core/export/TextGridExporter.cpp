@@ -1,5 +1,7 @@
 #include "export/TextGridExporter.h"
 
+#include "export/ExportText.h"
+
 TextGridExporter::TextGridExporter(ExportGrid &grid) : GridExporter(grid) {}
 
 void TextGridExporter::exportGridToStream(QIODevice *stream)
@@ -8,46 +10,32 @@ void TextGridExporter::exportGridToStream(QIODevice *stream)
     GridExporter::exportGridToStream(stream);
 }
 
-void TextGridExporter::beginLine()
+char *TextGridExporter::putField(char *out, QStringView text, int column, TextPlace place) const
 {
-    if (m_firstLine)
-        m_firstLine = false;
-    else
-        write("\r\n");
+    return putPlain(out, text, column, place);
 }
 
-void TextGridExporter::beginCell()
+void TextGridExporter::emitTitleRow(const QList<ExportColumn> &)
 {
-    if (!takeFirstCell())
-        write("\t");
+    emitLine(titleTexts(), TextPlace::Title);
 }
 
-bool TextGridExporter::takeFirstCell()
+void TextGridExporter::emitDataRow(const QList<ExportColumn> &)
 {
-    const bool first = m_firstCell;
-    m_firstCell = false;
-    return first;
+    emitLine(rowTexts(), TextPlace::Cell);
 }
 
-void TextGridExporter::emitTitleRow(const QList<ExportColumn> &columns)
+void TextGridExporter::emitLine(const QList<QString> &texts, TextPlace place)
 {
-    beginLine();
-    for (int i = 0; i < columns.size(); ++i) {
-        write(plainBytes(columns.at(i).caption, i, TextPlace::Title));
-        if (i + 1 < columns.size())
-            write("\t");
+    char *out = room(2 + unitCount(texts) * ExportText::MostBytesPerUnit + texts.size() * (1 + fieldFrame()));
+    if (!m_firstLine)
+        out = ExportText::put(out, "\r\n");
+    m_firstLine = false;
+    const char between = separator();
+    for (int i = 0; i < texts.size(); ++i) {
+        if (i > 0)
+            *out++ = between;
+        out = putField(out, texts.at(i), i, place);
     }
-}
-
-void TextGridExporter::emitDataRow(const QList<ExportColumn> &columns)
-{
-    beginLine();
-    m_firstCell = true;
-    GridExporter::emitDataRow(columns);
-}
-
-void TextGridExporter::emitCell(int column, const CellParams &params)
-{
-    beginCell();
-    write(plainBytes(params.Text, column, TextPlace::Cell));
+    keep(out);
 }

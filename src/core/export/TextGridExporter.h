@@ -12,17 +12,18 @@ public:
     void exportGridToStream(QIODevice *stream) override;
 
 protected:
-    virtual void beginLine();
-    virtual void beginCell();
-
     void emitTitleRow(const QList<ExportColumn> &columns) override;
     void emitDataRow(const QList<ExportColumn> &columns) override;
-    void emitCell(int column, const CellParams &params) override;
 
-    // Clears the first-cell flag; true when it was set.
-    bool takeFirstCell();
+    // What stands between two fields of a line.
+    virtual char separator() const { return '\t'; }
+    // The bytes a field adds to its text at most.
+    virtual qsizetype fieldFrame() const { return 0; }
+    // Puts one field of a line at out, which has room for it, as the format writes it.
+    virtual char *putField(char *out, QStringView text, int column, TextPlace place) const;
 
 private:
+    void emitLine(const QList<QString> &texts, TextPlace place);
+
     bool m_firstLine = true;
-    bool m_firstCell = true;
 };

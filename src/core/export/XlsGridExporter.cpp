@@ -58,6 +58,7 @@ void XlsGridExporter::exportGridToStream(QIODevice *stream)
     const QByteArray sheet = walkIntoMemory();
     setOutput(stream);
     write(sheet);
+    flush();
 }
 
 void XlsGridExporter::emitHeader()
