@@ -76,6 +76,18 @@ double medianOf(QList<double> figures)
     return figures.at(figures.size() / 2);
 }
 
+QPair<double, double> alternatedMedians(const std::function<double()> &first,
+                                        const std::function<double()> &second)
+{
+    QList<double> firsts;
+    QList<double> seconds;
+    for (int run = 0; run < runs(); ++run) {
+        firsts << first();
+        seconds << second();
+    }
+    return {medianOf(firsts), medianOf(seconds)};
+}
+
 double milliseconds(const std::function<void()> &work)
 {
     QElapsedTimer timer;

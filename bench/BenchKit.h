@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -38,6 +39,9 @@ int runs(); // 5 unless CORVANE_BENCH_RUNS says more
 double median(const std::function<double()> &measure);
 double medianOf(QList<double> figures);
 double milliseconds(const std::function<void()> &work);
+// Medians of runs() rounds of first, then second: both see the same moments of a busy machine.
+QPair<double, double> alternatedMedians(const std::function<double()> &first,
+                                        const std::function<double()> &second);
 // Fills an existing register with full site rows, as years of use leave it.
 void fillRegister(const QString &path, int sites);
 // Runs a program to its end with its output thrown away (or written to outputFile): milliseconds.

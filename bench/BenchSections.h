@@ -15,6 +15,8 @@ struct BenchRegister
 // with its windows, offscreen) is built over a copy of the register where a section needs it.
 void benchList(BenchTable &table, const BenchRegister &bench);
 void benchExports(BenchTable &table, const BenchRegister &bench);
+void benchCompaction(BenchTable &table, const BenchRegister &bench);
+void benchStart(BenchTable &table, const BenchRegister &bench);
 void benchMillion(BenchTable &table);
 
 // The helper modes a section runs in a fresh process of this program: true when argv asked for one.

@@ -34,6 +34,8 @@ int main(int argc, char **argv)
     const BenchRegister bench{pristine, sites};
     benchList(table, bench);
     benchExports(table, bench);
+    benchCompaction(table, bench);
+    benchStart(table, bench);
     benchMillion(table);
     table.print();
     return table.allMet() ? 0 : 1;
