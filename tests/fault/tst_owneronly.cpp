@@ -139,10 +139,9 @@ private slots:
         TestFolder world;
         SiteBuilder::addMany(world, 3000, 600);
         const QStringList compact = {QStringLiteral("loop"), QStringLiteral("compact"), world.folder()};
-        QCOMPARE(modeWhenCreated(compact, world.folder(), QStringLiteral("tempdb.mdb"), 20000), mode_t(0600));
         QCOMPARE(modeWhenCreated(compact, world.folder(), QStringLiteral("newdb.mdb"), 20000), mode_t(0600));
 
-        // The register the compaction puts in place, and a backup a failed run leaves.
+        // The register the compaction puts in place, and the backup only a failed run makes.
         std::unique_ptr<Connection> shared(new Connection);
         shared->setConnectionString(Connection::connectionStringFor(world.folder()));
         Compaction::compactRegister(shared.get(), world.folder());
@@ -151,6 +150,9 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(file.size() / 2));
         file.write(QByteArray(8192, '\x55'));
         file.close();
+        const QStringList failing = {QStringLiteral("once"), QStringLiteral("compact"), world.folder(),
+                                     QString::number(1LL << 40)};
+        QCOMPARE(modeWhenCreated(failing, world.folder(), QStringLiteral("tempdb.mdb"), 20000), mode_t(0600));
         QVERIFY_THROWS_EXCEPTION(StoreError, Compaction::compactRegister(shared.get(), world.folder()));
         QCOMPARE(modeOf(world.file(QStringLiteral("tempdb.mdb"))), mode_t(0600));
     }

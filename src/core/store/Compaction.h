@@ -8,9 +8,9 @@ class Connection;
 //
 // db.mdb is only ever replaced by a copy that passed the integrity check, through an
 // atomic rename, so a failure or a killed process at any point leaves a register that
-// opens with every record. tempdb.mdb (a byte copy taken under the write lock) stays
-// until the new file is in place; newdb.mdb never stays after a success, nor after a
-// failure. Where db.mdb is a symbolic link, all of this happens in its target's folder.
+// opens with every record. A compaction that fails once it has begun its copy leaves
+// tempdb.mdb, a byte copy of db.mdb as it was; a success leaves none, and newdb.mdb
+// never stays. Where db.mdb is a symbolic link, all of this happens in its target's folder.
 namespace Compaction {
 
 // Closes the shared connection first; the next query opens it again on the new file.
