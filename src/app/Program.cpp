@@ -1,19 +1,81 @@
 #include "app/Program.h"
 
+#include "gui/AdBoard.h"
+#include "gui/AddSiteWindow.h"
 #include "gui/Dialogs.h"
+#include "gui/ExpiryWindow.h"
+#include "gui/MainWindow.h"
+#include "gui/NoticeWindow.h"
+#include "gui/SettingsWindow.h"
+#include "gui/SiteWindow.h"
+#include "gui/TrayIcon.h"
 #include "gui/WindowInput.h"
 #include "legacy/JetImport.h"
 #include "store/Connection.h"
 
+#include <QEvent>
+#include <QTimer>
+#include <QWindow>
+
+#include <functional>
+
+// Members in start-up order: they are built, and taken down, in this order.
+struct Program::Windows
+{
+    Windows(SiteRegister &siteRegister, Session &session)
+        : main(siteRegister, session), addSite(siteRegister, session), site(siteRegister, session),
+          expiry(siteRegister, session), settings(siteRegister, session)
+    {
+    }
+
+    MainWindow main;
+    AddSiteWindow addSite;
+    SiteWindow site;
+    ExpiryWindow expiry;
+    SettingsWindow settings;
+    NoticeWindow helpNotice{Notice::Help};
+    AdBoard adBoard;
+    NoticeWindow upgradeNotice{Notice::Upgrade};
+    TrayIcon tray;
+};
+
+namespace {
+
+// Runs its work once, right after the watched window's first exposure has been painted
+// and flushed to the screen (the paint happens while the expose event is handled).
+class AfterFirstExposure : public QObject
+{
+public:
+    AfterFirstExposure(QWindow *window, std::function<void()> work) : QObject(window), m_work(std::move(work))
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Expose && static_cast<QWindow *>(watched)->isExposed()) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, [this] {
+                m_work();
+                deleteLater();
+            });
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_work;
+};
+
+} // namespace
+
 Program::Program()
-    : m_main(m_register, m_session), m_addSite(m_register, m_session), m_site(m_register, m_session),
-      m_expiry(m_register, m_session), m_settings(m_register, m_session)
 {
     m_register.connection()->setPreparation(&JetImport::prepareRegister);
-    prepareInput();
-    wireMainWindow();
-    wireRecordWindows();
-    wireTray();
+    // The login window waits for its password: Escape does not close it.
+    WindowInput::prepare(&m_login, WindowInput::Escape::Ignored);
+    wireLoginWindow();
 }
 
 Program::~Program() = default;
@@ -21,77 +83,141 @@ Program::~Program() = default;
 void Program::start()
 {
     m_login.show();
+    QWindow *window = m_login.windowHandle();
+    if (window && !window->isExposed())
+        new AfterFirstExposure(window, [this] { buildWindows(); });
+    else
+        QTimer::singleShot(0, &m_login, [this] { buildWindows(); });
 }
 
-// The login window waits for its password, and the main window and the ad board stay
-// until the program ends: Escape closes only the windows the user opened from them.
-void Program::prepareInput()
+void Program::buildWindows()
 {
-    using WindowInput::Escape;
-    for (QWidget *window : std::initializer_list<QWidget *>{&m_login, &m_main, &m_adBoard})
-        WindowInput::prepare(window, Escape::Ignored);
-    for (QWidget *window : std::initializer_list<QWidget *>{&m_addSite, &m_site, &m_expiry, &m_settings,
-                                                            &m_helpNotice, &m_upgradeNotice})
-        WindowInput::prepare(window, Escape::ClosesWindow);
+    windows();
 }
 
-void Program::wireMainWindow()
+Program::Windows &Program::windows()
 {
-    QObject::connect(&m_login, &LoginWindow::loggedIn, &m_main, &QWidget::show);
-    QObject::connect(&m_login, &LoginWindow::closeRequested, &m_main, [this] {
-        m_main.hide();
-        m_adBoard.hide();
+    if (!m_windows) {
+        m_windows = std::make_unique<Windows>(m_register, m_session);
+        Windows &w = *m_windows;
+        // The main window and the ad board stay until the program ends: Escape closes only
+        // the windows the user opened from them.
+        using WindowInput::Escape;
+        for (QWidget *window : std::initializer_list<QWidget *>{&w.main, &w.adBoard})
+            WindowInput::prepare(window, Escape::Ignored);
+        for (QWidget *window : std::initializer_list<QWidget *>{&w.addSite, &w.site, &w.expiry, &w.settings,
+                                                                &w.helpNotice, &w.upgradeNotice})
+            WindowInput::prepare(window, Escape::ClosesWindow);
+        wireMainWindow(w);
+        wireRecordWindows(w);
+        wireTray(w);
+    }
+    return *m_windows;
+}
+
+MainWindow &Program::mainWindow()
+{
+    return windows().main;
+}
+
+AddSiteWindow &Program::addSiteWindow()
+{
+    return windows().addSite;
+}
+
+SiteWindow &Program::siteWindow()
+{
+    return windows().site;
+}
+
+ExpiryWindow &Program::expiryWindow()
+{
+    return windows().expiry;
+}
+
+SettingsWindow &Program::settingsWindow()
+{
+    return windows().settings;
+}
+
+NoticeWindow &Program::noticeWindow(Notice notice)
+{
+    return notice == Notice::Help ? windows().helpNotice : windows().upgradeNotice;
+}
+
+AdBoard &Program::adBoard()
+{
+    return windows().adBoard;
+}
+
+TrayIcon &Program::tray()
+{
+    return windows().tray;
+}
+
+void Program::wireLoginWindow()
+{
+    QObject::connect(&m_login, &LoginWindow::loggedIn, &m_login, [this] { windows().main.show(); });
+    QObject::connect(&m_login, &LoginWindow::closeRequested, &m_login, [this] {
+        if (!m_windows)
+            return; // nothing behind the login window is shown yet
+        m_windows->main.hide();
+        m_windows->adBoard.hide();
     });
-    QObject::connect(&m_main, &MainWindow::preparationFinished, &m_main, [this](bool succeeded) {
+}
+
+void Program::wireMainWindow(Windows &w)
+{
+    MainWindow *main = &w.main;
+    QObject::connect(main, &MainWindow::preparationFinished, main, [this](bool succeeded) {
         if (succeeded) {
-            m_adBoard.attachTo(&m_main);
-            m_adBoard.show();
+            m_windows->adBoard.attachTo(&m_windows->main);
+            m_windows->adBoard.show();
         }
-        m_tray.registerIcon();
+        m_windows->tray.registerIcon();
     });
-    QObject::connect(&m_main, &MainWindow::closeRequested, &m_main, [this] { sendMainWindowToTray(); });
-    QObject::connect(&m_main, &MainWindow::restoredFromMinimized, &m_adBoard, &QWidget::show);
-    QObject::connect(&m_main, &MainWindow::addSiteRequested, &m_addSite, &QWidget::show);
-    QObject::connect(
-        &m_main, &MainWindow::siteRequested, &m_site, [this](const QString &address, bool modify) {
-            m_site.openRecord(address, modify ? SiteWindow::Mode::Modify : SiteWindow::Mode::Detail);
-        });
-    QObject::connect(&m_main, &MainWindow::expiryListRequested, &m_expiry, [this] {
-        m_expiry.show();
-        m_expiry.activateWindow();
+    QObject::connect(main, &MainWindow::closeRequested, main, [this] { sendMainWindowToTray(); });
+    QObject::connect(main, &MainWindow::restoredFromMinimized, &w.adBoard, &QWidget::show);
+    QObject::connect(main, &MainWindow::addSiteRequested, &w.addSite, &QWidget::show);
+    QObject::connect(main, &MainWindow::siteRequested, &w.site, [this](const QString &address, bool modify) {
+        m_windows->site.openRecord(address, modify ? SiteWindow::Mode::Modify : SiteWindow::Mode::Detail);
     });
-    QObject::connect(&m_main, &MainWindow::settingsRequested, &m_settings, &QWidget::show);
-    QObject::connect(&m_main, &MainWindow::noticeRequested, &m_main,
+    QObject::connect(main, &MainWindow::expiryListRequested, &w.expiry, [this] {
+        m_windows->expiry.show();
+        m_windows->expiry.activateWindow();
+    });
+    QObject::connect(main, &MainWindow::settingsRequested, &w.settings, &QWidget::show);
+    QObject::connect(main, &MainWindow::noticeRequested, main,
                      [this](Notice notice) { noticeWindow(notice).showNotice(); });
-    QObject::connect(&m_main, &MainWindow::quitRequested, &m_main, [this] { quit(); });
-    QObject::connect(&m_settings, &SettingsWindow::quitRequested, &m_main, [this] { quit(); });
+    QObject::connect(main, &MainWindow::quitRequested, main, [this] { quit(); });
+    QObject::connect(&w.settings, &SettingsWindow::quitRequested, main, [this] { quit(); });
 }
 
 // A record window, on closing, has the list that opened it read again: the site may have changed.
-void Program::wireRecordWindows()
+void Program::wireRecordWindows(Windows &w)
 {
-    QObject::connect(&m_addSite, &AddSiteWindow::closed, &m_main, &MainWindow::refreshList);
-    QObject::connect(&m_site, &SiteWindow::closed, &m_main, [this](bool fromExpiryList) {
+    QObject::connect(&w.addSite, &AddSiteWindow::closed, &w.main, &MainWindow::refreshList);
+    QObject::connect(&w.site, &SiteWindow::closed, &w.main, [this](bool fromExpiryList) {
         if (fromExpiryList)
-            m_expiry.refreshList();
+            m_windows->expiry.refreshList();
         else
-            m_main.refreshList();
+            m_windows->main.refreshList();
     });
-    QObject::connect(&m_expiry, &ExpiryWindow::siteRequested, &m_site, [this](const QString &address) {
-        m_site.openRecord(address, SiteWindow::Mode::Detail, /*fromExpiryList*/ true);
+    QObject::connect(&w.expiry, &ExpiryWindow::siteRequested, &w.site, [this](const QString &address) {
+        m_windows->site.openRecord(address, SiteWindow::Mode::Detail, /*fromExpiryList*/ true);
     });
-    QObject::connect(&m_expiry, &ExpiryWindow::closed, &m_main, [this] {
-        m_main.show();
-        m_main.refreshList();
-        m_site.clearExpiryMarker();
+    QObject::connect(&w.expiry, &ExpiryWindow::closed, &w.main, [this] {
+        m_windows->main.show();
+        m_windows->main.refreshList();
+        m_windows->site.clearExpiryMarker();
     });
 }
 
-void Program::wireTray()
+void Program::wireTray(Windows &w)
 {
-    QObject::connect(&m_tray, &TrayIcon::showRequested, &m_main, [this] { bringBackMainWindow(); });
-    QObject::connect(&m_tray, &TrayIcon::quitRequested, &m_main, [this] { quit(); });
-    QObject::connect(&m_tray, &TrayIcon::noticeRequested, &m_main,
+    QObject::connect(&w.tray, &TrayIcon::showRequested, &w.main, [this] { bringBackMainWindow(); });
+    QObject::connect(&w.tray, &TrayIcon::quitRequested, &w.main, [this] { quit(); });
+    QObject::connect(&w.tray, &TrayIcon::noticeRequested, &w.main,
                      [this](Notice notice) { noticeWindow(notice).showNotice(); });
 }
 
@@ -99,24 +225,25 @@ void Program::wireTray()
 // window is minimised so it stays reachable.
 void Program::sendMainWindowToTray()
 {
-    m_adBoard.hide();
+    m_windows->adBoard.hide();
     if (TrayIcon::desktopHasTray())
-        m_main.hide();
+        m_windows->main.hide();
     else
-        m_main.showMinimized();
+        m_windows->main.showMinimized();
 }
 
 void Program::bringBackMainWindow()
 {
-    m_main.show();
-    m_adBoard.show();
-    m_main.setWindowState(m_main.windowState() & ~Qt::WindowMinimized);
-    m_main.raise();
-    m_main.activateWindow();
+    MainWindow &main = m_windows->main;
+    main.show();
+    m_windows->adBoard.show();
+    main.setWindowState(main.windowState() & ~Qt::WindowMinimized);
+    main.raise();
+    main.activateWindow();
 }
 
 void Program::quit()
 {
-    m_tray.removeIcon();
+    m_windows->tray.removeIcon();
     Dialogs::requestTerminate();
 }

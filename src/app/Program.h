@@ -1,19 +1,27 @@
 #pragma once
 
-#include "gui/AdBoard.h"
-#include "gui/AddSiteWindow.h"
-#include "gui/ExpiryWindow.h"
 #include "gui/LoginWindow.h"
-#include "gui/MainWindow.h"
-#include "gui/NoticeWindow.h"
-#include "gui/SettingsWindow.h"
-#include "gui/SiteWindow.h"
-#include "gui/TrayIcon.h"
+#include "gui/Notice.h"
 #include "sites/Session.h"
 #include "store/SiteRegister.h"
 
-// The composition root: the register, the session and every window, built in start-up
-// order, each hidden, and wired to one another. main and the window tests both build it.
+#include <memory>
+
+class AdBoard;
+class AddSiteWindow;
+class ExpiryWindow;
+class MainWindow;
+class NoticeWindow;
+class SettingsWindow;
+class SiteWindow;
+class TrayIcon;
+
+// The composition root: the register, the session and every window, each hidden, and
+// wired to one another. main and the window tests both build it.
+//
+// Only the login window is built with it. The others are built together, and wired, the
+// first time one of them is asked for, or, in a run, as soon as the login window is on
+// screen: the user sees it without waiting for windows that open only after the login.
 class Program
 {
 public:
@@ -24,27 +32,29 @@ public:
 
     // The run starts at the login window.
     void start();
+    // Builds the windows behind the login window now, if they are not built yet.
+    void buildWindows();
 
     SiteRegister &siteRegister() { return m_register; }
     Session &session() { return m_session; }
     LoginWindow &loginWindow() { return m_login; }
-    MainWindow &mainWindow() { return m_main; }
-    AddSiteWindow &addSiteWindow() { return m_addSite; }
-    SiteWindow &siteWindow() { return m_site; }
-    ExpiryWindow &expiryWindow() { return m_expiry; }
-    SettingsWindow &settingsWindow() { return m_settings; }
-    NoticeWindow &noticeWindow(Notice notice)
-    {
-        return notice == Notice::Help ? m_helpNotice : m_upgradeNotice;
-    }
-    AdBoard &adBoard() { return m_adBoard; }
-    TrayIcon &tray() { return m_tray; }
+    MainWindow &mainWindow();
+    AddSiteWindow &addSiteWindow();
+    SiteWindow &siteWindow();
+    ExpiryWindow &expiryWindow();
+    SettingsWindow &settingsWindow();
+    NoticeWindow &noticeWindow(Notice notice);
+    AdBoard &adBoard();
+    TrayIcon &tray();
 
 private:
-    void prepareInput();
-    void wireMainWindow();
-    void wireRecordWindows();
-    void wireTray();
+    struct Windows;
+
+    Windows &windows();
+    void wireLoginWindow();
+    void wireMainWindow(Windows &w);
+    void wireRecordWindows(Windows &w);
+    void wireTray(Windows &w);
     void sendMainWindowToTray();
     void bringBackMainWindow();
     void quit();
@@ -52,13 +62,5 @@ private:
     SiteRegister m_register;
     Session m_session;
     LoginWindow m_login;
-    MainWindow m_main;
-    AddSiteWindow m_addSite;
-    SiteWindow m_site;
-    ExpiryWindow m_expiry;
-    SettingsWindow m_settings;
-    NoticeWindow m_helpNotice{Notice::Help};
-    AdBoard m_adBoard;
-    NoticeWindow m_upgradeNotice{Notice::Upgrade};
-    TrayIcon m_tray;
+    std::unique_ptr<Windows> m_windows; // goes before the login window, as it came after it
 };

@@ -1,5 +1,6 @@
 #include "DialogRecorder.h"
 #include "TestWorld.h"
+#include "app/Program.h"
 #include "app/Startup.h"
 #include "gui/AdBoard.h"
 #include "gui/AddSiteWindow.h"
@@ -53,6 +54,7 @@ class TestStartWindows : public QObject
     Q_OBJECT
 private slots:
     void objectsHaveTheirClasses();
+    void loginWindowIsAllThatWaitsForTheScreen();
     void windowsHaveTheirCaptionsAndSizes();
     void windowsStartHidden();
     void objectsAreGoneAfterwards();
@@ -76,6 +78,28 @@ void TestStartWindows::objectsHaveTheirClasses()
         QCOMPARE(QString::fromLatin1(objects.at(i)->metaObject()->className()), classes.at(i));
     QVERIFY(!siteRegister()->isWidgetType());
     QCOMPARE(dialogs.count(), 0);
+}
+
+// A run builds the other windows only once the login window is on screen; a login that
+// comes before them still opens the main window.
+void TestStartWindows::loginWindowIsAllThatWaitsForTheScreen()
+{
+    DialogRecorder dialogs;
+    TestWorld world(false);
+    {
+        Program program;
+        QCOMPARE(QApplication::topLevelWidgets(), QWidgetList{&program.loginWindow()});
+        program.start();
+        QTRY_VERIFY(QApplication::topLevelWidgets().size() >= 9);
+        QVERIFY(!program.mainWindow().isVisible());
+    }
+    Program program;
+    program.start();
+    QCOMPARE(QApplication::topLevelWidgets().size(), 1);
+    QTest::keyClick(program.loginWindow().findChild<QLineEdit *>(QStringLiteral("passwordEdit")),
+                    Qt::Key_Return);
+    QVERIFY(program.mainWindow().isVisible());
+    QVERIFY(!program.loginWindow().isVisible());
 }
 
 void TestStartWindows::windowsHaveTheirCaptionsAndSizes()

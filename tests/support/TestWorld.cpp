@@ -23,10 +23,8 @@ Program &currentProgram()
 
 TestWorld::TestWorld(bool withWindows)
 {
-    if (withWindows) {
-        m_program = std::make_unique<Program>();
-        currentWorld() = this;
-    }
+    if (withWindows)
+        restart();
 }
 
 TestWorld::~TestWorld()
@@ -39,6 +37,8 @@ void TestWorld::restart()
 {
     m_program.reset();
     m_program = std::make_unique<Program>();
+    // As a run has them a moment after start: every window built.
+    m_program->buildWindows();
     currentWorld() = this;
 }
 
