@@ -47,4 +47,9 @@ const QString ExpiryList = QStringLiteral(
     "web_enddomaintime from t_webinfo where web_endtime<=:web_endtime or "
     "web_enddomaintime<=:web_enddomaintime");
 
+const QString RenewHosting = QStringLiteral(
+    "update t_webinfo set web_endtime=:renewed where web_address=:web_address and web_endtime=:shown");
+const QString RenewDomain = QStringLiteral("update t_webinfo set web_enddomaintime=:renewed where "
+                                           "web_address=:web_address and web_enddomaintime=:shown");
+
 } // namespace Statements

@@ -24,4 +24,8 @@ extern const QString CountDomainDue;      // 13
 extern const QString DomainUsers;
 extern const QString SaveDomainUser;
 extern const QString ExpiryList; // 14 (bound as :web_endtime, :web_enddomaintime)
+// A renewal: one expiry date of the site with :web_address set to :renewed, only while it still
+// is :shown, so a window showing an older date never renews twice or overwrites another change.
+extern const QString RenewHosting;
+extern const QString RenewDomain;
 } // namespace Statements
