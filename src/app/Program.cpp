@@ -211,6 +211,12 @@ void Program::wireRecordWindows(Windows &w)
         m_windows->main.refreshList();
         m_windows->site.clearExpiryMarker();
     });
+    // A renewal is stored at once: every list and counter showing the site is read again.
+    QObject::connect(&w.site, &SiteWindow::siteRenewed, &w.main, [this] {
+        m_windows->main.refreshAfterRenewal();
+        m_windows->expiry.reloadAfterChange();
+    });
+    QObject::connect(&w.expiry, &ExpiryWindow::siteRenewed, &w.main, &MainWindow::refreshAfterRenewal);
 }
 
 void Program::wireTray(Windows &w)

@@ -2,9 +2,11 @@
 
 #include "gui/Dialogs.h"
 #include "gui/ExportCommand.h"
+#include "gui/RenewalCommand.h"
 #include "gui/WindowHelpers.h"
 #include "platform/Maker.h"
 #include "sites/Session.h"
+#include "store/DateText.h"
 #include "store/Query.h"
 #include "store/SiteRegister.h"
 #include "store/Statements.h"
@@ -86,6 +88,8 @@ void ExpiryWindow::buildGridMenu()
     m_searchAction = item("searchAction", QStringLiteral("查 询"), ui->searchBar, &SearchBar::toggle);
     m_detailAction = item("detailAction", QStringLiteral("查询明细"), this, &ExpiryWindow::openSelectedSite);
     m_gridMenu->addSeparator();
+    addRenewalItems();
+    m_gridMenu->addSeparator();
     item("helpAction", QStringLiteral("在线帮助"), this, &ExpiryWindow::showHelp);
 }
 
@@ -94,6 +98,8 @@ void ExpiryWindow::setListedState(bool rowsListed)
     for (QWidget *button : {ui->exportButton, ui->detailButton, ui->toggleSearchButton})
         button->setEnabled(rowsListed);
     for (QAction *action : {m_refreshAction, m_exportAction, m_searchAction, m_detailAction})
+        action->setEnabled(rowsListed);
+    for (QAction *action : std::as_const(m_renewalActions))
         action->setEnabled(rowsListed);
     if (!rowsListed)
         ui->searchBar->setBarShown(false);
@@ -134,6 +140,54 @@ bool ExpiryWindow::loadList()
     ui->siteGrid->reload();
     setListedState(list->recordCount() > 0);
     return true;
+}
+
+void ExpiryWindow::reloadAfterChange()
+{
+    if (!m_register.expiryList()->isOpen())
+        return;
+    const int row = ui->siteGrid->currentRow();
+    const QString address = ui->siteGrid->currentText(QStringLiteral("web_address"));
+    if (!loadList())
+        return;
+    const int stillListed = m_register.expiryList()->find(
+        QStringLiteral("web_address"), [&address](const QString &listed) { return listed == address; });
+    ui->siteGrid->setCurrentRow(stillListed >= 0 ? stillListed : qMin(row, ui->siteGrid->rowCount() - 1));
+}
+
+// For each kind: one year at once, or one to ten from a submenu.
+void ExpiryWindow::addRenewalItems()
+{
+    const std::pair<const char *, Renewal::Kind> kinds[] = {{"hosting", Renewal::Kind::Hosting},
+                                                            {"domain", Renewal::Kind::Domain}};
+    for (const auto &[name, kind] : kinds) {
+        const QString prefix =
+            kind == Renewal::Kind::Hosting ? QStringLiteral("空间续费") : QStringLiteral("域名续费");
+        QAction *oneYear = m_gridMenu->addAction(prefix + QStringLiteral("一年"));
+        oneYear->setObjectName(QLatin1String(name) + QStringLiteral("RenewAction"));
+        connect(oneYear, &QAction::triggered, this, [this, kind = kind] { renewCurrentSite(kind, 1); });
+        QMenu *years = RenewalCommand::yearsMenu(this, QString(), 2,
+                                                 [this, kind = kind](int n) { renewCurrentSite(kind, n); });
+        years->setObjectName(QLatin1String(name) + QStringLiteral("RenewYearsMenu"));
+        years->setTitle(prefix + QStringLiteral("多年"));
+        m_renewalActions << oneYear << m_gridMenu->addMenu(years);
+    }
+}
+
+void ExpiryWindow::renewCurrentSite(Renewal::Kind kind, int years)
+{
+    const QString address = ui->siteGrid->currentText(QStringLiteral("web_address"));
+    if (address.isEmpty())
+        return;
+    const QString column =
+        kind == Renewal::Kind::Hosting ? QStringLiteral("web_endtime") : QStringLiteral("web_enddomaintime");
+    const QDate shown = DateText::parse(ui->siteGrid->currentText(column));
+    RenewalCommand::run(this, *m_register.siteSaves(), address, kind, shown, years,
+                        [this](const Renewal::Result &result) {
+                            if (result.outcome == Renewal::Outcome::Renewed)
+                                emit siteRenewed();
+                            reloadAfterChange();
+                        });
 }
 
 void ExpiryWindow::exportList()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sites/Renewal.h"
+
 #include <QWidget>
 
 #include <memory>
@@ -23,12 +25,17 @@ public:
 
     // Runs the expiry query again, as "刷 新" does.
     void refreshList();
+    // Reads a listed expiry list again after a site changed, keeping the current site current
+    // while it is still listed (else the row where it was); a list not shown yet stays so.
+    void reloadAfterChange();
 
 signals:
     // The detail of a listed site.
     void siteRequested(const QString &address);
     // Back to the main window.
     void closed();
+    // An expiry date was renewed and stored: the main list and counters are out of date.
+    void siteRenewed();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -36,6 +43,8 @@ protected:
 
 private:
     void buildGridMenu();
+    void addRenewalItems();
+    void renewCurrentSite(Renewal::Kind kind, int years);
     void setListedState(bool rowsListed);
     // Runs the expiry query; false (the list emptied) when it fails.
     bool loadList();
@@ -51,6 +60,7 @@ private:
     QAction *m_exportAction;
     QAction *m_searchAction;
     QAction *m_detailAction;
+    QList<QAction *> m_renewalActions;
     bool m_placed = false;
     // The export dialog starts on the file type chosen last.
     int m_exportFilterIndex = 1;

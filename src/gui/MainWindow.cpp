@@ -296,6 +296,14 @@ void MainWindow::countDueSites()
                           {ui->hostingDueLabel, ui->domainDueLabel, ui->expiryListButton});
 }
 
+void MainWindow::refreshAfterRenewal()
+{
+    if (m_register.mainList()->isOpen())
+        readListAgain(ui->siteGrid->currentRow());
+    if (m_session.hostingCutOff().isValid())
+        countDueSites();
+}
+
 void MainWindow::openExpiryList()
 {
     hide();

@@ -25,6 +25,8 @@ public:
 
     // Reloads the site list, as "刷新" does.
     void refreshList();
+    // A site was renewed: the list (when loaded) and the counters (when counted) are read again.
+    void refreshAfterRenewal();
 
 signals:
     void addSiteRequested();

@@ -2,6 +2,7 @@
 
 #include "gui/Dialogs.h"
 #include "gui/RecordForm.h"
+#include "gui/RenewalCommand.h"
 #include "gui/WindowHelpers.h"
 #include "platform/Maker.h"
 #include "sites/Session.h"
@@ -10,6 +11,7 @@
 #include "ui_SiteWindow.h"
 
 #include <QCloseEvent>
+#include <QMenu>
 
 #include <exception>
 
@@ -36,6 +38,8 @@ SiteWindow::SiteWindow(SiteRegister &siteRegister, const Session &session, QWidg
     for (QPushButton *exit :
          {ui->closeSiteButton, ui->closeDatabaseButton, ui->closeDatesButton, ui->closeRemarkButton})
         connect(exit, &QPushButton::clicked, this, &QWidget::close);
+    setUpRenewal(ui->hostingRenewButton, ui->hostingRenewYearsButton, Renewal::Kind::Hosting);
+    setUpRenewal(ui->domainRenewButton, ui->domainRenewYearsButton, Renewal::Kind::Domain);
 }
 
 SiteWindow::~SiteWindow() = default;
@@ -77,6 +81,9 @@ void SiteWindow::setEditable(bool editable)
     for (QPushButton *button :
          {ui->saveSiteButton, ui->saveDatabaseButton, ui->saveDatesButton, ui->saveRemarkButton,
           ui->closeSiteButton, ui->closeDatabaseButton, ui->closeDatesButton, ui->closeRemarkButton})
+        button->setEnabled(editable);
+    for (QPushButton *button : {ui->hostingRenewButton, ui->hostingRenewYearsButton, ui->domainRenewButton,
+                                ui->domainRenewYearsButton})
         button->setEnabled(editable);
     // Every save is keyed by the address, and the site number is part of every credential.
     for (QLineEdit *field : m_form->edits())
@@ -194,4 +201,42 @@ bool SiteWindow::datesAccepted(const QString &caption)
 void SiteWindow::saveRemark()
 {
     save(SiteSection::Remark, QStringLiteral("备注资料"));
+}
+
+// One button renews by one year, the other offers one to ten.
+void SiteWindow::setUpRenewal(QPushButton *oneYear, QPushButton *years, Renewal::Kind kind)
+{
+    connect(oneYear, &QPushButton::clicked, this, [this, kind] { renew(kind, 1); });
+    QMenu *choice =
+        RenewalCommand::yearsMenu(this, QStringLiteral("续费"), 1, [this, kind](int n) { renew(kind, n); });
+    choice->setObjectName(years->objectName() + QStringLiteral("Menu"));
+    years->setMenu(choice);
+}
+
+// Renews from the date as loaded and shows the new one; every other field keeps what is typed.
+void SiteWindow::renew(Renewal::Kind kind, int years)
+{
+    const QString caption = QStringLiteral("续费");
+    if (!m_loaded) {
+        Dialogs::error(this, caption, NotSaved);
+        return;
+    }
+    const SiteField field =
+        kind == Renewal::Kind::Hosting ? SiteField::HostingExpires : SiteField::DomainExpires;
+    DatePicker *picker = m_form->picker(field);
+    const QDate loaded = m_loaded->record.date(field);
+    // A date changed here and not yet saved would be lost under the renewed one.
+    if (picker->date() != loaded || picker->isIncomplete()) {
+        Dialogs::error(this, caption,
+                       picker->label() + QStringLiteral("已修改未保存，请先保存日期资料再续费"));
+        return;
+    }
+    RenewalCommand::run(this, *m_register.siteSaves(), m_loaded->row.address, kind, loaded, years,
+                        [this, field, picker](const Renewal::Result &result) {
+                            if (result.outcome != Renewal::Outcome::Renewed)
+                                return;
+                            m_loaded->record.setDate(field, result.renewed);
+                            picker->setDate(result.renewed);
+                            emit siteRenewed();
+                        });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sites/Renewal.h"
 #include "sites/SiteStore.h"
 
 #include <QWidget>
@@ -11,6 +12,7 @@ namespace Ui {
 class SiteWindow;
 }
 
+class QPushButton;
 class RecordForm;
 class Session;
 class SiteRegister;
@@ -32,6 +34,8 @@ public:
 signals:
     // The list that opened the window reloads: the site may have been saved.
     void closed(bool fromExpiryList);
+    // An expiry date was renewed and stored: the lists and counters showing the site are out of date.
+    void siteRenewed();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -44,6 +48,9 @@ private:
     void saveDatabaseSection();
     void saveDateSection();
     void saveRemark();
+
+    void setUpRenewal(QPushButton *oneYear, QPushButton *years, Renewal::Kind kind);
+    void renew(Renewal::Kind kind, int years);
 
     bool datesAccepted(const QString &caption);
     void save(SiteSection section, const QString &caption);

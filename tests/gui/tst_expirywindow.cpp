@@ -17,6 +17,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 
@@ -293,6 +294,62 @@ private slots:
         expiryWindow()->show();
         QCOMPARE(grid()->rowCount(), 3);
         QCOMPARE(state(), QStringLiteral("1111/11111"));
+    }
+
+    // The grid menu renews the current site at once; the lists and counters follow, and a date
+    // changed since the list was read is left as it is.
+    void renewalFromTheGridMenu()
+    {
+        const QDate today = QDate::currentDate();
+        const auto iso = [today](int days) { return DateText::toIso(today.addDays(days)); };
+        addSite("000001", "hosting due", iso(-1), iso(400));
+        addSite("000002", "both due", iso(-5), iso(-5));
+        addSite("000003", "domain due", iso(400), iso(0));
+        mainWindow()->show();
+        QTest::mouseClick(control<QPushButton>(mainWindow(), "refreshButton"), Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(mainWindow(), "countDueButton"), Qt::LeftButton);
+        const auto counters = [] {
+            return control<QLabel>(mainWindow(), "hostingDueLabel")->text() + QLatin1Char('/') +
+                   control<QLabel>(mainWindow(), "domainDueLabel")->text();
+        };
+        QCOMPARE(counters(), QStringLiteral("2/2"));
+        expiryWindow()->show();
+        QVERIFY(!menuItem("hostingRenewAction")->isEnabled());
+        click("refreshButton");
+        QVERIFY(menuItem("hostingRenewAction")->isEnabled());
+
+        grid()->setCurrentRow(1);
+        menuItem("hostingRenewAction")->trigger();
+        const QString renewed = DateText::toIso(today.addDays(-5).addYears(1));
+        QCOMPARE(m_dialogs->lastMessage().text, QStringLiteral("续费成功\r网站空间到期时间：") +
+                                                    DateText::format(today.addDays(-5).addYears(1)));
+        QCOMPARE(m_world->scalar("select web_endtime from t_webinfo where web_id='000002'").toString(),
+                 renewed);
+        QCOMPARE(grid()->currentText(QStringLiteral("web_name")), QStringLiteral("both due")); // still listed
+        QCOMPARE(counters(), QStringLiteral("1/2"));
+        Query *mainList = siteRegister()->mainList();
+        QCOMPARE(mainList->textAt(1, QStringLiteral("web_endtime")),
+                 DateText::format(DateText::fromIso(renewed)));
+
+        QAction *threeYears = control<QMenu>(expiryWindow(), "domainRenewYearsMenu")->actions().at(1);
+        QCOMPARE(threeYears->text(), QStringLiteral("三年"));
+        threeYears->trigger();
+        QCOMPARE(m_world->scalar("select web_enddomaintime from t_webinfo where web_id='000002'").toString(),
+                 DateText::toIso(today.addDays(-5).addYears(3)));
+        QCOMPARE(listedNames(), (QStringList{"domain due", "hosting due"}));
+        QCOMPARE(grid()->currentRow(), 1); // where the renewed site was
+        QCOMPARE(counters(), QStringLiteral("1/1"));
+
+        grid()->setCurrentRow(0);
+        m_world->exec(QStringLiteral("update t_webinfo set web_endtime='2030-01-01' where web_id='000001'"));
+        menuItem("hostingRenewAction")->trigger();
+        QCOMPARE(m_dialogs->lastMessage().text,
+                 QStringLiteral("续费未保存：此网站已被删除，或网站空间到期时间已被修改"));
+        QCOMPARE(m_dialogs->lastMessage().icon, Icon::Error);
+        QCOMPARE(m_world->scalar("select web_endtime from t_webinfo where web_id='000001'").toString(),
+                 QStringLiteral("2030-01-01"));
+        QCOMPARE(listedNames(), QStringList{"domain due"}); // read again as it now stands
+        QCOMPARE(m_dialogs->count(), 3);
     }
 
     void helpAndGridDelete()

@@ -82,19 +82,22 @@ void TestModifyWindow::loadShowsValuesAsTyped()
 void TestModifyWindow::modifyAndDetailModes()
 {
     add("100001", "www.a.com");
-    const QList<const char *> buttons = {"saveSiteButton",   "saveDatabaseButton", "saveDatesButton",
-                                         "saveRemarkButton", "closeSiteButton",    "closeDatabaseButton",
-                                         "closeDatesButton", "closeRemarkButton"};
+    const QList<const char *> buttons = {
+        "saveSiteButton",     "saveDatabaseButton",      "saveDatesButton",   "saveRemarkButton",
+        "closeSiteButton",    "closeDatabaseButton",     "closeDatesButton",  "closeRemarkButton",
+        "hostingRenewButton", "hostingRenewYearsButton", "domainRenewButton", "domainRenewYearsButton"};
     auto *memo = control<QPlainTextEdit>(m_form, "remarkEdit");
     QComboBox *year = combo(m_form, "hostingBoughtYearBox");
 
     open("www.a.com", SiteWindow::Mode::Modify);
     checkFrameAndLabels(siteWindow());
-    checkTabOrder(m_form, FieldEdits.mid(0, 12) + QStringList{"saveSiteButton", "closeSiteButton"} +
-                              FieldEdits.mid(12) + QStringList{"saveDatabaseButton", "closeDatabaseButton"} +
-                              DateBoxes +
-                              QStringList{"saveDatesButton", "closeDatesButton", "remarkEdit",
-                                          "saveRemarkButton", "closeRemarkButton"});
+    checkTabOrder(m_form,
+                  FieldEdits.mid(0, 12) + QStringList{"saveSiteButton", "closeSiteButton"} +
+                      FieldEdits.mid(12) + QStringList{"saveDatabaseButton", "closeDatabaseButton"} +
+                      DateBoxes.mid(0, 6) + QStringList{"hostingRenewButton", "hostingRenewYearsButton"} +
+                      DateBoxes.mid(6) +
+                      QStringList{"domainRenewButton", "domainRenewYearsButton", "saveDatesButton",
+                                  "closeDatesButton", "remarkEdit", "saveRemarkButton", "closeRemarkButton"});
     for (const char *button : buttons)
         QVERIFY2(control(m_form, button)->isEnabled(), button);
     for (QLineEdit *field : fieldEdits(m_form)) {
