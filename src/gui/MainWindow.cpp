@@ -195,6 +195,13 @@ void MainWindow::refreshList()
     }
 }
 
+void MainWindow::refreshDue()
+{
+    refreshList();
+    if (const std::optional<ExpiryCounters::Outcome> outcome = countDue())
+        emit dueCounted(*outcome);
+}
+
 void MainWindow::loadList()
 {
     Query *list = m_register.mainList();
@@ -292,8 +299,13 @@ void MainWindow::exportList()
 
 void MainWindow::countDueSites()
 {
-    refreshExpiryCounters(this, *m_register.siteSaves(), m_session,
-                          {ui->hostingDueLabel, ui->domainDueLabel, ui->expiryListButton});
+    countDue();
+}
+
+std::optional<ExpiryCounters::Outcome> MainWindow::countDue()
+{
+    return refreshExpiryCounters(this, *m_register.siteSaves(), m_session,
+                                 {ui->hostingDueLabel, ui->domainDueLabel, ui->expiryListButton});
 }
 
 void MainWindow::openExpiryList()

@@ -3,8 +3,10 @@
 #include <QWidget>
 
 #include "gui/Notice.h"
+#include "sites/ExpiryCounters.h"
 
 #include <memory>
+#include <optional>
 
 class QMenu;
 class Session;
@@ -25,8 +27,13 @@ public:
 
     // Reloads the site list, as "刷新" does.
     void refreshList();
+    // The list and the counters together, without a press on "刷新": right after the login and
+    // whenever a new day begins.
+    void refreshDue();
 
 signals:
+    // The counters were computed by refreshDue().
+    void dueCounted(const ExpiryCounters::Outcome &outcome);
     void addSiteRequested();
     void siteRequested(const QString &address, bool modify);
     void expiryListRequested();
@@ -69,6 +76,7 @@ private:
     void visitAdmin();
     void exportList();
     void countDueSites();
+    std::optional<ExpiryCounters::Outcome> countDue();
     void openExpiryList();
 
     std::unique_ptr<Ui::MainWindow> ui;

@@ -20,6 +20,14 @@ extern const QString WriteLeadTimes;      // 11
 extern const QString InsertLeadTimes;     // the settings row, when a register lost it
 extern const QString CountHostingDue;     // 12
 extern const QString CountDomainDue;      // 13
+// The earliest expiry date on or before a cut-off, for the daily notice.
+extern const QString EarliestHostingDue;
+extern const QString EarliestDomainDue;
+// Whether the daily notice of what falls due is shown; an older register lacks the column
+// until the setting is first stored, and then reads as on.
+extern const QString ReadSettings;
+extern const QString AddDueNoticeColumn;
+extern const QString WriteDueNotice;
 // The secret key change: every domain user with its site number, and one written back.
 extern const QString DomainUsers;
 extern const QString SaveDomainUser;
