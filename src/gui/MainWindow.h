@@ -68,6 +68,7 @@ private:
     void visitSite();
     void visitAdmin();
     void exportList();
+    void exportCalendar();
     void countDueSites();
     void openExpiryList();
 
