@@ -57,6 +57,9 @@ void MainWindow::buildGridMenu()
     m_gridMenu->addActions({ui->addAction, ui->modifyAction, ui->deleteAction});
     m_gridMenu->addSeparator();
     m_gridMenu->addActions({ui->refreshAction, ui->detailAction, ui->exportAction});
+    // The calendar is the whole register's, so it needs no loaded list.
+    m_gridMenu->addAction(QStringLiteral("导出日历"), this, &MainWindow::exportCalendar)
+        ->setObjectName(QStringLiteral("exportCalendarAction"));
     m_gridMenu->addSeparator();
     m_gridMenu->addActions({ui->visitSiteAction, ui->visitAdminAction});
     m_gridMenu->addSeparator();
@@ -295,6 +298,11 @@ void MainWindow::afterDelete()
 void MainWindow::exportList()
 {
     runExportCommand(this, *ui->siteGrid, m_exportFilterIndex);
+}
+
+void MainWindow::exportCalendar()
+{
+    runCalendarExportCommand(this, m_register.connection());
 }
 
 void MainWindow::countDueSites()

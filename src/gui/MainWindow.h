@@ -75,6 +75,7 @@ private:
     void visitSite();
     void visitAdmin();
     void exportList();
+    void exportCalendar();
     void countDueSites();
     std::optional<ExpiryCounters::Outcome> countDue();
     void openExpiryList();

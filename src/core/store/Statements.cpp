@@ -55,4 +55,10 @@ const QString ExpiryList = QStringLiteral(
     "web_enddomaintime from t_webinfo where web_endtime<=:web_endtime or "
     "web_enddomaintime<=:web_enddomaintime");
 
+const QString DueSites =
+    QStringLiteral("select id,web_id,web_name,web_address,web_endtime,web_enddomaintime from t_webinfo where "
+                   "web_endtime<=:web_endtime or web_enddomaintime<=:web_enddomaintime");
+const QString CalendarSites =
+    QStringLiteral("select id,web_id,web_name,web_address,web_endtime,web_enddomaintime from t_webinfo");
+
 } // namespace Statements

@@ -32,4 +32,7 @@ extern const QString WriteDueNotice;
 extern const QString DomainUsers;
 extern const QString SaveDomainUser;
 extern const QString ExpiryList; // 14 (bound as :web_endtime, :web_enddomaintime)
+// The due list and the calendar: plain columns only, never a credential.
+extern const QString DueSites;      // bound as :web_endtime, :web_enddomaintime
+extern const QString CalendarSites; // every site
 } // namespace Statements
