@@ -11,6 +11,7 @@ packages=(
   fonts-wqy-microhei fonts-dejavu-core
   xvfb xauth x11-utils imagemagick
   clang libclang-rt-14-dev
+  python3 python3-icalendar
   "$@"
 )
 missing=()

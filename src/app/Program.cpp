@@ -3,6 +3,7 @@
 #include "gui/AdBoard.h"
 #include "gui/AddSiteWindow.h"
 #include "gui/Dialogs.h"
+#include "gui/DueNotifier.h"
 #include "gui/ExpiryWindow.h"
 #include "gui/MainWindow.h"
 #include "gui/NoticeWindow.h"
@@ -11,6 +12,7 @@
 #include "gui/TrayIcon.h"
 #include "gui/WindowInput.h"
 #include "legacy/JetImport.h"
+#include "platform/DayWatch.h"
 #include "store/Connection.h"
 
 #include <QEvent>
@@ -37,6 +39,8 @@ struct Program::Windows
     AdBoard adBoard;
     NoticeWindow upgradeNotice{Notice::Upgrade};
     TrayIcon tray;
+    DueNotifier dueNotifier{tray};
+    DayWatch dayWatch;
 };
 
 namespace {
@@ -111,6 +115,7 @@ Program::Windows &Program::windows()
         wireMainWindow(w);
         wireRecordWindows(w);
         wireTray(w);
+        wireDueReminders(w);
     }
     return *m_windows;
 }
@@ -153,6 +158,16 @@ AdBoard &Program::adBoard()
 TrayIcon &Program::tray()
 {
     return windows().tray;
+}
+
+DueNotifier &Program::dueNotifier()
+{
+    return windows().dueNotifier;
+}
+
+DayWatch &Program::dayWatch()
+{
+    return windows().dayWatch;
 }
 
 void Program::wireLoginWindow()
@@ -225,6 +240,33 @@ void Program::wireTray(Windows &w)
     QObject::connect(&w.tray, &TrayIcon::quitRequested, &w.main, [this] { quit(); });
     QObject::connect(&w.tray, &TrayIcon::noticeRequested, &w.main,
                      [this](Notice notice) { noticeWindow(notice).showNotice(); });
+}
+
+// What falls due is shown right after the login and again whenever a new day begins, with
+// one notice a day; clicking the notice opens the expiry list.
+void Program::wireDueReminders(Windows &w)
+{
+    QObject::connect(&w.main, &MainWindow::preparationFinished, &w.main, [this](bool succeeded) {
+        if (!succeeded)
+            return;
+        m_windows->main.refreshDue();
+        m_windows->dayWatch.start();
+    });
+    QObject::connect(&w.dayWatch, &DayWatch::dayBegun, &w.main, [this] {
+        m_windows->main.refreshDue();
+        if (m_windows->expiry.isVisible())
+            m_windows->expiry.refreshList();
+    });
+    QObject::connect(&w.main, &MainWindow::dueCounted, &w.dueNotifier,
+                     [this](const ExpiryCounters::Outcome &outcome) {
+                         m_windows->dueNotifier.offer(outcome, *m_register.leadTimes(), QDate::currentDate());
+                     });
+    QObject::connect(&w.dueNotifier, &DueNotifier::opened, &w.expiry, [this] {
+        m_windows->main.hide();
+        m_windows->expiry.show();
+        m_windows->expiry.raise();
+        m_windows->expiry.activateWindow();
+    });
 }
 
 // The main window and the ad board go to the tray, or, where the desktop has no tray, the

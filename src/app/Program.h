@@ -9,6 +9,8 @@
 
 class AdBoard;
 class AddSiteWindow;
+class DayWatch;
+class DueNotifier;
 class ExpiryWindow;
 class MainWindow;
 class NoticeWindow;
@@ -46,6 +48,8 @@ public:
     NoticeWindow &noticeWindow(Notice notice);
     AdBoard &adBoard();
     TrayIcon &tray();
+    DueNotifier &dueNotifier();
+    DayWatch &dayWatch();
 
 private:
     struct Windows;
@@ -55,6 +59,7 @@ private:
     void wireMainWindow(Windows &w);
     void wireRecordWindows(Windows &w);
     void wireTray(Windows &w);
+    void wireDueReminders(Windows &w);
     void sendMainWindowToTray();
     void bringBackMainWindow();
     void quit();

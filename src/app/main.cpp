@@ -1,3 +1,5 @@
+#include "app/CommandLine.h"
+#include "app/DueCommand.h"
 #include "app/Program.h"
 #include "app/Startup.h"
 #include "platform/PrivateFonts.h"
@@ -9,6 +11,11 @@
 
 int main(int argc, char *argv[])
 {
+    // A command answers on the terminal: no window, no login, no instance lock.
+    if (CommandLine::isCommandRun(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        return DueCommand::run(QCoreApplication::arguments());
+    }
     QApplication app(argc, argv);
     PrivateFonts fonts;
     fonts.add();

@@ -8,8 +8,8 @@
 #include <QAbstractButton>
 #include <QLabel>
 
-void refreshExpiryCounters(QWidget *window, Query &query, Session &session, const ExpiryCounterBar &bar,
-                           const QDate &today)
+std::optional<ExpiryCounters::Outcome> refreshExpiryCounters(QWidget *window, Query &query, Session &session,
+                                                             const ExpiryCounterBar &bar, const QDate &today)
 {
     ExpiryCounters::Outcome outcome;
     bool failed = false;
@@ -26,7 +26,8 @@ void refreshExpiryCounters(QWidget *window, Query &query, Session &session, cons
         bar.domainDue->setText(QString::number(outcome.domainDue));
     if (failed) {
         Dialogs::error(window, QStringLiteral("提示"), QStringLiteral("查询失败"));
-        return;
+        return std::nullopt;
     }
     bar.openList->setEnabled(outcome.hostingDue > 0 || outcome.domainDue > 0);
+    return outcome;
 }

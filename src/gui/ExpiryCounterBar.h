@@ -1,6 +1,10 @@
 #pragma once
 
+#include "sites/ExpiryCounters.h"
+
 #include <QDate>
+
+#include <optional>
 
 class QAbstractButton;
 class QLabel;
@@ -18,6 +22,7 @@ struct ExpiryCounterBar
 
 // Computes the counters on query, shows them ("刷  新") and leaves the cut-offs in the
 // session for the expiry list. On a failure shows "查询失败" and keeps what was set before
-// it. today is the local date; tests pass their own.
-void refreshExpiryCounters(QWidget *window, Query &query, Session &session, const ExpiryCounterBar &bar,
-                           const QDate &today = QDate::currentDate());
+// it. today is the local date; tests pass their own. Gives the outcome when it was computed.
+std::optional<ExpiryCounters::Outcome> refreshExpiryCounters(QWidget *window, Query &query, Session &session,
+                                                             const ExpiryCounterBar &bar,
+                                                             const QDate &today = QDate::currentDate());

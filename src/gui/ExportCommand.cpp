@@ -3,8 +3,11 @@
 #include "export/ExportError.h"
 #include "export/ExportFile.h"
 #include "gui/Dialogs.h"
+#include "sites/DueCalendar.h"
+#include "store/Query.h"
 
 #include <QDateTime>
+#include <QSaveFile>
 
 namespace {
 
@@ -12,6 +15,19 @@ void reportFailure(QWidget *window, const QString &reason)
 {
     const QString failed = QStringLiteral("数据导出出错");
     Dialogs::error(window, QStringLiteral("提示"), reason.isEmpty() ? failed : failed + u'\r' + reason);
+}
+
+const QString CalendarExtension = QStringLiteral(".ics");
+
+void saveCalendar(const QString &fileName, Connection *connection)
+{
+    Query query(connection);
+    const QByteArray bytes = DueCalendar::ofRegister(query, QDateTime::currentDateTimeUtc());
+    QSaveFile file(fileName);
+    // As the other exports: in place where no file can be made beside the target.
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw ExportError("cannot write " + fileName.toStdString() + ": " + file.errorString().toStdString());
 }
 
 } // namespace
@@ -34,6 +50,25 @@ void runExportCommand(QWidget *window, ExportGrid &grid, int &lastFilterIndex)
         reportFailure(window, error.reason());
         return;
     } catch (...) {
+        reportFailure(window, QString());
+        return;
+    }
+    Dialogs::notice(window, QStringLiteral("提示"), QStringLiteral("数据导出成功"));
+}
+
+void runCalendarExportCommand(QWidget *window, Connection *connection)
+{
+    try {
+        Dialogs::SaveChoice choice;
+        choice.fileName = ExportFile::defaultName(QDateTime::currentDateTime()) + CalendarExtension;
+        if (!Dialogs::saveFile(window, {QStringLiteral("*.ics (*.ics)")}, choice))
+            return;
+        QString fileName = choice.fileName;
+        if (!fileName.endsWith(CalendarExtension, Qt::CaseInsensitive))
+            fileName += CalendarExtension;
+        saveCalendar(fileName, connection);
+    } catch (...) {
+        // The register's or the file's own words mean nothing to the user here.
         reportFailure(window, QString());
         return;
     }

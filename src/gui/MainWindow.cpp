@@ -57,6 +57,9 @@ void MainWindow::buildGridMenu()
     m_gridMenu->addActions({ui->addAction, ui->modifyAction, ui->deleteAction});
     m_gridMenu->addSeparator();
     m_gridMenu->addActions({ui->refreshAction, ui->detailAction, ui->exportAction});
+    // The calendar is the whole register's, so it needs no loaded list.
+    m_gridMenu->addAction(QStringLiteral("导出日历"), this, &MainWindow::exportCalendar)
+        ->setObjectName(QStringLiteral("exportCalendarAction"));
     m_gridMenu->addSeparator();
     m_gridMenu->addActions({ui->visitSiteAction, ui->visitAdminAction});
     m_gridMenu->addSeparator();
@@ -195,6 +198,13 @@ void MainWindow::refreshList()
     }
 }
 
+void MainWindow::refreshDue()
+{
+    refreshList();
+    if (const std::optional<ExpiryCounters::Outcome> outcome = countDue())
+        emit dueCounted(*outcome);
+}
+
 void MainWindow::loadList()
 {
     Query *list = m_register.mainList();
@@ -290,10 +300,20 @@ void MainWindow::exportList()
     runExportCommand(this, *ui->siteGrid, m_exportFilterIndex);
 }
 
+void MainWindow::exportCalendar()
+{
+    runCalendarExportCommand(this, m_register.connection());
+}
+
 void MainWindow::countDueSites()
 {
-    refreshExpiryCounters(this, *m_register.siteSaves(), m_session,
-                          {ui->hostingDueLabel, ui->domainDueLabel, ui->expiryListButton});
+    countDue();
+}
+
+std::optional<ExpiryCounters::Outcome> MainWindow::countDue()
+{
+    return refreshExpiryCounters(this, *m_register.siteSaves(), m_session,
+                                 {ui->hostingDueLabel, ui->domainDueLabel, ui->expiryListButton});
 }
 
 void MainWindow::refreshAfterRenewal()

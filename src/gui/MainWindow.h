@@ -3,8 +3,10 @@
 #include <QWidget>
 
 #include "gui/Notice.h"
+#include "sites/ExpiryCounters.h"
 
 #include <memory>
+#include <optional>
 
 class QMenu;
 class Session;
@@ -25,10 +27,15 @@ public:
 
     // Reloads the site list, as "刷新" does.
     void refreshList();
+    // The list and the counters together, without a press on "刷新": right after the login and
+    // whenever a new day begins.
+    void refreshDue();
     // A site was renewed: the list (when loaded) and the counters (when counted) are read again.
     void refreshAfterRenewal();
 
 signals:
+    // The counters were computed by refreshDue().
+    void dueCounted(const ExpiryCounters::Outcome &outcome);
     void addSiteRequested();
     void siteRequested(const QString &address, bool modify);
     void expiryListRequested();
@@ -70,7 +77,9 @@ private:
     void visitSite();
     void visitAdmin();
     void exportList();
+    void exportCalendar();
     void countDueSites();
+    std::optional<ExpiryCounters::Outcome> countDue();
     void openExpiryList();
 
     std::unique_ptr<Ui::MainWindow> ui;

@@ -4,6 +4,7 @@
 #include "gui/WindowHelpers.h"
 #include "platform/Maker.h"
 #include "platform/ProgramFolder.h"
+#include "sites/DueNotice.h"
 #include "sites/KeyChange.h"
 #include "sites/LeadTimes.h"
 #include "sites/Session.h"
@@ -88,6 +89,7 @@ void SettingsWindow::loadLeadTimes()
         showLeadTime(ui->hostingLeadBox, LeadTimes::text(query, LeadTimes::HostingColumn));
         showLeadTime(ui->domainLeadBox, LeadTimes::text(query, LeadTimes::DomainColumn));
         query.close();
+        ui->dueNoticeBox->setChecked(DueNotice::enabled(query));
     } catch (const StoreError &) {
         query.close();
         Dialogs::error(this, Caption, QStringLiteral("数据查询失败"));
@@ -99,6 +101,7 @@ void SettingsWindow::saveLeadTimes()
     try {
         LeadTimes::write(*m_register.leadTimes(), ui->hostingLeadBox->currentText(),
                          ui->domainLeadBox->currentText());
+        DueNotice::setEnabled(*m_register.leadTimes(), ui->dueNoticeBox->isChecked());
     } catch (const StoreError &) {
         Dialogs::error(this, Caption, QStringLiteral("数据修改失败"));
         return;

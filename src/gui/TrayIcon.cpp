@@ -63,6 +63,7 @@ TrayIcon::TrayIcon(QObject *parent) : QObject(parent), m_icon(new QSystemTrayIco
     m_icon->setIcon(programIcon());
     m_icon->setToolTip(QStringLiteral("双击显示主界面"));
     m_icon->setContextMenu(m_menu);
+    connect(m_icon, &QSystemTrayIcon::messageClicked, this, &TrayIcon::messageClicked);
     connect(m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         // A single click and the other buttons do nothing; the menu opens by itself.
         if (reason == QSystemTrayIcon::DoubleClick)
@@ -78,6 +79,11 @@ TrayIcon::~TrayIcon()
 void TrayIcon::registerIcon()
 {
     m_icon->show();
+}
+
+void TrayIcon::showMessage(const QString &title, const QString &text)
+{
+    m_icon->showMessage(title, text, QSystemTrayIcon::Information);
 }
 
 void TrayIcon::removeIcon()

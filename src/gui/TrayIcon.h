@@ -21,6 +21,8 @@ public:
     // Registering an icon that is already there changes nothing.
     void registerIcon();
     void removeIcon();
+    // A message beside the icon, as the desktop shows one (a balloon or a notification).
+    void showMessage(const QString &title, const QString &text);
 
     // Whether the desktop has a notification area to send the main window to.
     static bool desktopHasTray();
@@ -31,6 +33,7 @@ signals:
     void showRequested();
     void quitRequested();
     void noticeRequested(Notice notice);
+    void messageClicked();
 
 private:
     QSystemTrayIcon *m_icon;

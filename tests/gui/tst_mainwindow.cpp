@@ -282,6 +282,26 @@ private slots:
         QVERIFY(lines.at(3).startsWith("W000002\tsite 2\twww.site2.com"));
         QCOMPARE(grid()->selectedRowNumbers(), QList<int>{1});
     }
+
+    void calendarExportWritesTheWholeRegisterWithoutALoadedList()
+    {
+        world->addPlainSite("W000001", "site 1", "www.site1.com", "2030-01-02", "2031-05-06");
+        world->addPlainSite("W000002", "site 2", "www.site2.com");
+        mainWindow()->show();
+        recorder->scriptSave(world->file("calendar"), 1);
+        item("exportCalendarAction")->trigger();
+        QCOMPARE(recorder->texts(), QStringList{"数据导出成功"});
+        QVERIFY(recorder->saveRequests().at(0).fileName.endsWith(".ics"));
+        const QByteArray calendar = world->readFile("calendar.ics");
+        QVERIFY(calendar.startsWith("BEGIN:VCALENDAR\r\n"));
+        QCOMPARE(calendar.count("BEGIN:VEVENT"), 2);
+        QVERIFY(calendar.contains("DTSTART;VALUE=DATE:20300102\r\n"));
+        QVERIFY(calendar.contains("DTSTART;VALUE=DATE:20310506\r\n"));
+
+        recorder->scriptSave(world->file("no such folder/calendar.ics"), 1);
+        item("exportCalendarAction")->trigger();
+        QCOMPARE(recorder->texts().last(), QStringLiteral("数据导出出错"));
+    }
 };
 
 QTEST_MAIN(MainWindowTest)

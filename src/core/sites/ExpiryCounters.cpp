@@ -34,4 +34,33 @@ void compute(Query &query, const QDate &today, Outcome &outcome)
                                           DateText::format(outcome.domainCutOff)));
 }
 
+namespace {
+
+QDate earliestBefore(Query &query, const QString &sql, const QString &column, const QDate &cutOff)
+{
+    query.setSql(sql);
+    query.setParameterDate(column, cutOff);
+    query.open();
+    const QDate date = QDate::fromString(query.text(QStringLiteral("earliest")), Qt::ISODate);
+    query.close();
+    return date;
+}
+
+} // namespace
+
+QDate earliestDue(Query &query, const Outcome &outcome)
+{
+    QDate earliest;
+    if (outcome.hostingDue > 0)
+        earliest = earliestBefore(query, Statements::EarliestHostingDue, QStringLiteral("web_endtime"),
+                                  outcome.hostingCutOff);
+    if (outcome.domainDue > 0) {
+        const QDate domain = earliestBefore(query, Statements::EarliestDomainDue,
+                                            QStringLiteral("web_enddomaintime"), outcome.domainCutOff);
+        if (!earliest.isValid() || (domain.isValid() && domain < earliest))
+            earliest = domain;
+    }
+    return earliest;
+}
+
 } // namespace ExpiryCounters

@@ -25,5 +25,7 @@ struct Outcome
 // Reads the lead times and counts the sites due, on query (the register's site saves). Fills outcome
 // step by step, so after a StoreError it holds what was done before the failure.
 void compute(Query &query, const QDate &today, Outcome &outcome);
+// The earliest expiry date among the sites a computed outcome counts as due; invalid when none is.
+QDate earliestDue(Query &query, const Outcome &outcome);
 
 } // namespace ExpiryCounters

@@ -99,7 +99,7 @@ void Connection::open()
                           : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
     // mode=rw / mode=ro: SQLite itself refuses to create the file, even if it vanished
     // since the check above. A file marked read-only stays so, also for root.
-    const bool readOnly = isReadOnly(path);
+    const bool readOnly = m_readOnly || isReadOnly(path);
     db.setDatabaseName(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded) +
                        (readOnly ? QStringLiteral("?mode=ro") : QStringLiteral("?mode=rw")));
     // Wait briefly for another writer, then fail instead of hanging the window.

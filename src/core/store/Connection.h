@@ -26,6 +26,9 @@ public:
     // Jet registers this way; the store itself knows nothing of them.
     using Preparation = QString (*)(const QString &path);
     void setPreparation(Preparation preparation) { m_preparation = preparation; }
+    // Opens the register read-only whatever its file mode, for readers that must never change it
+    // (the due list that runs beside the program).
+    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
 
     // Throws StoreError when the file is missing, not a register, or cannot be opened, and
     // whatever the preparation throws (the conversion's JetConversionError, whose message()
@@ -53,6 +56,7 @@ private:
     QString m_name;
     QString m_conversionNotice;
     Preparation m_preparation = nullptr;
+    bool m_readOnly = false;
     // Results that closing the connection closes too.
     QList<Query *> m_queries;
 };

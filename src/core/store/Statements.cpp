@@ -38,6 +38,14 @@ const QString CountHostingDue =
     QStringLiteral("select count(*) from t_webinfo where web_endtime<=:web_endtime");
 const QString CountDomainDue =
     QStringLiteral("select count(*) from t_webinfo where web_enddomaintime<=:web_enddomaintime");
+const QString EarliestHostingDue =
+    QStringLiteral("select min(web_endtime) as earliest from t_webinfo where web_endtime<=:web_endtime");
+const QString EarliestDomainDue = QStringLiteral(
+    "select min(web_enddomaintime) as earliest from t_webinfo where web_enddomaintime<=:web_enddomaintime");
+const QString ReadSettings = QStringLiteral("select * from t_set");
+const QString AddDueNoticeColumn =
+    QStringLiteral("alter table t_set add column due_notice INTEGER NOT NULL DEFAULT 1");
+const QString WriteDueNotice = QStringLiteral("update t_set set due_notice=:due_notice");
 const QString DomainUsers = QStringLiteral("select id,web_id,web_domainuser from t_webinfo");
 const QString SaveDomainUser =
     QStringLiteral("update t_webinfo set web_domainuser=:web_domainuser where id=:id");
@@ -47,6 +55,11 @@ const QString ExpiryList = QStringLiteral(
     "web_enddomaintime from t_webinfo where web_endtime<=:web_endtime or "
     "web_enddomaintime<=:web_enddomaintime");
 
+const QString DueSites =
+    QStringLiteral("select id,web_id,web_name,web_address,web_endtime,web_enddomaintime from t_webinfo where "
+                   "web_endtime<=:web_endtime or web_enddomaintime<=:web_enddomaintime");
+const QString CalendarSites =
+    QStringLiteral("select id,web_id,web_name,web_address,web_endtime,web_enddomaintime from t_webinfo");
 const QString RenewHosting = QStringLiteral(
     "update t_webinfo set web_endtime=:renewed where web_address=:web_address and web_endtime=:shown");
 const QString RenewDomain = QStringLiteral("update t_webinfo set web_enddomaintime=:renewed where "

@@ -20,10 +20,21 @@ extern const QString WriteLeadTimes;      // 11
 extern const QString InsertLeadTimes;     // the settings row, when a register lost it
 extern const QString CountHostingDue;     // 12
 extern const QString CountDomainDue;      // 13
+// The earliest expiry date on or before a cut-off, for the daily notice.
+extern const QString EarliestHostingDue;
+extern const QString EarliestDomainDue;
+// Whether the daily notice of what falls due is shown; an older register lacks the column
+// until the setting is first stored, and then reads as on.
+extern const QString ReadSettings;
+extern const QString AddDueNoticeColumn;
+extern const QString WriteDueNotice;
 // The secret key change: every domain user with its site number, and one written back.
 extern const QString DomainUsers;
 extern const QString SaveDomainUser;
 extern const QString ExpiryList; // 14 (bound as :web_endtime, :web_enddomaintime)
+// The due list and the calendar: plain columns only, never a credential.
+extern const QString DueSites;      // bound as :web_endtime, :web_enddomaintime
+extern const QString CalendarSites; // every site
 // A renewal: one expiry date of the site with :web_address set to :renewed, only while it still
 // is :shown, so a window showing an older date never renews twice or overwrites another change.
 extern const QString RenewHosting;

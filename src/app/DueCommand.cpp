@@ -1,0 +1,96 @@
+#include "app/DueCommand.h"
+
+#include "app/CommandLine.h"
+#include "legacy/JetImport.h"
+#include "platform/ProgramFolder.h"
+#include "sites/DueCalendar.h"
+#include "sites/DueFormats.h"
+#include "sites/DueList.h"
+#include "store/Connection.h"
+#include "store/Query.h"
+#include "store/RegisterFile.h"
+#include "store/StoreError.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace {
+
+// A reason the register cannot be read, before SQLite is asked; empty when there is none.
+QString refusalOf(const QString &path)
+{
+    const QFileInfo file(path);
+    if (!file.exists())
+        return QStringLiteral("数据库文件不存在：") + path;
+    if (!file.isFile() || !file.isReadable())
+        return QStringLiteral("数据库文件无法读取：") + path;
+    // The connection string ends a path at its first semicolon.
+    if (path.contains(QLatin1Char(';')))
+        return QStringLiteral("数据库文件的路径中不能有分号：") + path;
+    if (JetImport::isJetFile(path))
+        return QStringLiteral("数据库文件仍是旧的 Jet 格式，请先启动 Corvane 转换一次：") + path;
+    if (!isSqliteFile(path))
+        return QStringLiteral("不是 Corvane 的数据库文件：") + path;
+    return QString();
+}
+
+QByteArray output(const CommandLine::Options &options, Query &query, const QList<DueEntry> &due)
+{
+    switch (options.format) {
+    case DueFormats::Format::Csv:
+        return DueFormats::csv(due);
+    case DueFormats::Format::Json:
+        return DueFormats::json(due);
+    case DueFormats::Format::Ics:
+        // The calendar is the whole register; what is due now decides only the exit status.
+        return DueCalendar::ofRegister(query, QDateTime::currentDateTimeUtc());
+    case DueFormats::Format::Text:
+        break;
+    }
+    return DueFormats::text(due);
+}
+
+int fail(const QString &reason)
+{
+    std::fprintf(stderr, "corvane: %s\n", reason.toUtf8().constData());
+    return DueCommand::Failed;
+}
+
+} // namespace
+
+namespace DueCommand {
+
+int run(const QStringList &arguments)
+{
+    const CommandLine::Options options = CommandLine::parse(arguments);
+    if (!options.error.isEmpty())
+        return fail(options.error);
+    const QString path = options.registerPath.isEmpty() ? ProgramFolder::file(QStringLiteral("db.mdb"))
+                                                        : QFileInfo(options.registerPath).absoluteFilePath();
+    const QString refusal = refusalOf(path);
+    if (!refusal.isEmpty())
+        return fail(refusal);
+    QByteArray bytes;
+    bool somethingDue = false;
+    try {
+        Connection connection;
+        connection.setReadOnly(true);
+        connection.setConnectionString(QStringLiteral("Data Source=") + path);
+        Query query(&connection);
+        const QDate today = QDate::currentDate();
+        const QList<DueEntry> due = options.days ? DueList::dueWithin(query, today, *options.days)
+                                                 : DueList::dueByLeadTimes(query, today);
+        somethingDue = !due.isEmpty();
+        bytes = output(options, query, due);
+    } catch (const StoreError &error) {
+        return fail(QStringLiteral("读取数据库出错：") + error.message());
+    }
+    if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size()) ||
+        std::fflush(stdout) != 0)
+        return fail(QStringLiteral("无法写出结果"));
+    return somethingDue ? SomethingDue : NothingDue;
+}
+
+} // namespace DueCommand
