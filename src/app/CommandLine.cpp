@@ -1,12 +1,72 @@
 #include "app/CommandLine.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 
-#include <cstring>
+#include <cstdio>
 
 namespace {
 
-const char *const OptionNames[] = {"due", "days", "format", "register"};
+// Options Qt's application objects take off the command line themselves. They are known
+// here only so that they are not refused and their values are not taken for stray words.
+const char *const QtOptionsWithValue[] = {"platform",
+                                          "platformpluginpath",
+                                          "platformtheme",
+                                          "plugin",
+                                          "qwindowgeometry",
+                                          "geometry",
+                                          "qwindowtitle",
+                                          "title",
+                                          "qwindowicon",
+                                          "icon",
+                                          "session",
+                                          "display",
+                                          "name",
+                                          "visual",
+                                          "style",
+                                          "stylesheet",
+                                          "qmljsdebugger"};
+const char *const QtFlags[] = {"reverse", "testability", "widgetcount", "qdevel",
+                               "qdebug",  "nograb",      "dograb"};
+
+struct OptionSet
+{
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
+                            QStringLiteral("显示本帮助后退出")};
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
+                               QStringLiteral("显示版本号后退出")};
+    QCommandLineOption portable{QStringLiteral("portable"),
+                                QStringLiteral("使用程序所在文件夹中的数据库和密钥文件")};
+    QCommandLineOption registerFolder{QStringLiteral("register-folder"),
+                                      QStringLiteral("使用指定文件夹中的数据库和密钥文件"),
+                                      QStringLiteral("文件夹")};
+    QCommandLineOption due{QStringLiteral("due"), QStringLiteral("列出快到期的空间和域名后退出，无需登录")};
+    QCommandLineOption days{QStringLiteral("days"), QStringLiteral("与 --due 一起用：列出 N 天内到期的"),
+                            QStringLiteral("N")};
+    QCommandLineOption format{QStringLiteral("format"),
+                              QStringLiteral("与 --due 一起用：输出格式，默认 text"),
+                              QStringLiteral("text|csv|json|ics")};
+    QCommandLineOption registerPath{QStringLiteral("register"),
+                                    QStringLiteral("与 --due 一起用：读取指定的数据库文件"),
+                                    QStringLiteral("文件")};
+
+    QList<QCommandLineOption> own() const
+    {
+        return {help, version, portable, registerFolder, due, days, format, registerPath};
+    }
+};
+
+QList<QCommandLineOption> qtOptions()
+{
+    QList<QCommandLineOption> options;
+    for (const char *name : QtOptionsWithValue)
+        options.append(QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value")));
+    for (const char *name : QtFlags)
+        options.append(QCommandLineOption(QString::fromLatin1(name)));
+    for (QCommandLineOption &option : options)
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+    return options;
+}
 
 void readDays(const QString &value, CommandLine::Options &options)
 {
@@ -27,55 +87,147 @@ void readFormat(const QString &value, CommandLine::Options &options)
         options.format = *format;
 }
 
+// The unknown option as it was typed (-x or --name, without a value given after "=").
+QString typedOption(const QStringList &arguments, const QString &name)
+{
+    for (const QString &argument : arguments) {
+        const QString word = argument.section(QLatin1Char('='), 0, 0);
+        if (word.startsWith(QLatin1Char('-')) &&
+            word.mid(word.startsWith(QStringLiteral("--")) ? 2 : 1) == name)
+            return word;
+    }
+    return QStringLiteral("--") + name;
+}
+
+QString parseFailure(const QCommandLineParser &parser, const QStringList &arguments)
+{
+    if (!parser.unknownOptionNames().isEmpty())
+        return QStringLiteral("未知选项：") + typedOption(arguments, parser.unknownOptionNames().first());
+    if (!parser.positionalArguments().isEmpty())
+        return QStringLiteral("多余的参数：") + parser.positionalArguments().join(QLatin1Char(' '));
+    return QStringLiteral("选项有误：") + parser.errorText();
+}
+
+void readFolderChoice(const QCommandLineParser &parser, const OptionSet &set, CommandLine::Options &options)
+{
+    options.portable = parser.isSet(set.portable);
+    if (!parser.isSet(set.registerFolder))
+        return;
+    const QString folder = parser.value(set.registerFolder);
+    if (options.portable)
+        options.error = QStringLiteral("--portable 和 --register-folder 不能一起使用");
+    else if (folder.isEmpty())
+        options.error = QStringLiteral("--register-folder 须给出文件夹");
+    else if (!QFileInfo(folder).isDir())
+        options.error = QStringLiteral("文件夹不存在：") + folder;
+    else
+        options.registerFolder = QFileInfo(folder).absoluteFilePath();
+}
+
+void readDueOptions(const QCommandLineParser &parser, const OptionSet &set, CommandLine::Options &options)
+{
+    options.due = parser.isSet(set.due);
+    const bool dueOnly = parser.isSet(set.days) || parser.isSet(set.format) || parser.isSet(set.registerPath);
+    if (!options.due && dueOnly)
+        options.error = QStringLiteral("--days、--format 和 --register 须与 --due 一起使用");
+    if (options.error.isEmpty() && parser.isSet(set.days))
+        readDays(parser.value(set.days), options);
+    if (options.error.isEmpty() && parser.isSet(set.format))
+        readFormat(parser.value(set.format), options);
+    options.registerPath = parser.value(set.registerPath);
+    if (parser.isSet(set.registerPath) && options.registerPath.isEmpty() && options.error.isEmpty())
+        options.error = QStringLiteral("--register 须给出数据库文件的路径");
+}
+
+// A terminal shows a Chinese character two columns wide.
+int columnsOf(const QString &text)
+{
+    int columns = 0;
+    for (const QChar c : text)
+        columns += c.unicode() >= 0x1100 ? 2 : 1;
+    return columns;
+}
+
+QString optionColumn(const QCommandLineOption &option)
+{
+    QStringList names;
+    for (const QString &name : option.names())
+        names << (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+    QString column = names.join(QStringLiteral(", "));
+    if (!option.valueName().isEmpty())
+        column += QStringLiteral(" <") + option.valueName() + QLatin1Char('>');
+    return column;
+}
+
+QString helpText()
+{
+    const OptionSet set;
+    int width = 0;
+    for (const QCommandLineOption &option : set.own())
+        width = std::max(width, columnsOf(optionColumn(option)));
+    QString text = QStringLiteral("用法：corvane [选项]\n不带 --due 时打开 Corvane 的登录窗口。\n\n选项：\n");
+    for (const QCommandLineOption &option : set.own()) {
+        const QString column = optionColumn(option);
+        text += QStringLiteral("  ") + column + QString(width - columnsOf(column) + 2, QLatin1Char(' ')) +
+                option.description() + QLatin1Char('\n');
+    }
+    return text + QStringLiteral("\n数据库和密钥文件默认放在 $XDG_DATA_HOME/corvane（通常是 "
+                                 "~/.local/share/corvane）；\n程序所在的文件夹中有 db.mdb "
+                                 "时使用该文件夹。\n也可使用 Qt 自己的选项，如 -platform offscreen。\n");
+}
+
 } // namespace
 
 namespace CommandLine {
 
-bool isCommandRun(int argc, char *argv[])
+QStringList arguments(int argc, char *argv[])
 {
-    for (int i = 1; i < argc; ++i) {
-        for (const char *name : OptionNames) {
-            const size_t length = std::strlen(name);
-            if (std::strncmp(argv[i], "--", 2) == 0 && std::strncmp(argv[i] + 2, name, length) == 0 &&
-                (argv[i][2 + length] == '\0' || argv[i][2 + length] == '='))
-                return true;
-        }
-    }
-    return false;
+    QStringList list;
+    for (int i = 0; i < argc; ++i)
+        list << QString::fromLocal8Bit(argv[i]);
+    return list;
 }
 
 Options parse(const QStringList &arguments)
 {
+    const OptionSet set;
     QCommandLineParser parser;
-    const QCommandLineOption due(QStringLiteral("due"));
-    const QCommandLineOption days(QStringLiteral("days"), QString(), QStringLiteral("N"));
-    const QCommandLineOption format(QStringLiteral("format"), QString(), QStringLiteral("text|csv|json|ics"));
-    const QCommandLineOption registerPath(QStringLiteral("register"), QString(), QStringLiteral("PATH"));
-    parser.addOptions({due, days, format, registerPath});
+    // Qt's own options are single words after one dash (-platform, -style).
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions(set.own());
+    parser.addOptions(qtOptions());
 
     Options options;
-    if (!parser.parse(arguments)) {
-        options.error =
-            parser.unknownOptionNames().isEmpty()
-                ? QStringLiteral("选项有误：") + parser.errorText()
-                : QStringLiteral("未知选项：--") + parser.unknownOptionNames().join(QStringLiteral(" --"));
+    if (!parser.parse(arguments) || !parser.positionalArguments().isEmpty()) {
+        options.error = parseFailure(parser, arguments);
         return options;
     }
-    if (!parser.positionalArguments().isEmpty()) {
-        options.error = QStringLiteral("多余的参数：") + parser.positionalArguments().join(QLatin1Char(' '));
+    options.help = parser.isSet(set.help);
+    options.version = parser.isSet(set.version);
+    if (options.help || options.version)
         return options;
-    }
-    options.due = parser.isSet(due);
-    if (!options.due)
-        options.error = QStringLiteral("--days、--format 和 --register 须与 --due 一起使用");
-    if (options.error.isEmpty() && parser.isSet(days))
-        readDays(parser.value(days), options);
-    if (options.error.isEmpty() && parser.isSet(format))
-        readFormat(parser.value(format), options);
-    options.registerPath = parser.value(registerPath);
-    if (parser.isSet(registerPath) && options.registerPath.isEmpty() && options.error.isEmpty())
-        options.error = QStringLiteral("--register 须给出数据库文件的路径");
+    readFolderChoice(parser, set, options);
+    if (options.error.isEmpty())
+        readDueOptions(parser, set, options);
     return options;
+}
+
+std::optional<int> answer(const Options &options)
+{
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr, "corvane: %s\n用 corvane --help 查看可用的选项。\n",
+                     options.error.toUtf8().constData());
+        return Refused;
+    }
+    if (options.help) {
+        std::fputs(helpText().toUtf8().constData(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::fputs("Corvane " CORVANE_VERSION "\n", stdout);
+        return 0;
+    }
+    return std::nullopt;
 }
 
 } // namespace CommandLine

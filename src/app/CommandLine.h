@@ -7,23 +7,32 @@
 
 #include <optional>
 
-// The program's options, read in one place: `corvane --due [--days N] [--format F]
-// [--register PATH]`. Without any of them the program starts its windows.
+// The program's options, read in one place, before anything starts: `corvane [--portable |
+// --register-folder DIR]`, `corvane --due [--days N] [--format F] [--register PATH]`,
+// `--help` and `--version`. Qt's own options (-platform, -style ...) pass through to Qt.
 namespace CommandLine {
 
 struct Options
 {
+    bool help = false;
+    bool version = false;
+    bool portable = false;  // the executable's own folder, whatever it holds
+    QString registerFolder; // empty: chosen at start
     bool due = false;
     std::optional<int> days; // none: the lead times of the register's settings row
     DueFormats::Format format = DueFormats::Format::Text;
-    QString registerPath; // empty: db.mdb in the program folder
+    QString registerPath; // empty: db.mdb in the folder in use
     QString error;        // why the arguments were refused; empty when they were not
 };
 
-// True when the arguments name one of the options, so the program answers on the terminal
-// and opens no window.
-bool isCommandRun(int argc, char *argv[]);
+enum Status { Refused = 2 };
+
+// The arguments as Qt would read them, before any application object exists.
+QStringList arguments(int argc, char *argv[]);
 // Reads the arguments (the first one is the program).
 Options parse(const QStringList &arguments);
+// Answers --help, --version and refused arguments on the terminal and gives the exit
+// status; nothing when the program is to go on.
+std::optional<int> answer(const Options &options);
 
 } // namespace CommandLine

@@ -1,8 +1,8 @@
 #include "app/DueCommand.h"
 
 #include "app/CommandLine.h"
+#include "app/RegisterFolder.h"
 #include "legacy/JetImport.h"
-#include "platform/ProgramFolder.h"
 #include "sites/DueCalendar.h"
 #include "sites/DueFormats.h"
 #include "sites/DueList.h"
@@ -11,7 +11,9 @@
 #include "store/RegisterFile.h"
 #include "store/StoreError.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 
 #include <cstdio>
@@ -58,16 +60,22 @@ int fail(const QString &reason)
     return DueCommand::Failed;
 }
 
+// The register the windows would use, found the same way but never made: a listing has
+// nothing to list before the first start.
+QString defaultRegister(const CommandLine::Options &options)
+{
+    const RegisterFolder::Choice choice = RegisterFolder::choose(options.registerFolder, options.portable,
+                                                                 QCoreApplication::applicationDirPath());
+    return QDir(choice.folder).filePath(QStringLiteral("db.mdb"));
+}
+
 } // namespace
 
 namespace DueCommand {
 
-int run(const QStringList &arguments)
+int run(const CommandLine::Options &options)
 {
-    const CommandLine::Options options = CommandLine::parse(arguments);
-    if (!options.error.isEmpty())
-        return fail(options.error);
-    const QString path = options.registerPath.isEmpty() ? ProgramFolder::file(QStringLiteral("db.mdb"))
+    const QString path = options.registerPath.isEmpty() ? defaultRegister(options)
                                                         : QFileInfo(options.registerPath).absoluteFilePath();
     const QString refusal = refusalOf(path);
     if (!refusal.isEmpty())

@@ -1,9 +1,16 @@
 #include "app/Startup.h"
 
+#include "app/CommandLine.h"
+#include "app/RegisterFolder.h"
+#include "gui/Dialogs.h"
+#include "platform/ProgramFolder.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QLibraryInfo>
 #include <QTranslator>
+
+#include <cstdio>
 
 void applyLook()
 {
@@ -27,4 +34,19 @@ bool loadQtTranslations()
         return false;
     }
     return QCoreApplication::installTranslator(translator);
+}
+
+bool useRegisterFolder(const CommandLine::Options &options)
+{
+    const RegisterFolder::Choice choice = RegisterFolder::choose(options.registerFolder, options.portable,
+                                                                 QCoreApplication::applicationDirPath());
+    try {
+        RegisterFolder::prepare(choice);
+    } catch (const RegisterFolder::PreparationError &error) {
+        std::fprintf(stderr, "corvane: %s\n", error.reason().toUtf8().constData());
+        Dialogs::error(nullptr, QStringLiteral("提示"), error.reason());
+        return false;
+    }
+    ProgramFolder::use(choice.folder);
+    return true;
 }

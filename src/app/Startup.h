@@ -5,3 +5,10 @@ void applyLook();
 // Qt's own texts (message-box buttons, the text fields' menu, the save dialog) in Chinese;
 // false when Qt's Chinese translations are not installed, and they stay in English.
 bool loadQtTranslations();
+namespace CommandLine {
+struct Options;
+}
+// Chooses the folder of the register, the carriers and the exports for this run, makes a
+// first start's one ready and puts the program there; false (after saying why, on the
+// terminal and in a message box) when it cannot be made ready.
+bool useRegisterFolder(const CommandLine::Options &options);

@@ -11,12 +11,18 @@
 
 int main(int argc, char *argv[])
 {
+    // Read before any application object: --help, --version and a refused option need no
+    // display.
+    const CommandLine::Options options = CommandLine::parse(CommandLine::arguments(argc, argv));
+    if (const std::optional<int> status = CommandLine::answer(options))
+        return *status;
     // A command answers on the terminal: no window, no login, no instance lock.
-    if (CommandLine::isCommandRun(argc, argv)) {
+    if (options.due) {
         QCoreApplication app(argc, argv);
-        return DueCommand::run(QCoreApplication::arguments());
+        return DueCommand::run(options);
     }
     QApplication app(argc, argv);
+    // The fonts are looked for beside the executable, before another folder is chosen.
     PrivateFonts fonts;
     fonts.add();
     QApplication::setApplicationName(QStringLiteral("Corvane"));
@@ -31,9 +37,13 @@ int main(int argc, char *argv[])
         if (instance.acquired()) {
             loadQtTranslations();
             applyLook();
-            program.emplace();
-            program->start();
-            status = QApplication::exec();
+            if (useRegisterFolder(options)) {
+                program.emplace();
+                program->start();
+                status = QApplication::exec();
+            } else {
+                status = 1;
+            }
         }
         fonts.remove();
     }

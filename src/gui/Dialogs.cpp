@@ -46,6 +46,8 @@ public:
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
         dialog.setNameFilters(filters);
+        if (!choice.folder.isEmpty())
+            dialog.setDirectory(choice.folder);
         if (choice.filterIndex >= 1 && choice.filterIndex <= filters.size())
             dialog.selectNameFilter(filters.at(choice.filterIndex - 1));
         dialog.selectFile(choice.fileName);

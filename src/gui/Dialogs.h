@@ -17,6 +17,7 @@ struct SaveChoice
 {
     QString fileName;
     int filterIndex = 1; // 1-based entry of the filter list
+    QString folder;      // where the dialog starts
 };
 
 class Backend

@@ -3,6 +3,7 @@
 #include "export/ExportError.h"
 #include "export/ExportFile.h"
 #include "gui/Dialogs.h"
+#include "platform/ProgramFolder.h"
 #include "sites/DueCalendar.h"
 #include "store/Query.h"
 
@@ -39,6 +40,7 @@ void runExportCommand(QWidget *window, ExportGrid &grid, int &lastFilterIndex)
         Dialogs::SaveChoice choice;
         choice.fileName = ExportFile::defaultName(QDateTime::currentDateTime());
         choice.filterIndex = lastFilterIndex;
+        choice.folder = ProgramFolder::path();
         if (!Dialogs::saveFile(window, ExportFile::dialogFilters(), choice))
             return;
         lastFilterIndex = choice.filterIndex;
@@ -61,6 +63,7 @@ void runCalendarExportCommand(QWidget *window, Connection *connection)
     try {
         Dialogs::SaveChoice choice;
         choice.fileName = ExportFile::defaultName(QDateTime::currentDateTime()) + CalendarExtension;
+        choice.folder = ProgramFolder::path();
         if (!Dialogs::saveFile(window, {QStringLiteral("*.ics (*.ics)")}, choice))
             return;
         QString fileName = choice.fileName;

@@ -15,6 +15,7 @@
 #include "ui_SettingsWindow.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLineEdit>
 #include <QShowEvent>
 
@@ -77,7 +78,18 @@ void SettingsWindow::showEvent(QShowEvent *event)
         m_placed = true;
         WindowHelpers::centreOnScreen(this);
     }
+    showRegisterFolder();
     loadLeadTimes();
+}
+
+// Installed, portable or named on the command line: the user sees which folder holds the
+// register being worked on (and compacted here).
+void SettingsWindow::showRegisterFolder()
+{
+    const QString folder = QDir::toNativeSeparators(ProgramFolder::path());
+    ui->registerFolderEdit->setText(folder);
+    ui->registerFolderEdit->setToolTip(folder);
+    ui->registerFolderEdit->setCursorPosition(0);
 }
 
 // Every showing reloads the lead times, so choices left unsaved are dropped.

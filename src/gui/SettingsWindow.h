@@ -27,6 +27,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void showRegisterFolder();
     void loadLeadTimes();
     void saveLeadTimes();
     void compactRegister();

@@ -166,7 +166,7 @@ int main(int argc, char **argv)
         return 4;
     const QString &operation = args.at(2);
     const QString &folder = args.at(3);
-    ProgramFolder::setOverride(folder);
+    ProgramFolder::use(folder);
     Connection connection;
     connection.setConnectionString(Connection::connectionStringFor(folder));
     connection.setPreparation(&JetImport::prepareRegister);

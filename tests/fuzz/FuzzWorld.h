@@ -19,7 +19,7 @@ public:
             std::abort();
         QFile::setPermissions(m_runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
-        ProgramFolder::setOverride(m_program.path());
+        ProgramFolder::use(m_program.path());
     }
 
     QString folder() const { return m_program.path(); }

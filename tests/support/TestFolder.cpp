@@ -54,7 +54,7 @@ TestFolder::TestFolder()
     m_oldRuntime = qgetenv("XDG_RUNTIME_DIR");
     QFile::setPermissions(m_runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
-    ProgramFolder::setOverride(m_dir.path());
+    ProgramFolder::use(m_dir.path());
     createRegister(databasePath());
     writeFile(QStringLiteral("key.exe"), QByteArray());
     writeFile(QStringLiteral("sk.exe"), QByteArray());
@@ -62,7 +62,7 @@ TestFolder::TestFolder()
 
 TestFolder::~TestFolder()
 {
-    ProgramFolder::clearOverride();
+    ProgramFolder::reset();
     if (m_oldRuntime.isNull())
         qunsetenv("XDG_RUNTIME_DIR");
     else

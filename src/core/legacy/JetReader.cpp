@@ -210,7 +210,14 @@ QString program()
 {
     if (!programOverride().isEmpty())
         return programOverride();
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("corvane-jet-reader"));
+    // Beside the executable in a build or a portable folder; installed (/usr/bin/corvane),
+    // under the package's own library folder (/usr/lib/corvane).
+    const QDir folder(QCoreApplication::applicationDirPath());
+    const QString name = QStringLiteral("corvane-jet-reader");
+    const QString beside = folder.filePath(name);
+    if (QFileInfo(beside).isExecutable())
+        return beside;
+    return QDir::cleanPath(folder.filePath(QStringLiteral("../lib/corvane/")) + QLatin1Char('/') + name);
 }
 
 void setProgram(const QString &path)

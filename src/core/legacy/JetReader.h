@@ -37,7 +37,7 @@ namespace JetReader {
 // or reports a row or value it cannot read.
 QList<JetTable> read(const QString &path, const QStringList &tables);
 
-// The reader lives beside the executable; tests point at the built one.
+// The reader beside the executable, else the installed one; tests point at the built one.
 QString program();
 void setProgram(const QString &path);
 

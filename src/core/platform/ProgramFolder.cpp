@@ -4,7 +4,7 @@
 #include <QDir>
 
 namespace {
-QString &overrideFolder()
+QString &chosenFolder()
 {
     static QString folder;
     return folder;
@@ -15,8 +15,8 @@ namespace ProgramFolder {
 
 QString path()
 {
-    if (!overrideFolder().isEmpty())
-        return overrideFolder();
+    if (!chosenFolder().isEmpty())
+        return chosenFolder();
     return QCoreApplication::applicationDirPath();
 }
 
@@ -25,14 +25,14 @@ QString file(const QString &name)
     return QDir(path()).filePath(name);
 }
 
-void setOverride(const QString &folder)
+void use(const QString &folder)
 {
-    overrideFolder() = folder;
+    chosenFolder() = folder;
 }
 
-void clearOverride()
+void reset()
 {
-    overrideFolder().clear();
+    chosenFolder().clear();
 }
 
 } // namespace ProgramFolder
