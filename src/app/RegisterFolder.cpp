@@ -46,6 +46,10 @@ void makePrivateFolder(const QString &folder)
     };
     if (::lstat(native.constData(), &info) != 0)
         refuse(QStringLiteral("无法读取文件夹："), folder);
+    if (!QFileInfo(folder).isDir()) {
+        errno = ENOTDIR;
+        refuse(QStringLiteral("无法创建文件夹："), folder);
+    }
     if (S_ISDIR(info.st_mode) && (info.st_mode & 077) != 0 && ::chmod(native.constData(), 0700) != 0)
         refuse(QStringLiteral("无法设置文件夹的权限："), folder);
 }

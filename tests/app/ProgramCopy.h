@@ -16,14 +16,17 @@
 inline const QString DejaVu = QStringLiteral("/usr/share/fonts/truetype/dejavu/");
 
 // A program folder of its own (executable, fresh register, empty carriers) and a
-// private runtime folder, so the instance lock is this test's alone.
+// private runtime folder, so the instance lock is this test's alone. Without its register
+// the copy is an installed program.
 class ProgramCopy
 {
 public:
-    explicit ProgramCopy(bool withFonts)
+    explicit ProgramCopy(bool withFonts, bool withRegister = true)
     {
         QFile::setPermissions(m_runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         m_ready = QFile::copy(QStringLiteral(CORVANE_EXE), executable());
+        if (!withRegister)
+            return;
         createRegister(m_folder.filePath(QStringLiteral("db.mdb")));
         for (const QString &carrier : {QStringLiteral("key.exe"), QStringLiteral("sk.exe")}) {
             QFile file(m_folder.filePath(carrier));
@@ -45,8 +48,13 @@ public:
     void start(QProcess &process, const QStringList &arguments = {}) const
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        start(process, arguments, environment);
+    }
+
+    void start(QProcess &process, const QStringList &arguments, QProcessEnvironment environment) const
+    {
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(m_runtime.path());
         process.start(executable(), arguments);

@@ -3,6 +3,7 @@
 #include "TableGrid.h"
 
 #include "gui/ExportCommand.h"
+#include "platform/ProgramFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,7 +46,7 @@ private slots:
         QCOMPARE(lastType, 5);
     }
 
-    void dialogStartsOnATimeStampAndTheLastType()
+    void dialogStartsOnATimeStampAndTheLastTypeInTheFolderInUse()
     {
         QTemporaryDir dir;
         TableGrid grid = smallGrid();
@@ -53,16 +54,20 @@ private slots:
         DialogRecorder dialogs;
         dialogs.scriptSave(dir.filePath("a"), 3);
         dialogs.scriptSaveCancel();
+        ProgramFolder::use(dir.path());
         runExportCommand(nullptr, grid, lastType);
         runExportCommand(nullptr, grid, lastType);
+        ProgramFolder::reset();
 
         const QList<Dialogs::SaveChoice> requests = dialogs.saveRequests();
         QCOMPARE(requests.size(), 2);
         QCOMPARE(requests.at(0).filterIndex, 1);
         QCOMPARE(requests.at(1).filterIndex, 3);
-        for (const Dialogs::SaveChoice &request : requests)
+        for (const Dialogs::SaveChoice &request : requests) {
             QVERIFY2(QRegularExpression("^20\\d{12}$").match(request.fileName).hasMatch(),
                      qPrintable(request.fileName));
+            QCOMPARE(request.folder, dir.path());
+        }
         QVERIFY(QFile::exists(dir.filePath("a.htm")));
         QCOMPARE(dialogs.count(), 1);
         QCOMPARE(lastType, 3);

@@ -118,6 +118,15 @@ private slots:
         }
     }
 
+    // Installed, portable or named: the compaction tab says which folder's register is in use.
+    void showsTheFolderInUse()
+    {
+        settingsWindow()->show();
+        auto *folder = control<QLineEdit>(settingsWindow(), "registerFolderEdit");
+        QCOMPARE(folder->text(), m_world->folder());
+        QVERIFY(folder->isReadOnly());
+    }
+
     void showsAndStoresLeadTimes()
     {
         setLeadTimes(QStringLiteral("7,30"));
