@@ -10,6 +10,8 @@
 #include <QDateTime>
 #include <QSaveFile>
 
+#include <functional>
+
 namespace {
 
 void reportFailure(QWidget *window, const QString &reason)
@@ -31,23 +33,13 @@ void saveCalendar(const QString &fileName, Connection *connection)
         throw ExportError("cannot write " + fileName.toStdString() + ": " + file.errorString().toStdString());
 }
 
-} // namespace
-
-void runExportCommand(QWidget *window, ExportGrid &grid, int &lastFilterIndex)
+// No exception may leave a click handler: a failure is said with what the user can do about
+// it, if anything; a dialog cancelled says nothing. exportChosen returns false when cancelled.
+void runExport(QWidget *window, const std::function<bool()> &exportChosen)
 {
-    // No exception may leave a click handler.
     try {
-        Dialogs::SaveChoice choice;
-        choice.fileName = ExportFile::defaultName(QDateTime::currentDateTime());
-        choice.filterIndex = lastFilterIndex;
-        choice.folder = ProgramFolder::path();
-        if (!Dialogs::saveFile(window, ExportFile::dialogFilters(), choice))
+        if (!exportChosen())
             return;
-        lastFilterIndex = choice.filterIndex;
-        const std::optional<ExportKind> kind = ExportFile::kindForEntry(choice.filterIndex);
-        if (!kind)
-            return;
-        saveGridToExportFile(*kind, grid, ExportFile::fileNameFor(choice.fileName, *kind));
     } catch (const ExportError &error) {
         reportFailure(window, error.reason());
         return;
@@ -58,22 +50,39 @@ void runExportCommand(QWidget *window, ExportGrid &grid, int &lastFilterIndex)
     Dialogs::notice(window, QStringLiteral("提示"), QStringLiteral("数据导出成功"));
 }
 
+} // namespace
+
+void runExportCommand(QWidget *window, ExportGrid &grid, int &lastFilterIndex)
+{
+    runExport(window, [&] {
+        Dialogs::SaveChoice choice;
+        choice.fileName = ExportFile::defaultName(QDateTime::currentDateTime());
+        choice.filterIndex = lastFilterIndex;
+        choice.folder = ProgramFolder::path();
+        if (!Dialogs::saveFile(window, ExportFile::dialogFilters(), choice))
+            return false;
+        lastFilterIndex = choice.filterIndex;
+        const std::optional<ExportKind> kind = ExportFile::kindForEntry(choice.filterIndex);
+        if (!kind)
+            return false;
+        saveGridToExportFile(*kind, grid, ExportFile::fileNameFor(choice.fileName, *kind));
+        return true;
+    });
+}
+
+// A failure of the register or of the file has no reason the user could act on.
 void runCalendarExportCommand(QWidget *window, Connection *connection)
 {
-    try {
+    runExport(window, [&] {
         Dialogs::SaveChoice choice;
         choice.fileName = ExportFile::defaultName(QDateTime::currentDateTime()) + CalendarExtension;
         choice.folder = ProgramFolder::path();
         if (!Dialogs::saveFile(window, {QStringLiteral("*.ics (*.ics)")}, choice))
-            return;
+            return false;
         QString fileName = choice.fileName;
         if (!fileName.endsWith(CalendarExtension, Qt::CaseInsensitive))
             fileName += CalendarExtension;
         saveCalendar(fileName, connection);
-    } catch (...) {
-        // The register's or the file's own words mean nothing to the user here.
-        reportFailure(window, QString());
-        return;
-    }
-    Dialogs::notice(window, QStringLiteral("提示"), QStringLiteral("数据导出成功"));
+        return true;
+    });
 }
