@@ -12,6 +12,7 @@ packages=(
   xvfb xauth x11-utils imagemagick
   clang libclang-rt-14-dev
   python3 python3-icalendar
+  dpkg-dev file lintian desktop-file-utils appstream man-db
   "$@"
 )
 missing=()

@@ -27,6 +27,8 @@ int main(int argc, char *argv[])
     fonts.add();
     QApplication::setApplicationName(QStringLiteral("Corvane"));
     QApplication::setApplicationDisplayName(QStringLiteral("Corvane"));
+    // Ties the windows to the installed menu entry, and so to its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.corvane.Corvane"));
     // Windows only hide; the program ends only when asked to terminate.
     QApplication::setQuitOnLastWindowClosed(false);
 
