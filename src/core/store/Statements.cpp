@@ -46,6 +46,8 @@ const QString ReadSettings = QStringLiteral("select * from t_set");
 const QString AddDueNoticeColumn =
     QStringLiteral("alter table t_set add column due_notice INTEGER NOT NULL DEFAULT 1");
 const QString WriteDueNotice = QStringLiteral("update t_set set due_notice=:due_notice");
+const QString AddSiteVersions =
+    QStringLiteral("alter table t_webinfo add column version INTEGER NOT NULL DEFAULT 1");
 const QString DomainUsers = QStringLiteral("select id,web_id,web_domainuser from t_webinfo");
 const QString SaveDomainUser =
     QStringLiteral("update t_webinfo set web_domainuser=:web_domainuser where id=:id");

@@ -28,6 +28,8 @@ extern const QString EarliestDomainDue;
 extern const QString ReadSettings;
 extern const QString AddDueNoticeColumn;
 extern const QString WriteDueNotice;
+// Gives a register made before site versions the column, every site at version 1.
+extern const QString AddSiteVersions;
 // The secret key change: every domain user with its site number, and one written back.
 extern const QString DomainUsers;
 extern const QString SaveDomainUser;
