@@ -30,7 +30,7 @@ QString dateLabel(Renewal::Kind kind)
 }
 
 void run(QWidget *window, Query &query, const QString &address, Renewal::Kind kind, const QDate &shown,
-         int years, const std::function<void(const Renewal::Result &)> &outcome)
+         int years, const std::function<void(const Renewal::Result &)> &outcome, const QString &changedNote)
 {
     const QString label = dateLabel(kind);
     Renewal::Result result;
@@ -52,7 +52,8 @@ void run(QWidget *window, Query &query, const QString &address, Renewal::Kind ki
         break;
     case Renewal::Outcome::Changed:
         Dialogs::error(window, Caption,
-                       QStringLiteral("续费未保存：此网站已被删除，或") + label + QStringLiteral("已被修改"));
+                       QStringLiteral("续费未保存：此网站已被删除，或") + label + QStringLiteral("已被修改") +
+                           changedNote);
         break;
     }
 }

@@ -19,6 +19,11 @@ namespace {
 
 const QString Saved = QStringLiteral("数据修改成功");
 const QString NotSaved = QStringLiteral("数据修改出错");
+// Ends the refusal of a save or a renewal that found the record changed or deleted elsewhere,
+// after which the window reads it again.
+const QString ReadAgain = QStringLiteral("\r已重新读取此网站，请核对后再修改");
+// After the section's caption.
+const QString StaleRecord = QStringLiteral("未保存：此网站已在另一处被修改或删除") + ReadAgain;
 
 } // namespace
 
@@ -152,19 +157,49 @@ SiteRecord SiteWindow::shownRecord() const
 
 void SiteWindow::save(SiteSection section, const QString &caption)
 {
-    int changed = 0;
-    if (m_loaded) {
-        try {
-            changed = SiteStore::saveSection(*m_register.siteSaves(), section, m_loaded->row, shownRecord(),
-                                             m_session.secretKey());
-        } catch (const std::exception &) {
-        }
-    }
-    // No row changed: nothing was loaded, or the record was deleted or given another address since.
-    if (changed == 0)
+    if (!m_loaded) {
         Dialogs::error(this, caption, NotSaved);
-    else
-        Dialogs::notice(this, caption, Saved);
+        return;
+    }
+    const SiteRecord shown = shownRecord();
+    int changed = 0;
+    try {
+        changed = SiteStore::saveSection(*m_register.siteSaves(), section, m_loaded->row, shown,
+                                         m_session.secretKey());
+    } catch (const std::exception &) {
+        Dialogs::error(this, caption, NotSaved);
+        return;
+    }
+    if (changed == 0) {
+        refuseStaleSave(caption);
+        return;
+    }
+    keepSaved(section, shown);
+    Dialogs::notice(this, caption, Saved);
+}
+
+// The record was changed or deleted elsewhere since it was loaded: writing what this window
+// shows would undo that change, so the window shows the record as it now stands instead.
+void SiteWindow::refuseStaleSave(const QString &caption)
+{
+    Dialogs::error(this, caption, caption + StaleRecord);
+    loadSite();
+}
+
+// What a save stored is what the window now holds as loaded: a renewal compares its dates
+// with it, and an untouched remark goes back as it stands now.
+void SiteWindow::keepSaved(SiteSection section, const SiteRecord &saved)
+{
+    for (const FieldEntry &entry : siteFields()) {
+        if (entry.section != section || entry.kind == FieldKind::Key)
+            continue;
+        if (entry.kind == FieldKind::Date)
+            m_loaded->record.setDate(entry.field, saved.date(entry.field));
+        else
+            m_loaded->record.setText(entry.field, saved.text(entry.field));
+    }
+    if (section == SiteSection::Remark)
+        m_shownRemark = WindowHelpers::exactText(ui->remarkEdit);
 }
 
 void SiteWindow::saveSiteSection()
@@ -231,12 +266,25 @@ void SiteWindow::renew(Renewal::Kind kind, int years)
                        picker->label() + QStringLiteral("已修改未保存，请先保存日期资料再续费"));
         return;
     }
-    RenewalCommand::run(this, *m_register.siteSaves(), m_loaded->row.address, kind, loaded, years,
-                        [this, field, picker](const Renewal::Result &result) {
-                            if (result.outcome != Renewal::Outcome::Renewed)
-                                return;
-                            m_loaded->record.setDate(field, result.renewed);
-                            picker->setDate(result.renewed);
-                            emit siteRenewed();
-                        });
+    Renewal::Outcome outcome = Renewal::Outcome::NoDate;
+    RenewalCommand::run(
+        this, *m_register.siteSaves(), m_loaded->row.address, kind, loaded, years,
+        [&](const Renewal::Result &result) {
+            outcome = result.outcome;
+            if (outcome == Renewal::Outcome::Renewed)
+                showRenewed(field, result.renewed);
+        },
+        ReadAgain);
+    // As with a save: the window shows the record as it now stands.
+    if (outcome == Renewal::Outcome::Changed)
+        loadSite();
+}
+
+void SiteWindow::showRenewed(SiteField field, const QDate &renewed)
+{
+    m_loaded->record.setDate(field, renewed);
+    // The renewal moved the row's version on; this window's own saves build on it.
+    ++m_loaded->row.version;
+    m_form->picker(field)->setDate(renewed);
+    emit siteRenewed();
 }

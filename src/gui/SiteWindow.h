@@ -51,9 +51,12 @@ private:
 
     void setUpRenewal(QPushButton *oneYear, QPushButton *years, Renewal::Kind kind);
     void renew(Renewal::Kind kind, int years);
+    void showRenewed(SiteField field, const QDate &renewed);
 
     bool datesAccepted(const QString &caption);
     void save(SiteSection section, const QString &caption);
+    void refuseStaleSave(const QString &caption);
+    void keepSaved(SiteSection section, const SiteRecord &saved);
     SiteRecord shownRecord() const;
     void setEditable(bool editable);
 

@@ -218,6 +218,17 @@ private slots:
         QVERIFY2(run.err.contains("不是 Corvane 的数据库文件"), qPrintable(run.err));
     }
 
+    // A listing never upgrades a register of an earlier installation; the program does that.
+    void earlierRegisterIsListedAndLeftAsItWas()
+    {
+        world->makeEarlierRegister();
+        const QByteArray before = digestOf(world->databasePath());
+        const Run run = due({});
+        QCOMPARE(run.status, 1);
+        QVERIFY(run.out.contains("today.example"));
+        QCOMPARE(digestOf(world->databasePath()), before);
+    }
+
     void readsBesideAWriterAndFailsOnAnExclusiveLock()
     {
         const QByteArray before = digestOf(world->databasePath());

@@ -63,12 +63,15 @@ int count(Query &query, const QString &sql)
     query.setParameter(QStringLiteral("web_address"), FaultSites::address(0));
     query.open();
     const QString id = query.text(QStringLiteral("id"));
+    // Each save moves the row's own version on by one.
+    qint64 rowVersion = query.text(QStringLiteral("version")).toLongLong();
     // The version saved last is in the name: "名称<k>".
     for (int version = query.text(QStringLiteral("web_name")).mid(2).toInt() + 1;; ++version) {
         query.setSql(Statements::SaveSiteSection);
         FaultSites::bind(query, FaultSites::sectionValues(version), FaultSites::siteNumber(0));
         query.setParameter(QStringLiteral("id"), id);
         query.setParameter(QStringLiteral("web_address"), FaultSites::address(0));
+        query.setParameter(QStringLiteral("version"), QString::number(rowVersion++));
         query.execute();
         say(QString::number(version));
     }

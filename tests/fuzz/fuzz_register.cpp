@@ -150,6 +150,7 @@ void useRegister(FuzzInput &input)
         row.setParameter(QStringLiteral("web_remark"), input.text(40));
         row.setParameter(QStringLiteral("id"), QStringLiteral("1"));
         row.setParameter(QStringLiteral("web_address"), QStringLiteral("s0.cn"));
+        row.setParameter(QStringLiteral("version"), QStringLiteral("1"));
         row.execute();
     });
     attempt([&] {

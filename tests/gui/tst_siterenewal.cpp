@@ -96,12 +96,14 @@ private slots:
         m_world->exec(QStringLiteral("update t_webinfo set web_endtime='2030-01-01' where web_id='000001'"));
         QTest::mouseClick(control<QPushButton>(siteWindow(), "hostingRenewButton"), Qt::LeftButton);
         expectMessage(*m_dialogs, QStringLiteral("续费"),
-                      QStringLiteral("续费未保存：此网站已被删除，或网站空间到期时间已被修改"),
+                      QStringLiteral("续费未保存：此网站已被删除，或网站空间到期时间已被修改\r"
+                                     "已重新读取此网站，请核对后再修改"),
                       Dialogs::Icon::Error);
         QCOMPARE(stored(*m_world, "000001", "web_endtime").toString(), QStringLiteral("2030-01-01"));
-        QCOMPARE(shownHostingExpiry(), shown);
+        // The window read the site again and shows the date it now has.
+        QVERIFY(shownHostingExpiry() != shown);
+        QCOMPARE(shownHostingExpiry(), QDate(2030, 1, 1));
 
-        siteWindow()->openRecord(QStringLiteral("000001.example"), SiteWindow::Mode::Modify);
         combo(siteWindow(), "hostingExpiresYearBox")->setCurrentText(QStringLiteral("2031"));
         QTest::mouseClick(control<QPushButton>(siteWindow(), "hostingRenewButton"), Qt::LeftButton);
         expectMessage(*m_dialogs, QStringLiteral("续费"),
@@ -109,6 +111,29 @@ private slots:
                       Dialogs::Icon::Error);
         QCOMPARE(stored(*m_world, "000001", "web_endtime").toString(), QStringLiteral("2030-01-01"));
         QCOMPARE(m_dialogs->count(), 2);
+    }
+
+    // Each save and renewal of one window builds on the one before.
+    void ownSavesAndRenewalsFollowEachOther()
+    {
+        addSitesAndCount();
+        siteWindow()->openRecord(QStringLiteral("000001.example"), SiteWindow::Mode::Modify);
+        edit(siteWindow(), "siteNameEdit")->setText(QStringLiteral("改名"));
+        QTest::mouseClick(control<QPushButton>(siteWindow(), "saveSiteButton"), Qt::LeftButton);
+        combo(siteWindow(), "hostingExpiresYearBox")->setCurrentText(QStringLiteral("2040"));
+        QTest::mouseClick(control<QPushButton>(siteWindow(), "saveDatesButton"), Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(siteWindow(), "hostingRenewButton"), Qt::LeftButton);
+        control<QPlainTextEdit>(siteWindow(), "remarkEdit")->setPlainText(QStringLiteral("续费后"));
+        QTest::mouseClick(control<QPushButton>(siteWindow(), "saveRemarkButton"), Qt::LeftButton);
+
+        QCOMPARE(m_dialogs->count(), 4);
+        for (const DialogRecorder::Message &message : m_dialogs->messages())
+            QCOMPARE(message.icon, Dialogs::Icon::Exclamation);
+        const QDate due = m_today.addDays(1);
+        QCOMPARE(stored(*m_world, "000001", "web_name").toString(), QStringLiteral("改名"));
+        QCOMPARE(stored(*m_world, "000001", "web_endtime").toString(),
+                 iso(QDate(2040, due.month(), due.day()).addYears(1)));
+        QCOMPARE(stored(*m_world, "000001", "web_remark").toString(), QStringLiteral("续费后"));
     }
 };
 

@@ -276,8 +276,19 @@ void TestModifyWindow::staleWindowNeverSavesIntoAnotherSite()
     open("www.a.com");
     // The site on screen is deleted from the list and another added at its address.
     m_world->exec("delete from t_webinfo");
-    add("100001", "www.a.com");
-    expectEverySaveRefused(*m_world, *m_dialogs, m_form);
+    add("100001", "www.a.com", "new");
+    const QStringList newSite = rowSnapshot(*m_world, QStringLiteral("100001"), AllColumns);
+    control<QPlainTextEdit>(m_form, "remarkEdit")->setPlainText(QStringLiteral("old"));
+    click(m_form, "saveRemarkButton");
+    QCOMPARE(m_dialogs->count(), 1);
+    expectMessage(
+        *m_dialogs, QStringLiteral("备注资料"),
+        QStringLiteral("备注资料未保存：此网站已在另一处被修改或删除\r已重新读取此网站，请核对后再修改"),
+        Dialogs::Icon::Error);
+    QCOMPARE(rowSnapshot(*m_world, QStringLiteral("100001"), AllColumns), newSite);
+    // The window now shows the site that has the address.
+    QCOMPARE(edit(m_form, "siteNumberEdit")->text(), QStringLiteral("100001"));
+    QCOMPARE(control<QPlainTextEdit>(m_form, "remarkEdit")->toPlainText(), QStringLiteral("new"));
 }
 
 void TestModifyWindow::recordUnderAnotherSecretKeyIsRefused()

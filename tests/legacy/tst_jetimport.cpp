@@ -157,6 +157,7 @@ void TestJetImport::rowsMatchTheOldRegister()
         const Site &site = sites[i];
         QVERIFY(query.next());
         QCOMPARE(query.value("id").toInt(), i + 1);
+        QCOMPARE(query.value("version").toInt(), 1);
         QCOMPARE(query.value("web_id").toString(), site.webId);
         QCOMPARE(query.value("web_name").toString(), site.name);
         QCOMPARE(query.value("web_address").toString(), site.address);

@@ -207,7 +207,7 @@ void TestSiteRecord::sectionSaveChangesOnlyItsColumns()
     const QStringList keptBefore = snapshot(kept);
     const QStringList before = snapshot(changed);
 
-    const LoadedSite site = SiteStore::load(*m_query, QStringLiteral("change.cn"), Key);
+    LoadedSite site = SiteStore::load(*m_query, QStringLiteral("change.cn"), Key);
     // Every field edited, the address too: no save writes it.
     SiteRecord edited =
         typedRecord(QStringLiteral("100002"), QStringLiteral("elsewhere.cn"), QStringLiteral("新"));
@@ -232,6 +232,7 @@ void TestSiteRecord::sectionSaveChangesOnlyItsColumns()
     compareAsStored(reloaded, typed, allFields() - saved);
 }
 
+// A row deleted, given another address or saved by another desk since it was loaded.
 void TestSiteRecord::saveKeyedByAStaleRowChangesNothing()
 {
     SiteStore::insert(*m_query, typedRecord(QStringLiteral("100001"), QStringLiteral("there.cn")), Key);
@@ -240,14 +241,25 @@ void TestSiteRecord::saveKeyedByAStaleRowChangesNothing()
     m_world->exec(QStringLiteral("delete from t_webinfo"));
     SiteStore::insert(*m_query, typedRecord(QStringLiteral("100002"), QStringLiteral("there.cn")), Key);
     const qint64 id = idOf(QStringLiteral("there.cn"));
-    const QStringList before = snapshot(id);
     const SiteRecord edited =
         typedRecord(QStringLiteral("100001"), QStringLiteral("there.cn"), QStringLiteral("新"));
-    for (const SiteRow &stale : {deleted, SiteRow{id, QStringLiteral("nowhere.cn")}})
+    // Two desks load the site; one saves twice, each save building on its own last one.
+    SiteRow saving = SiteStore::load(*m_query, QStringLiteral("there.cn"), Key).row;
+    const SiteRow otherDesk = saving;
+    QCOMPARE(SiteStore::saveSection(*m_query, SiteSection::Site, saving, edited, Key), 1);
+    QCOMPARE(SiteStore::saveSection(*m_query, SiteSection::Remark, saving, edited, Key), 1);
+    QCOMPARE(stored(id, QStringLiteral("version")), QString::number(saving.version));
+
+    const QStringList before = snapshot(id);
+    for (SiteRow stale : {deleted, SiteRow{id, QStringLiteral("nowhere.cn"), saving.version}, otherDesk}) {
+        const SiteRow loaded = stale;
         for (SiteSection section :
              {SiteSection::Site, SiteSection::Database, SiteSection::Dates, SiteSection::Remark})
             QCOMPARE(SiteStore::saveSection(*m_query, section, stale, edited, Key), 0);
+        QCOMPARE(stale.version, loaded.version);
+    }
     QCOMPARE(snapshot(id), before);
+    QCOMPARE(stored(id, QStringLiteral("version")), QString::number(saving.version));
 }
 
 void TestSiteRecord::datesOutOfOrder_data()

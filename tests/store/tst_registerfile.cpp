@@ -27,6 +27,7 @@ private slots:
     void readOnlyRegisterReadsButRefusesWrites();
     void registerAKilledWriterLeftShortOpens();
     void emptySettingsTableFailsTheReader();
+    void earlierRegisterGainsVersionsWhenOpenedWritable();
 };
 
 void TestRegisterFile::connectionStringNamesTheFolder()
@@ -193,6 +194,46 @@ void TestRegisterFile::emptySettingsTableFailsTheReader()
     world.exec(QStringLiteral("drop table t_set"));
     module.connection()->close();
     QVERIFY_THROWS_EXCEPTION(StoreError, settings.open());
+}
+
+// A register of an earlier installation: read as it is where it may not be written, and given
+// site versions, every value kept, at its first writable opening.
+void TestRegisterFile::earlierRegisterGainsVersionsWhenOpenedWritable()
+{
+    TestFolder world;
+    {
+        SiteRegister filling;
+        pointAt(filling, world.folder());
+        insertSite(*filling.additions(), sampleSite(QStringLiteral("100001"), QStringLiteral("a.cn")));
+        insertSite(*filling.additions(), sampleSite(QStringLiteral("100002"), QStringLiteral("b.cn")));
+    }
+    world.makeEarlierRegister();
+    QStringList quoted;
+    for (const QString &column : QStringList{QStringLiteral("id")} + insertColumns())
+        quoted << QStringLiteral("quote(%1)").arg(column);
+    const QString everyValue =
+        QStringLiteral("select group_concat(%1, '|') from (select * from t_webinfo order by id)")
+            .arg(quoted.join(QStringLiteral("||','||")));
+    const QString values = world.scalar(everyValue).toString();
+    const QByteArray earlier = world.readFile(QStringLiteral("db.mdb"));
+
+    QVERIFY(QFile::setPermissions(world.databasePath(), QFile::ReadOwner));
+    {
+        SiteRegister module;
+        pointAt(module, world.folder());
+        module.mainList()->open();
+        QCOMPARE(module.mainList()->recordCount(), 2);
+    }
+    QCOMPARE(world.readFile(QStringLiteral("db.mdb")), earlier);
+
+    QVERIFY(QFile::setPermissions(world.databasePath(), QFile::ReadOwner | QFile::WriteOwner));
+    SiteRegister module;
+    pointAt(module, world.folder());
+    module.mainList()->open();
+    QCOMPARE(world.scalar(QStringLiteral("select group_concat(version) from t_webinfo")).toString(),
+             QStringLiteral("1,1"));
+    QCOMPARE(world.scalar(QStringLiteral("pragma user_version")).toInt(), 2);
+    QCOMPARE(world.scalar(everyValue).toString(), values);
 }
 
 QTEST_GUILESS_MAIN(TestRegisterFile)

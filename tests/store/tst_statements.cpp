@@ -101,8 +101,10 @@ void TestStatements::loadOneRecordGivesEveryColumn()
     Query &record = *m_module->siteLoad();
     openWith(record, Statements::LoadSite, QStringLiteral("web_address"), QStringLiteral("load.cn"));
     QCOMPARE(record.recordCount(), 1);
-    QCOMPARE(record.fieldNames().size(), 24); // id and the 23 written columns, nothing of our own
+    // id, the 23 written columns and the version, nothing of the query's own
+    QCOMPARE(record.fieldNames().size(), 25);
     QVERIFY(!record.text(QStringLiteral("id")).isEmpty());
+    QCOMPARE(record.text(QStringLiteral("version")), QStringLiteral("1"));
     for (auto it = site.texts.cbegin(); it != site.texts.cend(); ++it)
         QCOMPARE(record.text(it.key()), it.value());
     for (auto it = site.bytes.cbegin(); it != site.bytes.cend(); ++it)

@@ -102,6 +102,12 @@ QVariant TestFolder::scalar(const QString &sql) const
     return query.next() ? query.value(0) : QVariant();
 }
 
+void TestFolder::makeEarlierRegister() const
+{
+    exec(QStringLiteral("alter table t_webinfo drop column version"));
+    exec(QStringLiteral("pragma user_version = 1"));
+}
+
 qint64 TestFolder::addPlainSite(const QString &webId, const QString &name, const QString &address,
                                 const QString &endTime, const QString &endDomainTime) const
 {

@@ -31,6 +31,8 @@ public:
     void exec(const QString &sql) const;
     // One value from a direct query (first column of the first row).
     QVariant scalar(const QString &sql) const;
+    // Makes db.mdb a register as earlier installations left it: no site versions, schema number 1.
+    void makeEarlierRegister() const;
 
     // Adds a site row directly (plain texts; no scrambling); returns its id. SiteBuilder names
     // any other column.

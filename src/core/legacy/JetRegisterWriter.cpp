@@ -1,11 +1,11 @@
 #include "legacy/JetRegisterWriter.h"
 
-#include "store/BoundValue.h"
-#include "store/Columns.h"
-#include "store/DateText.h"
 #include "legacy/JetConversionError.h"
 #include "legacy/JetStream.h"
 #include "legacy/JetValues.h"
+#include "store/BoundValue.h"
+#include "store/Columns.h"
+#include "store/DateText.h"
 
 #include <QRegularExpression>
 #include <QSqlError>
@@ -220,6 +220,9 @@ JetRegisterWriter::Plan JetRegisterWriter::plan(const JetTable &table) const
     while (info.next()) {
         Column column;
         column.name = info.value(1).toString();
+        // The register's own bookkeeping, which a Jet table never had: every site starts at its default.
+        if (column.name == QLatin1String("version"))
+            continue;
         column.kind = kindOf(column.name);
         column.jetIndex = table.columnIndex(column.name);
         if (column.jetIndex < 0)

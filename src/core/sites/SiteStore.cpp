@@ -11,6 +11,8 @@
 
 namespace {
 
+const QString VersionColumn = QStringLiteral("version");
+
 void bind(Query &query, const FieldEntry &entry, const SiteRecord &record, const QString &secretKey)
 {
     const QString column = QLatin1String(entry.column);
@@ -130,13 +132,14 @@ LoadedSite load(Query &query, const QString &address, const QString &secretKey)
         site.otherKey = true;
         return site;
     }
-    site.row = {query.text(QStringLiteral("id")).toLongLong(), query.text(QStringLiteral("web_address"))};
+    site.row = {query.text(QStringLiteral("id")).toLongLong(), query.text(QStringLiteral("web_address")),
+                query.hasField(VersionColumn) ? query.text(VersionColumn).toLongLong() : 0};
     for (const FieldEntry &entry : siteFields())
         read(query, entry, number, domainUser, site);
     return site;
 }
 
-int saveSection(Query &query, SiteSection section, const SiteRow &row, const SiteRecord &record,
+int saveSection(Query &query, SiteSection section, SiteRow &row, const SiteRecord &record,
                 const QString &secretKey)
 {
     query.close();
@@ -146,7 +149,11 @@ int saveSection(Query &query, SiteSection section, const SiteRow &row, const Sit
             bind(query, entry, record, secretKey);
     query.setParameter(QStringLiteral("id"), QString::number(row.id));
     query.setParameter(QStringLiteral("web_address"), row.address);
-    return query.execute();
+    query.setParameter(VersionColumn, QString::number(row.version));
+    const int changed = query.execute();
+    if (changed > 0)
+        ++row.version;
+    return changed;
 }
 
 } // namespace SiteStore

@@ -7,12 +7,13 @@
 
 class Query;
 
-// The row a record was loaded from. Every section save is keyed by both, so a record
-// deleted, or given another address, since it was loaded is changed nowhere.
+// The row a record was loaded from. Every section save is keyed by all three, so a record
+// deleted, given another address or changed anywhere since it was loaded is changed nowhere.
 struct SiteRow
 {
     qint64 id = 0;
-    QString address; // as stored
+    QString address;    // as stored
+    qint64 version = 0; // moved on by every change to the row; 0 where the register has none
 };
 
 struct LoadedSite
@@ -41,9 +42,10 @@ void insert(Query &query, const SiteRecord &record, const QString &secretKey);
 // StoreError when no row has it and no key is set.
 LoadedSite load(Query &query, const QString &address, const QString &secretKey);
 
-// Writes the section's fields of record into the loaded row; the number of rows changed,
-// 0 when the row is gone or has another address now.
-int saveSection(Query &query, SiteSection section, const SiteRow &row, const SiteRecord &record,
+// Writes the section's fields of record into the loaded row and moves row on to the version
+// it now has; the number of rows changed, 0 when the row is gone, has another address or was
+// changed since (row then stays as it was).
+int saveSection(Query &query, SiteSection section, SiteRow &row, const SiteRecord &record,
                 const QString &secretKey);
 
 } // namespace SiteStore

@@ -30,7 +30,8 @@ bool isWholeNumber(const QString &column)
     return column.compare(QLatin1String("web_alarm"), Qt::CaseInsensitive) == 0 ||
            column.compare(QLatin1String("domain_alarm"), Qt::CaseInsensitive) == 0 ||
            column.compare(QLatin1String("due_notice"), Qt::CaseInsensitive) == 0 ||
-           column.compare(QLatin1String("id"), Qt::CaseInsensitive) == 0;
+           column.compare(QLatin1String("id"), Qt::CaseInsensitive) == 0 ||
+           column.compare(QLatin1String("version"), Qt::CaseInsensitive) == 0;
 }
 
 } // namespace Columns

@@ -2,6 +2,7 @@
 
 #include "store/Query.h"
 #include "store/RegisterFile.h"
+#include "store/RegisterUpgrade.h"
 #include "store/StoreError.h"
 
 #include <QDir>
@@ -111,6 +112,8 @@ void Connection::open()
         db.close();
         throw StoreError(QStringLiteral("register cut short: ") + path);
     }
+    if (!readOnly)
+        addSiteVersions(db);
 }
 
 void Connection::close()

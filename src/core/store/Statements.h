@@ -9,8 +9,9 @@ extern const QString AddressLookup;    // 2 (bound as :web_address)
 extern const QString SiteNumberLookup; // 3 (bound as :web_id)
 extern const QString InsertSite;       // 4
 extern const QString LoadSite;         // 5 (bound as :web_address)
-// The section saves take the record's id and the address it was loaded with: a record deleted,
-// or given another address, since it was loaded is changed nowhere.
+// The section saves take the record's id, the address and the version it was loaded with: a record
+// deleted, given another address or saved anywhere since it was loaded is changed nowhere. Every
+// statement that changes a site moves its version on, so a window loaded before cannot overwrite it.
 extern const QString SaveSiteSection;     // 6
 extern const QString SaveDatabaseSection; // 7
 extern const QString SaveDateSection;     // 8
@@ -28,6 +29,8 @@ extern const QString EarliestDomainDue;
 extern const QString ReadSettings;
 extern const QString AddDueNoticeColumn;
 extern const QString WriteDueNotice;
+// Gives a register made before site versions the column, every site at version 1.
+extern const QString AddSiteVersions;
 // The secret key change: every domain user with its site number, and one written back.
 extern const QString DomainUsers;
 extern const QString SaveDomainUser;

@@ -1,4 +1,4 @@
-PRAGMA user_version = 1;
+PRAGMA user_version = 2;
 CREATE TABLE t_webinfo (
     id                INTEGER PRIMARY KEY AUTOINCREMENT,
     web_id            TEXT NOT NULL UNIQUE COLLATE NOCASE,
@@ -23,7 +23,8 @@ CREATE TABLE t_webinfo (
     web_endtime       TEXT CHECK (web_endtime IS NULL OR web_endtime IS date(web_endtime, '+0 days')),
     web_domaintime    TEXT CHECK (web_domaintime IS NULL OR web_domaintime IS date(web_domaintime, '+0 days')),
     web_enddomaintime TEXT CHECK (web_enddomaintime IS NULL OR web_enddomaintime IS date(web_enddomaintime, '+0 days')),
-    web_remark        TEXT
+    web_remark        TEXT,
+    version           INTEGER NOT NULL DEFAULT 1
 ) STRICT;
 CREATE TABLE t_set (
     web_alarm    INTEGER,
