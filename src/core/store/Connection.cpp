@@ -20,12 +20,19 @@
 
 namespace {
 
-bool isReadOnly(const QString &path)
+bool isWritable(const QString &path)
 {
     const QFileDevice::Permissions anyWrite =
         QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    return (QFileInfo(path).permissions() & anyWrite) == 0 ||
-           ::access(QFile::encodeName(path).constData(), W_OK) != 0;
+    return (QFileInfo(path).permissions() & anyWrite) != 0 &&
+           ::access(QFile::encodeName(path).constData(), W_OK) == 0;
+}
+
+// SQLite writes its journal beside the register: in a folder that cannot take it, the register
+// is read as it is, never upgraded, and every write is refused cleanly.
+bool isReadOnly(const QString &path)
+{
+    return !isWritable(path) || !isWritable(QFileInfo(path).absolutePath());
 }
 
 // How long a statement waits for another program's write before it fails.
