@@ -63,6 +63,7 @@ private:
     // Opens the register and reads the secret key, once.
     void prepareRegister();
     void failPreparation(const QString &detail);
+    void showRegisterInTitle();
 
     void loadList();
     void emptyList();
@@ -86,6 +87,7 @@ private:
     SiteRegister &m_register;
     Session &m_session;
     QMenu *m_gridMenu;
+    QString m_plainTitle; // the title before it names the register
     // Set once the register was opened and the secret key read; later showings change nothing.
     bool m_prepared = false;
     // The export dialog starts on the file type chosen last.
