@@ -3,6 +3,7 @@
 #include "gui/Dialogs.h"
 #include "gui/ExpiryCounterBar.h"
 #include "gui/ExportCommand.h"
+#include "gui/ListPlace.h"
 #include "gui/WindowHelpers.h"
 #include "legacy/JetConversionError.h"
 #include "platform/Maker.h"
@@ -319,18 +320,37 @@ void MainWindow::countDueSites()
     countDue();
 }
 
-std::optional<ExpiryCounters::Outcome> MainWindow::countDue()
+std::optional<ExpiryCounters::Outcome> MainWindow::countDue(bool quietly)
 {
-    return refreshExpiryCounters(this, *m_register.siteSaves(), m_session,
+    return refreshExpiryCounters(quietly ? nullptr : this, *m_register.siteSaves(), m_session,
                                  {ui->hostingDueLabel, ui->domainDueLabel, ui->expiryListButton});
 }
 
 void MainWindow::refreshAfterRenewal()
 {
-    if (m_register.mainList()->isOpen())
-        readListAgain(ui->siteGrid->currentRow());
+    readAgainAfterChange(/*quietly*/ false);
+}
+
+void MainWindow::followOtherDesks()
+{
+    ui->searchBar->whenNotTyping([this] { readAgainAfterChange(/*quietly*/ true); });
+}
+
+// Only what the user already has before them is read again: a list never loaded stays so,
+// and counters never counted stay unset.
+void MainWindow::readAgainAfterChange(bool quietly)
+{
+    if (m_register.mainList()->isOpen()) {
+        const ListPlace place(*ui->siteGrid);
+        try {
+            loadList();
+            place.restore(*ui->siteGrid);
+        } catch (...) {
+            emptyList();
+        }
+    }
     if (m_session.hostingCutOff().isValid())
-        countDueSites();
+        countDue(quietly);
 }
 
 void MainWindow::openExpiryList()

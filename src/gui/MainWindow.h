@@ -32,6 +32,9 @@ public:
     void refreshDue();
     // A site was renewed: the list (when loaded) and the counters (when counted) are read again.
     void refreshAfterRenewal();
+    // Another desk changed the register: the same, keeping the current site, once no keyword is
+    // being typed in the search bar, and without a message should the register fail.
+    void followOtherDesks();
 
 signals:
     // The counters were computed by refreshDue().
@@ -80,7 +83,8 @@ private:
     void exportList();
     void exportCalendar();
     void countDueSites();
-    std::optional<ExpiryCounters::Outcome> countDue();
+    std::optional<ExpiryCounters::Outcome> countDue(bool quietly = false);
+    void readAgainAfterChange(bool quietly);
     void openExpiryList();
 
     std::unique_ptr<Ui::MainWindow> ui;
