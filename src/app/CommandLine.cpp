@@ -46,9 +46,10 @@ struct OptionSet
     QCommandLineOption format{QStringLiteral("format"),
                               QStringLiteral("与 --due 一起用：输出格式，默认 text"),
                               QStringLiteral("text|csv|json|ics")};
-    QCommandLineOption registerPath{QStringLiteral("register"),
-                                    QStringLiteral("与 --due 一起用：读取指定的数据库文件"),
-                                    QStringLiteral("文件")};
+    QCommandLineOption registerPath{
+        QStringLiteral("register"),
+        QStringLiteral("使用指定的数据库（文件路径或 PostgreSQL 连接串），以后启动时沿用"),
+        QStringLiteral("数据库")};
 
     QList<QCommandLineOption> own() const
     {
@@ -127,16 +128,28 @@ void readFolderChoice(const QCommandLineParser &parser, const OptionSet &set, Co
 void readDueOptions(const QCommandLineParser &parser, const OptionSet &set, CommandLine::Options &options)
 {
     options.due = parser.isSet(set.due);
-    const bool dueOnly = parser.isSet(set.days) || parser.isSet(set.format) || parser.isSet(set.registerPath);
-    if (!options.due && dueOnly)
-        options.error = QStringLiteral("--days、--format 和 --register 须与 --due 一起使用");
+    if (!options.due && (parser.isSet(set.days) || parser.isSet(set.format)))
+        options.error = QStringLiteral("--days 和 --format 须与 --due 一起使用");
     if (options.error.isEmpty() && parser.isSet(set.days))
         readDays(parser.value(set.days), options);
     if (options.error.isEmpty() && parser.isSet(set.format))
         readFormat(parser.value(set.format), options);
-    options.registerPath = parser.value(set.registerPath);
-    if (parser.isSet(set.registerPath) && options.registerPath.isEmpty() && options.error.isEmpty())
-        options.error = QStringLiteral("--register 须给出数据库文件的路径");
+}
+
+// The windows refuse a register file that cannot be opened before they remember it; the due
+// list says why it cannot read one itself.
+void readRegister(const QCommandLineParser &parser, const OptionSet &set, CommandLine::Options &options)
+{
+    if (!parser.isSet(set.registerPath))
+        return;
+    const QString typed = parser.value(set.registerPath);
+    QString refusal;
+    options.registerAddress = RegisterAddress::fromText(typed, refusal);
+    if (typed.isEmpty())
+        refusal = QStringLiteral("--register 须给出数据库文件的路径或连接串");
+    else if (refusal.isEmpty() && !options.due && !options.registerAddress.isServer())
+        refusal = RegisterAddress::refusalOfFile(options.registerAddress.path());
+    options.error = refusal;
 }
 
 // A terminal shows a Chinese character two columns wide.
@@ -171,9 +184,11 @@ QString helpText()
         text += QStringLiteral("  ") + column + QString(width - columnsOf(column) + 2, QLatin1Char(' ')) +
                 option.description() + QLatin1Char('\n');
     }
-    return text + QStringLiteral("\n数据库和密钥文件默认放在 $XDG_DATA_HOME/corvane（通常是 "
-                                 "~/.local/share/corvane）；\n程序所在的文件夹中有 db.mdb "
-                                 "时使用该文件夹。\n也可使用 Qt 自己的选项，如 -platform offscreen。\n");
+    return text +
+           QStringLiteral("\n数据库和密钥文件默认放在 $XDG_DATA_HOME/corvane（通常是 "
+                          "~/.local/share/corvane）；\n程序所在的文件夹中有 db.mdb "
+                          "时使用该文件夹。\n--register 选择的数据库按文件夹记住，但不记住密码；与 --due "
+                          "一起用时只读取，不记住。\n也可使用 Qt 自己的选项，如 -platform offscreen。\n");
 }
 
 } // namespace
@@ -209,6 +224,8 @@ Options parse(const QStringList &arguments)
     readFolderChoice(parser, set, options);
     if (options.error.isEmpty())
         readDueOptions(parser, set, options);
+    if (options.error.isEmpty())
+        readRegister(parser, set, options);
     return options;
 }
 

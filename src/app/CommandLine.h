@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sites/DueFormats.h"
+#include "store/RegisterAddress.h"
 
 #include <QString>
 #include <QStringList>
@@ -8,8 +9,9 @@
 #include <optional>
 
 // The program's options, read in one place, before anything starts: `corvane [--portable |
-// --register-folder DIR]`, `corvane --due [--days N] [--format F] [--register PATH]`,
-// `--help` and `--version`. Qt's own options (-platform, -style ...) pass through to Qt.
+// --register-folder DIR] [--register PATH|CONNINFO]`, `corvane --due [--days N] [--format F]
+// [--register PATH|CONNINFO]`, `--help` and `--version`. Qt's own options (-platform,
+// -style ...) pass through to Qt.
 namespace CommandLine {
 
 struct Options
@@ -21,8 +23,9 @@ struct Options
     bool due = false;
     std::optional<int> days; // none: the lead times of the register's settings row
     DueFormats::Format format = DueFormats::Format::Text;
-    QString registerPath; // empty: db.mdb in the folder in use
-    QString error;        // why the arguments were refused; empty when they were not
+    // None: the register remembered for the folder in use, else its db.mdb.
+    RegisterAddress registerAddress;
+    QString error; // why the arguments were refused; empty when they were not
 };
 
 enum Status { Refused = 2 };

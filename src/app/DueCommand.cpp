@@ -8,34 +8,25 @@
 #include "sites/DueList.h"
 #include "store/Connection.h"
 #include "store/Query.h"
-#include "store/RegisterFile.h"
+#include "store/RegisterAddress.h"
+#include "store/RememberedRegister.h"
 #include "store/StoreError.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QDir>
 #include <QFileInfo>
 
 #include <cstdio>
 
 namespace {
 
-// A reason the register cannot be read, before SQLite is asked; empty when there is none.
+// A reason the register file cannot be read, before SQLite is asked; empty when there is none.
 QString refusalOf(const QString &path)
 {
-    const QFileInfo file(path);
-    if (!file.exists())
-        return QStringLiteral("数据库文件不存在：") + path;
-    if (!file.isFile() || !file.isReadable())
-        return QStringLiteral("数据库文件无法读取：") + path;
-    // The connection string ends a path at its first semicolon.
-    if (path.contains(QLatin1Char(';')))
-        return QStringLiteral("数据库文件的路径中不能有分号：") + path;
-    if (JetImport::isJetFile(path))
+    const QString refusal = RegisterAddress::refusalOfFile(path);
+    if (!refusal.isEmpty() && QFileInfo(path).isFile() && JetImport::isJetFile(path))
         return QStringLiteral("数据库文件仍是旧的 Jet 格式，请先启动 Corvane 转换一次：") + path;
-    if (!isSqliteFile(path))
-        return QStringLiteral("不是 Corvane 的数据库文件：") + path;
-    return QString();
+    return refusal;
 }
 
 QByteArray output(const CommandLine::Options &options, Query &query, const QList<DueEntry> &due)
@@ -62,11 +53,14 @@ int fail(const QString &reason)
 
 // The register the windows would use, found the same way but never made: a listing has
 // nothing to list before the first start.
-QString defaultRegister(const CommandLine::Options &options)
+RegisterAddress registerToRead(const CommandLine::Options &options)
 {
+    if (!options.registerAddress.isNone())
+        return options.registerAddress;
     const RegisterFolder::Choice choice = RegisterFolder::choose(options.registerFolder, options.portable,
                                                                  QCoreApplication::applicationDirPath());
-    return QDir(choice.folder).filePath(QStringLiteral("db.mdb"));
+    const RegisterAddress remembered = RememberedRegister::recall(choice.folder);
+    return remembered.isNone() ? RegisterAddress::inFolder(choice.folder) : remembered;
 }
 
 } // namespace
@@ -75,9 +69,8 @@ namespace DueCommand {
 
 int run(const CommandLine::Options &options)
 {
-    const QString path = options.registerPath.isEmpty() ? defaultRegister(options)
-                                                        : QFileInfo(options.registerPath).absoluteFilePath();
-    const QString refusal = refusalOf(path);
+    const RegisterAddress address = registerToRead(options);
+    const QString refusal = address.isServer() ? QString() : refusalOf(address.path());
     if (!refusal.isEmpty())
         return fail(refusal);
     QByteArray bytes;
@@ -85,7 +78,7 @@ int run(const CommandLine::Options &options)
     try {
         Connection connection;
         connection.setReadOnly(true);
-        connection.setConnectionString(QStringLiteral("Data Source=") + path);
+        address.applyTo(connection);
         Query query(&connection);
         const QDate today = QDate::currentDate();
         const QList<DueEntry> due = options.days ? DueList::dueWithin(query, today, *options.days)

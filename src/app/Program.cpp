@@ -7,6 +7,7 @@
 #include "gui/ExpiryWindow.h"
 #include "gui/MainWindow.h"
 #include "gui/NoticeWindow.h"
+#include "gui/OtherDeskChanges.h"
 #include "gui/SettingsWindow.h"
 #include "gui/SiteWindow.h"
 #include "gui/TrayIcon.h"
@@ -26,7 +27,8 @@ struct Program::Windows
 {
     Windows(SiteRegister &siteRegister, Session &session)
         : main(siteRegister, session), addSite(siteRegister, session), site(siteRegister, session),
-          expiry(siteRegister, session), settings(siteRegister, session)
+          expiry(siteRegister, session), settings(siteRegister, session),
+          otherDesks(siteRegister.connection())
     {
     }
 
@@ -41,6 +43,7 @@ struct Program::Windows
     TrayIcon tray;
     DueNotifier dueNotifier{tray};
     DayWatch dayWatch;
+    OtherDeskChanges otherDesks;
 };
 
 namespace {
@@ -116,6 +119,7 @@ Program::Windows &Program::windows()
         wireRecordWindows(w);
         wireTray(w);
         wireDueReminders(w);
+        wireOtherDesks(w);
     }
     return *m_windows;
 }
@@ -266,6 +270,15 @@ void Program::wireDueReminders(Windows &w)
         m_windows->expiry.show();
         m_windows->expiry.raise();
         m_windows->expiry.activateWindow();
+    });
+}
+
+// The counters first: the expiry list is read by the cut-offs they leave.
+void Program::wireOtherDesks(Windows &w)
+{
+    QObject::connect(&w.otherDesks, &OtherDeskChanges::readAgain, &w.main, [this] {
+        m_windows->main.followOtherDesks();
+        m_windows->expiry.followOtherDesks();
     });
 }
 

@@ -60,6 +60,7 @@ private:
     void wireRecordWindows(Windows &w);
     void wireTray(Windows &w);
     void wireDueReminders(Windows &w);
+    void wireOtherDesks(Windows &w);
     void sendMainWindowToTray();
     void bringBackMainWindow();
     void quit();

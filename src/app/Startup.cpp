@@ -4,6 +4,8 @@
 #include "app/RegisterFolder.h"
 #include "gui/Dialogs.h"
 #include "platform/ProgramFolder.h"
+#include "store/RegisterAddress.h"
+#include "store/RememberedRegister.h"
 
 #include <QApplication>
 #include <QFile>
@@ -11,6 +13,15 @@
 #include <QTranslator>
 
 #include <cstdio>
+
+namespace {
+
+void sayOnTerminal(const QString &text)
+{
+    std::fprintf(stderr, "corvane: %s\n", text.toUtf8().constData());
+}
+
+} // namespace
 
 void applyLook()
 {
@@ -43,10 +54,24 @@ bool useRegisterFolder(const CommandLine::Options &options)
     try {
         RegisterFolder::prepare(choice);
     } catch (const RegisterFolder::PreparationError &error) {
-        std::fprintf(stderr, "corvane: %s\n", error.reason().toUtf8().constData());
+        sayOnTerminal(error.reason());
         Dialogs::error(nullptr, QStringLiteral("提示"), error.reason());
         return false;
     }
     ProgramFolder::use(choice.folder);
     return true;
+}
+
+RegisterAddress chooseRegister(const CommandLine::Options &options)
+{
+    const QString folder = ProgramFolder::path();
+    const RegisterAddress &named = options.registerAddress;
+    if (named.isNone())
+        return RememberedRegister::recall(folder);
+    if (!RememberedRegister::remember(folder, named))
+        sayOnTerminal(QStringLiteral("无法记住所选的数据库，下次启动时仍用原来的数据库"));
+    if (named.hadSecret())
+        sayOnTerminal(QStringLiteral("连接串中的密码只用于这一次，不会记住；请把它写在 ~/.pgpass 或 "
+                                     "PostgreSQL 的服务文件中"));
+    return named;
 }

@@ -12,3 +12,7 @@ struct Options;
 // first start's one ready and puts the program there; false (after saying why, on the
 // terminal and in a message box) when it cannot be made ready.
 bool useRegisterFolder(const CommandLine::Options &options);
+class RegisterAddress;
+// The register of this run in the folder chosen: the one --register names, remembered for the
+// folder from now on, else the one remembered for it, else none (the folder's db.mdb).
+RegisterAddress chooseRegister(const CommandLine::Options &options);

@@ -4,6 +4,7 @@
 #include "app/Startup.h"
 #include "platform/PrivateFonts.h"
 #include "platform/SingleInstance.h"
+#include "store/RegisterAddress.h"
 
 #include <QApplication>
 
@@ -41,6 +42,7 @@ int main(int argc, char *argv[])
             applyLook();
             if (useRegisterFolder(options)) {
                 program.emplace();
+                program->siteRegister().setAddress(chooseRegister(options));
                 program->start();
                 status = QApplication::exec();
             } else {

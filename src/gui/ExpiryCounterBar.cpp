@@ -25,7 +25,8 @@ std::optional<ExpiryCounters::Outcome> refreshExpiryCounters(QWidget *window, Qu
     if (outcome.domainDue >= 0)
         bar.domainDue->setText(QString::number(outcome.domainDue));
     if (failed) {
-        Dialogs::error(window, QStringLiteral("提示"), QStringLiteral("查询失败"));
+        if (window)
+            Dialogs::error(window, QStringLiteral("提示"), QStringLiteral("查询失败"));
         return std::nullopt;
     }
     bar.openList->setEnabled(outcome.hostingDue > 0 || outcome.domainDue > 0);

@@ -21,8 +21,9 @@ struct ExpiryCounterBar
 };
 
 // Computes the counters on query, shows them ("刷  新") and leaves the cut-offs in the
-// session for the expiry list. On a failure shows "查询失败" and keeps what was set before
-// it. today is the local date; tests pass their own. Gives the outcome when it was computed.
+// session for the expiry list. On a failure shows "查询失败" over window (nothing when window is
+// null: a reload the user did not ask for) and keeps what was set before it. today is the local
+// date; tests pass their own. Gives the outcome when it was computed.
 std::optional<ExpiryCounters::Outcome> refreshExpiryCounters(QWidget *window, Query &query, Session &session,
                                                              const ExpiryCounterBar &bar,
                                                              const QDate &today = QDate::currentDate());

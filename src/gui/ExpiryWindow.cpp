@@ -2,6 +2,7 @@
 
 #include "gui/Dialogs.h"
 #include "gui/ExportCommand.h"
+#include "gui/ListPlace.h"
 #include "gui/RenewalCommand.h"
 #include "gui/WindowHelpers.h"
 #include "platform/Maker.h"
@@ -146,13 +147,14 @@ void ExpiryWindow::reloadAfterChange()
 {
     if (!m_register.expiryList()->isOpen())
         return;
-    const int row = ui->siteGrid->currentRow();
-    const QString address = ui->siteGrid->currentText(QStringLiteral("web_address"));
-    if (!loadList())
-        return;
-    const int stillListed = m_register.expiryList()->find(
-        QStringLiteral("web_address"), [&address](const QString &listed) { return listed == address; });
-    ui->siteGrid->setCurrentRow(stillListed >= 0 ? stillListed : qMin(row, ui->siteGrid->rowCount() - 1));
+    const ListPlace place(*ui->siteGrid);
+    if (loadList())
+        place.restore(*ui->siteGrid);
+}
+
+void ExpiryWindow::followOtherDesks()
+{
+    ui->searchBar->whenNotTyping([this] { reloadAfterChange(); });
 }
 
 // For each kind: one year at once, or one to ten from a submenu.

@@ -26,8 +26,10 @@ public:
     // Runs the expiry query again, as "刷 新" does.
     void refreshList();
     // Reads a listed expiry list again after a site changed, keeping the current site current
-    // while it is still listed (else the row where it was); a list not shown yet stays so.
+    // while it is still listed (else the nearest row); a list not shown yet stays so.
     void reloadAfterChange();
+    // Another desk changed the register: the same, once no keyword is being typed in the search bar.
+    void followOtherDesks();
 
 signals:
     // The detail of a listed site.

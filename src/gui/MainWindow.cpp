@@ -3,10 +3,10 @@
 #include "gui/Dialogs.h"
 #include "gui/ExpiryCounterBar.h"
 #include "gui/ExportCommand.h"
+#include "gui/ListPlace.h"
 #include "gui/WindowHelpers.h"
 #include "legacy/JetConversionError.h"
 #include "platform/Maker.h"
-#include "platform/ProgramFolder.h"
 #include "secrets/TrailerStore.h"
 #include "sites/KeyChange.h"
 #include "sites/Session.h"
@@ -34,6 +34,7 @@ MainWindow::MainWindow(SiteRegister &siteRegister, Session &session, QWidget *pa
     setFont(WindowHelpers::boldFont());
     setFixedSize(862, 460);
     WindowHelpers::centreOnScreen(this);
+    m_plainTitle = windowTitle();
 
     ui->siteGrid->setColumns(SiteGrid::mainListColumns());
     ui->siteGrid->setMultiSelect(true);
@@ -157,8 +158,9 @@ void MainWindow::prepareRegister()
         Connection *connection = m_register.connection();
         connection->close();
         ui->siteGrid->reload();
-        connection->setConnectionString(Connection::connectionStringFor(ProgramFolder::path()));
+        m_register.address().applyTo(*connection);
         connection->open();
+        showRegisterInTitle();
         const QString notice = connection->takeConversionNotice();
         if (!notice.isEmpty())
             Dialogs::notice(this, Caption, notice);
@@ -173,9 +175,17 @@ void MainWindow::prepareRegister()
         // The earlier installation's register stays as it was; say what stopped the conversion.
         failPreparation(QStringLiteral("\r") + error.message());
     } catch (...) {
-        failPreparation(QString());
+        // A register chosen at this desk is named, so the user knows which one failed.
+        failPreparation(m_register.addressChosen() ? QStringLiteral("\r") + m_register.address().shownText()
+                                                   : QString());
     }
     emit preparationFinished(m_prepared);
+}
+
+// Several registers may be in use at one desk (a file, a team's server): the title says which.
+void MainWindow::showRegisterInTitle()
+{
+    setWindowTitle(m_plainTitle + QStringLiteral(" - ") + m_register.address().shownText());
 }
 
 void MainWindow::failPreparation(const QString &detail)
@@ -310,18 +320,37 @@ void MainWindow::countDueSites()
     countDue();
 }
 
-std::optional<ExpiryCounters::Outcome> MainWindow::countDue()
+std::optional<ExpiryCounters::Outcome> MainWindow::countDue(bool quietly)
 {
-    return refreshExpiryCounters(this, *m_register.siteSaves(), m_session,
+    return refreshExpiryCounters(quietly ? nullptr : this, *m_register.siteSaves(), m_session,
                                  {ui->hostingDueLabel, ui->domainDueLabel, ui->expiryListButton});
 }
 
 void MainWindow::refreshAfterRenewal()
 {
-    if (m_register.mainList()->isOpen())
-        readListAgain(ui->siteGrid->currentRow());
+    readAgainAfterChange(/*quietly*/ false);
+}
+
+void MainWindow::followOtherDesks()
+{
+    ui->searchBar->whenNotTyping([this] { readAgainAfterChange(/*quietly*/ true); });
+}
+
+// Only what the user already has before them is read again: a list never loaded stays so,
+// and counters never counted stay unset.
+void MainWindow::readAgainAfterChange(bool quietly)
+{
+    if (m_register.mainList()->isOpen()) {
+        const ListPlace place(*ui->siteGrid);
+        try {
+            loadList();
+            place.restore(*ui->siteGrid);
+        } catch (...) {
+            emptyList();
+        }
+    }
     if (m_session.hostingCutOff().isValid())
-        countDueSites();
+        countDue(quietly);
 }
 
 void MainWindow::openExpiryList()

@@ -32,6 +32,9 @@ public:
     void refreshDue();
     // A site was renewed: the list (when loaded) and the counters (when counted) are read again.
     void refreshAfterRenewal();
+    // Another desk changed the register: the same, keeping the current site, once no keyword is
+    // being typed in the search bar, and without a message should the register fail.
+    void followOtherDesks();
 
 signals:
     // The counters were computed by refreshDue().
@@ -63,6 +66,7 @@ private:
     // Opens the register and reads the secret key, once.
     void prepareRegister();
     void failPreparation(const QString &detail);
+    void showRegisterInTitle();
 
     void loadList();
     void emptyList();
@@ -79,13 +83,15 @@ private:
     void exportList();
     void exportCalendar();
     void countDueSites();
-    std::optional<ExpiryCounters::Outcome> countDue();
+    std::optional<ExpiryCounters::Outcome> countDue(bool quietly = false);
+    void readAgainAfterChange(bool quietly);
     void openExpiryList();
 
     std::unique_ptr<Ui::MainWindow> ui;
     SiteRegister &m_register;
     Session &m_session;
     QMenu *m_gridMenu;
+    QString m_plainTitle; // the title before it names the register
     // Set once the register was opened and the secret key read; later showings change nothing.
     bool m_prepared = false;
     // The export dialog starts on the file type chosen last.

@@ -8,6 +8,8 @@
 
 #include <QBoxLayout>
 
+#include <utility>
+
 SearchBar::SearchBar(QWidget *parent) : QFrame(parent), ui(new Ui::SearchBar)
 {
     ui->setupUi(this);
@@ -17,6 +19,13 @@ SearchBar::SearchBar(QWidget *parent) : QFrame(parent), ui(new Ui::SearchBar)
     connect(ui->searchButton, &QPushButton::clicked, this, &SearchBar::search);
     connect(ui->keywordEdit, &QLineEdit::returnPressed, this, &SearchBar::search);
     connect(ui->closeSearchButton, &QPushButton::clicked, this, [this] { setBarShown(false); });
+    m_typingPause.setSingleShot(true);
+    m_typingPause.setInterval(700);
+    connect(ui->keywordEdit, &QLineEdit::textEdited, &m_typingPause, qOverload<>(&QTimer::start));
+    connect(&m_typingPause, &QTimer::timeout, this, [this] {
+        if (m_afterTyping)
+            std::exchange(m_afterTyping, nullptr)();
+    });
 }
 
 SearchBar::~SearchBar() = default;
@@ -75,6 +84,14 @@ void SearchBar::setBarShown(bool shown)
 void SearchBar::toggle()
 {
     setBarShown(isHidden());
+}
+
+void SearchBar::whenNotTyping(std::function<void()> work)
+{
+    if (m_typingPause.isActive() && ui->keywordEdit->hasFocus())
+        m_afterTyping = std::move(work);
+    else
+        work();
 }
 
 void SearchBar::search()

@@ -2,7 +2,9 @@
 
 #include <QFrame>
 #include <QRect>
+#include <QTimer>
 
+#include <functional>
 #include <memory>
 
 class SiteGrid;
@@ -35,6 +37,10 @@ public:
     void setBarShown(bool shown);
     void toggle();
 
+    // Runs work now or, while a keyword is being typed, once the typing pauses, so a list read
+    // again under the bar never interrupts it; newer work replaces work still waiting.
+    void whenNotTyping(std::function<void()> work);
+
 private:
     void search();
     // False when the search cannot run: the keyword is no value of the column, or the list fails.
@@ -45,4 +51,6 @@ private:
     QRect m_gridArea; // the list's place while the bar is hidden
     QString m_failureMessage;
     UnloadedList m_unloaded = UnloadedList::FindsNothing;
+    QTimer m_typingPause; // runs from each keystroke in the keyword field
+    std::function<void()> m_afterTyping;
 };

@@ -10,6 +10,7 @@
 #include "sites/Session.h"
 #include "store/Compaction.h"
 #include "store/Query.h"
+#include "store/RememberedRegister.h"
 #include "store/SiteRegister.h"
 #include "store/StoreError.h"
 #include "ui_SettingsWindow.h"
@@ -63,6 +64,8 @@ SettingsWindow::SettingsWindow(SiteRegister &siteRegister, const Session &sessio
     connect(ui->compactButton, &QPushButton::clicked, this, &SettingsWindow::compactRegister);
     connect(ui->changeKeyButton, &QPushButton::clicked, this, &SettingsWindow::changeSecretKey);
     connect(ui->confirmKeyEdit, &QLineEdit::returnPressed, this, &SettingsWindow::changeSecretKey);
+    connect(ui->changeRegisterButton, &QPushButton::clicked, this, &SettingsWindow::changeRegister);
+    connect(ui->registerEdit, &QLineEdit::returnPressed, this, &SettingsWindow::changeRegister);
     for (QPushButton *button : {ui->leadTimesCloseButton, ui->secretKeyCloseButton})
         connect(button, &QPushButton::clicked, this, &QWidget::close);
 }
@@ -83,13 +86,50 @@ void SettingsWindow::showEvent(QShowEvent *event)
 }
 
 // Installed, portable or named on the command line: the user sees which folder holds the
-// register being worked on (and compacted here).
+// carriers, and which register is being worked on (and compacted here).
 void SettingsWindow::showRegisterFolder()
 {
     const QString folder = QDir::toNativeSeparators(ProgramFolder::path());
     ui->registerFolderEdit->setText(folder);
     ui->registerFolderEdit->setToolTip(folder);
     ui->registerFolderEdit->setCursorPosition(0);
+    showRegister(m_register.address().shownText());
+}
+
+// The field's tool tip says what it takes; a long path or connection string shows from its start.
+void SettingsWindow::showRegister(const QString &shownText)
+{
+    ui->registerEdit->setText(shownText);
+    ui->registerEdit->setCursorPosition(0);
+}
+
+// Another register is taken at the next start, never under open windows. The folder's carriers
+// stay: a team sets the same secret key at every desk.
+void SettingsWindow::changeRegister()
+{
+    const QString typed = ui->registerEdit->text().trimmed();
+    RegisterAddress chosen; // none: the folder's own db.mdb
+    if (!typed.isEmpty()) {
+        QString refusal;
+        chosen = RegisterAddress::fromText(typed, refusal);
+        if (refusal.isEmpty() && !chosen.isServer())
+            refusal = RegisterAddress::refusalOfFile(chosen.path());
+        if (!refusal.isEmpty()) {
+            Dialogs::error(this, Caption, refusal);
+            return;
+        }
+    }
+    if (!RememberedRegister::remember(ProgramFolder::path(), chosen)) {
+        Dialogs::error(this, Caption, QStringLiteral("无法记住所选的数据库"));
+        return;
+    }
+    const QString next =
+        (chosen.isNone() ? RegisterAddress::inFolder(ProgramFolder::path()) : chosen).shownText();
+    showRegister(next);
+    QString text = QStringLiteral("已记住，下次启动 Corvane 时使用这个数据库：\r") + next;
+    if (chosen.hadSecret())
+        text += QStringLiteral("\r连接串中的密码不会记住，请把它写在 ~/.pgpass 或 PostgreSQL 的服务文件中");
+    Dialogs::notice(this, Caption, text);
 }
 
 // Every showing reloads the lead times, so choices left unsaved are dropped.
@@ -126,7 +166,7 @@ void SettingsWindow::compactRegister()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     bool compacted = true;
     try {
-        Compaction::compactRegister(m_register.connection(), ProgramFolder::path());
+        Compaction::compactRegisterFile(m_register.connection(), m_register.address().path());
     } catch (const std::exception &) {
         compacted = false;
     }

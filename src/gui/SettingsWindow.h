@@ -11,7 +11,8 @@ namespace Ui {
 class SettingsWindow;
 }
 
-// The settings window: lead times, compaction and the secret key, one tab each.
+// The settings window: lead times, compaction (with the register in use, and the choice of
+// another for the next start) and the secret key, one tab each.
 class SettingsWindow : public QWidget
 {
     Q_OBJECT
@@ -28,6 +29,8 @@ protected:
 
 private:
     void showRegisterFolder();
+    void showRegister(const QString &shownText);
+    void changeRegister();
     void loadLeadTimes();
     void saveLeadTimes();
     void compactRegister();

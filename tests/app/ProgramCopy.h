@@ -44,6 +44,8 @@ public:
     bool ready() const { return m_ready; }
     QString executable() const { return m_folder.filePath(QStringLiteral("corvane")); }
     QString file(const QString &name) const { return m_folder.filePath(name); }
+    // The copy's user settings, the user's own never read.
+    QString configFolder() const { return m_runtime.filePath(QStringLiteral("config")); }
 
     void start(QProcess &process, const QStringList &arguments = {}) const
     {
@@ -55,6 +57,8 @@ public:
     void start(QProcess &process, const QStringList &arguments, QProcessEnvironment environment) const
     {
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
+        if (!environment.contains(QStringLiteral("XDG_CONFIG_HOME")))
+            environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configFolder());
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(m_runtime.path());
         process.start(executable(), arguments);

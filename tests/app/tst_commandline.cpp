@@ -62,6 +62,11 @@ void TestCommandLine::answersOnTheTerminalWithoutAWindow_data()
                                               << "未知选项：-bogus";
     QTest::newRow("missing folder") << QStringList{"--register-folder", "/nonexistent/corvane"} << 2 << ""
                                     << "文件夹不存在：/nonexistent/corvane";
+    QTest::newRow("--days without --due") << QStringList{"--days", "3"} << 2 << ""
+                                          << "--days 和 --format 须与 --due 一起使用";
+    QTest::newRow("register that is no file")
+        << QStringList{"--register", "/nonexistent/team.sqlite"} << 2 << ""
+        << "数据库文件不存在：/nonexistent/team.sqlite";
     QTest::newRow("two folder choices") << QStringList{"--portable", "--register-folder", "/tmp"} << 2 << ""
                                         << "不能一起使用";
 }

@@ -1,12 +1,15 @@
 #include "ProgramCopy.h"
 #include "SiteBuilder.h"
 #include "TestFolder.h"
+#include "store/RegisterAddress.h"
+#include "store/RememberedRegister.h"
 
 #include <QCryptographicHash>
 #include <QDate>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSettings>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
@@ -271,6 +274,27 @@ private slots:
         QCOMPARE(running.state(), QProcess::Running);
         QVERIFY(program.lockHeldBy(running.processId()));
         killAndWait(running);
+    }
+
+    // Without --register the list reads the register the windows would open, the one remembered
+    // for the folder; --register reads another without changing what is remembered.
+    void readsTheRememberedRegisterAndRemembersNothing()
+    {
+        ProgramCopy program(false); // its own db.mdb, without sites
+        QVERIFY(program.ready());
+        const QString folder = QFileInfo(program.executable()).absolutePath();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, program.configFolder());
+        QVERIFY(RememberedRegister::remember(folder, RegisterAddress::file(world->databasePath())));
+
+        QProcess process;
+        program.start(process, {"--due", "--format", "csv"});
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitCode(), 1);
+        QCOMPARE(process.readAllStandardOutput().count('\n'), 1 + 4);
+        program.start(process, {"--due", "--register", program.file("db.mdb")});
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitCode(), 0);
+        QCOMPARE(RememberedRegister::recall(folder).path(), world->databasePath());
     }
 };
 

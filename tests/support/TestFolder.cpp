@@ -6,6 +6,7 @@
 #include "store/RegisterFile.h"
 
 #include <QFile>
+#include <QSettings>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -55,6 +56,8 @@ TestFolder::TestFolder()
     QFile::setPermissions(m_runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
     ProgramFolder::use(m_dir.path());
+    // The registers remembered for folders are the test's own too, never the user's.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, file(QStringLiteral("config")));
     createRegister(databasePath());
     writeFile(QStringLiteral("key.exe"), QByteArray());
     writeFile(QStringLiteral("sk.exe"), QByteArray());

@@ -8,8 +8,9 @@
 #include <QVariant>
 
 // A fresh program folder for one test, without any window: a new db.mdb from the
-// schema, empty key.exe and sk.exe, the program folder pointed at it, and a private
-// runtime folder (so the work folder and the instance lock are the test's own).
+// schema, empty key.exe and sk.exe, the program folder pointed at it, a private
+// runtime folder (so the work folder and the instance lock are the test's own) and private
+// user settings (in config/ of the folder).
 // Links against corvane_core only, so core tests can use it.
 class TestFolder
 {

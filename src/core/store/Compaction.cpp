@@ -264,10 +264,15 @@ namespace Compaction {
 
 void compactRegister(Connection *shared, const QString &folder)
 {
+    compactRegisterFile(shared, QDir(folder).filePath(QLatin1String(LiveName)));
+}
+
+void compactRegisterFile(Connection *shared, const QString &registerPath)
+{
     shared->close();
-    // Where db.mdb is a link, the register is compacted where it lives: the copy and the
+    // Where the register is a link, it is compacted where it lives: the copy and the
     // backup sit beside it and the rename replaces it, so the link keeps naming it.
-    const QString live = registerLocation(QDir(folder).filePath(QLatin1String(LiveName)));
+    const QString live = registerLocation(registerPath);
     const QDir dir = QFileInfo(live).absoluteDir();
     const QString fresh = dir.filePath(QLatin1String(FreshName));
     const QString backup = dir.filePath(QLatin1String(BackupName));

@@ -16,5 +16,7 @@ namespace Compaction {
 // Closes the shared connection first; the next query opens it again on the new file.
 // Throws StoreError when anything fails, with db.mdb as it was.
 void compactRegister(Connection *shared, const QString &folder);
+// The same for a register file of any name.
+void compactRegisterFile(Connection *shared, const QString &registerPath);
 
 } // namespace Compaction

@@ -49,6 +49,9 @@ signals:
     // The open connection was closed, and every result on it with it: the lists that showed one
     // read it again.
     void closed();
+    // Another desk inserted, saved or deleted a site or changed the settings row: what the open
+    // windows show may be out of date.
+    void changedElsewhere();
 
 private:
     friend class Query;

@@ -1,5 +1,6 @@
 #include "store/SiteRegister.h"
 
+#include "platform/ProgramFolder.h"
 #include "store/Connection.h"
 #include "store/Query.h"
 #include "store/Statements.h"
@@ -21,4 +22,9 @@ SiteRegister::~SiteRegister()
 {
     for (Query *query : {m_mainList, m_additions, m_siteLoad, m_siteSaves, m_expiryList, m_leadTimes})
         delete query;
+}
+
+RegisterAddress SiteRegister::address() const
+{
+    return m_chosen.isNone() ? RegisterAddress::inFolder(ProgramFolder::path()) : m_chosen;
 }

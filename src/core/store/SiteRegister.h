@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/RegisterAddress.h"
+
 #include <QObject>
 
 class Connection;
@@ -14,6 +16,11 @@ public:
     ~SiteRegister() override;
 
     Connection *connection() const { return m_connection; }
+    // The register this run works on, chosen at start; until then, and when nothing was chosen,
+    // the register folder's db.mdb.
+    void setAddress(const RegisterAddress &address) { m_chosen = address; }
+    RegisterAddress address() const;
+    bool addressChosen() const { return !m_chosen.isNone(); }
     Query *mainList() const { return m_mainList; }
     Query *additions() const { return m_additions; } // the add window's lookups and insert
     Query *siteLoad() const { return m_siteLoad; }   // one site, loaded in full
@@ -29,4 +36,5 @@ private:
     Query *m_siteSaves;
     Query *m_expiryList;
     Query *m_leadTimes;
+    RegisterAddress m_chosen;
 };

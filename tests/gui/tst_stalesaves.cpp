@@ -22,7 +22,7 @@ QString staleRefusal(const QString &section)
 // Two desks on one register file: this program's site window, and another desk with a
 // connection of its own. A window never writes over what the other desk saved or deleted
 // after the window loaded the site.
-class TestOtherDesk : public QObject
+class TestStaleSaves : public QObject
 {
     Q_OBJECT
 
@@ -104,5 +104,5 @@ private:
     std::unique_ptr<SiteRegister> m_otherDesk;
 };
 
-QTEST_MAIN(TestOtherDesk)
-#include "tst_otherdesk.moc"
+QTEST_MAIN(TestStaleSaves)
+#include "tst_stalesaves.moc"
