@@ -46,13 +46,18 @@ struct OptionSet
     QCommandLineOption format{QStringLiteral("format"),
                               QStringLiteral("与 --due 一起用：输出格式，默认 text"),
                               QStringLiteral("text|csv|json|ics")};
-    QCommandLineOption registerPath{QStringLiteral("register"),
-                                    QStringLiteral("与 --due 一起用：读取指定的数据库文件"),
-                                    QStringLiteral("文件")};
+    QCommandLineOption copy{
+        QStringLiteral("copy-register-to"),
+        QStringLiteral("把数据库文件中的网站和设置复制到空的 PostgreSQL 数据库，核对后退出，无需登录"),
+        QStringLiteral("连接串")};
+    QCommandLineOption registerPath{
+        QStringLiteral("register"),
+        QStringLiteral("与 --due 或 --copy-register-to 一起用：读取指定的数据库文件"),
+        QStringLiteral("文件")};
 
     QList<QCommandLineOption> own() const
     {
-        return {help, version, portable, registerFolder, due, days, format, registerPath};
+        return {help, version, portable, registerFolder, due, days, format, copy, registerPath};
     }
 };
 
@@ -124,12 +129,27 @@ void readFolderChoice(const QCommandLineParser &parser, const OptionSet &set, Co
         options.registerFolder = QFileInfo(folder).absoluteFilePath();
 }
 
+QString commandRefusal(const QCommandLineParser &parser, const OptionSet &set,
+                       const CommandLine::Options &options)
+{
+    const bool dueOnly = parser.isSet(set.days) || parser.isSet(set.format);
+    if (options.due && options.copy)
+        return QStringLiteral("--due 和 --copy-register-to 不能一起使用");
+    if (options.copy && options.copyTarget.trimmed().isEmpty())
+        return QStringLiteral("--copy-register-to 须给出服务器数据库的连接串");
+    if (options.copy && dueOnly)
+        return QStringLiteral("--days 和 --format 须与 --due 一起使用");
+    if (!options.due && !options.copy && (dueOnly || parser.isSet(set.registerPath)))
+        return QStringLiteral("--days、--format 和 --register 须与 --due 一起使用");
+    return QString();
+}
+
 void readDueOptions(const QCommandLineParser &parser, const OptionSet &set, CommandLine::Options &options)
 {
     options.due = parser.isSet(set.due);
-    const bool dueOnly = parser.isSet(set.days) || parser.isSet(set.format) || parser.isSet(set.registerPath);
-    if (!options.due && dueOnly)
-        options.error = QStringLiteral("--days、--format 和 --register 须与 --due 一起使用");
+    options.copy = parser.isSet(set.copy);
+    options.copyTarget = parser.value(set.copy);
+    options.error = commandRefusal(parser, set, options);
     if (options.error.isEmpty() && parser.isSet(set.days))
         readDays(parser.value(set.days), options);
     if (options.error.isEmpty() && parser.isSet(set.format))
@@ -165,7 +185,8 @@ QString helpText()
     int width = 0;
     for (const QCommandLineOption &option : set.own())
         width = std::max(width, columnsOf(optionColumn(option)));
-    QString text = QStringLiteral("用法：corvane [选项]\n不带 --due 时打开 Corvane 的登录窗口。\n\n选项：\n");
+    QString text = QStringLiteral(
+        "用法：corvane [选项]\n不带 --due 或 --copy-register-to 时打开 Corvane 的登录窗口。\n\n选项：\n");
     for (const QCommandLineOption &option : set.own()) {
         const QString column = optionColumn(option);
         text += QStringLiteral("  ") + column + QString(width - columnsOf(column) + 2, QLatin1Char(' ')) +

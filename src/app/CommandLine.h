@@ -9,7 +9,8 @@
 
 // The program's options, read in one place, before anything starts: `corvane [--portable |
 // --register-folder DIR]`, `corvane --due [--days N] [--format F] [--register PATH]`,
-// `--help` and `--version`. Qt's own options (-platform, -style ...) pass through to Qt.
+// `corvane --copy-register-to CONNINFO [--register PATH]`, `--help` and `--version`. Qt's own options
+// (-platform, -style ...) pass through to Qt.
 namespace CommandLine {
 
 struct Options
@@ -21,6 +22,8 @@ struct Options
     bool due = false;
     std::optional<int> days; // none: the lead times of the register's settings row
     DueFormats::Format format = DueFormats::Format::Text;
+    bool copy = false;
+    QString copyTarget;   // the server database a copy goes to, as typed
     QString registerPath; // empty: db.mdb in the folder in use
     QString error;        // why the arguments were refused; empty when they were not
 };

@@ -1,42 +1,19 @@
 #include "app/DueCommand.h"
 
 #include "app/CommandLine.h"
-#include "app/RegisterFolder.h"
-#include "legacy/JetImport.h"
+#include "app/CommandRegister.h"
 #include "sites/DueCalendar.h"
 #include "sites/DueFormats.h"
 #include "sites/DueList.h"
 #include "store/Connection.h"
 #include "store/Query.h"
-#include "store/RegisterFile.h"
 #include "store/StoreError.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
-#include <QDir>
-#include <QFileInfo>
 
 #include <cstdio>
 
 namespace {
-
-// A reason the register cannot be read, before SQLite is asked; empty when there is none.
-QString refusalOf(const QString &path)
-{
-    const QFileInfo file(path);
-    if (!file.exists())
-        return QStringLiteral("数据库文件不存在：") + path;
-    if (!file.isFile() || !file.isReadable())
-        return QStringLiteral("数据库文件无法读取：") + path;
-    // The connection string ends a path at its first semicolon.
-    if (path.contains(QLatin1Char(';')))
-        return QStringLiteral("数据库文件的路径中不能有分号：") + path;
-    if (JetImport::isJetFile(path))
-        return QStringLiteral("数据库文件仍是旧的 Jet 格式，请先启动 Corvane 转换一次：") + path;
-    if (!isSqliteFile(path))
-        return QStringLiteral("不是 Corvane 的数据库文件：") + path;
-    return QString();
-}
 
 QByteArray output(const CommandLine::Options &options, Query &query, const QList<DueEntry> &due)
 {
@@ -60,24 +37,14 @@ int fail(const QString &reason)
     return DueCommand::Failed;
 }
 
-// The register the windows would use, found the same way but never made: a listing has
-// nothing to list before the first start.
-QString defaultRegister(const CommandLine::Options &options)
-{
-    const RegisterFolder::Choice choice = RegisterFolder::choose(options.registerFolder, options.portable,
-                                                                 QCoreApplication::applicationDirPath());
-    return QDir(choice.folder).filePath(QStringLiteral("db.mdb"));
-}
-
 } // namespace
 
 namespace DueCommand {
 
 int run(const CommandLine::Options &options)
 {
-    const QString path = options.registerPath.isEmpty() ? defaultRegister(options)
-                                                        : QFileInfo(options.registerPath).absoluteFilePath();
-    const QString refusal = refusalOf(path);
+    const QString path = CommandRegister::pathFor(options);
+    const QString refusal = CommandRegister::refusalOf(path, CommandRegister::Jet::Refused);
     if (!refusal.isEmpty())
         return fail(refusal);
     QByteArray bytes;

@@ -64,6 +64,9 @@ void TestCommandLine::answersOnTheTerminalWithoutAWindow_data()
                                     << "文件夹不存在：/nonexistent/corvane";
     QTest::newRow("two folder choices") << QStringList{"--portable", "--register-folder", "/tmp"} << 2 << ""
                                         << "不能一起使用";
+    QTest::newRow("copy and due list at once")
+        << QStringList{"--due", "--copy-register-to", "dbname=corvane"} << 2 << ""
+        << "--due 和 --copy-register-to 不能一起使用";
 }
 
 void TestCommandLine::answersOnTheTerminalWithoutAWindow()

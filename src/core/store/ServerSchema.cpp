@@ -63,6 +63,13 @@ void check(const QStringList &tables)
         throw StoreError(QStringLiteral("数据库中缺少数据表：") + missing.join(QStringLiteral("、")));
 }
 
+// Two desks that open one empty database at once: the second waits here and finds the tables
+// the first made. A copy into the database takes the same lock.
+void waitForCreation(const QSqlDatabase &db)
+{
+    run(db, QStringLiteral("select pg_advisory_xact_lock(hashtext('corvane register schema'))"));
+}
+
 } // namespace
 
 namespace ServerSchema {
@@ -72,9 +79,7 @@ void prepare(QSqlDatabase db, bool mayCreate)
     if (!db.transaction())
         throw StoreError(db.lastError().text());
     auto rollBack = qScopeGuard([&db] { db.rollback(); });
-    // Two desks that open one empty database at once: the second waits here and finds the
-    // tables the first made.
-    run(db, QStringLiteral("select pg_advisory_xact_lock(hashtext('corvane register schema'))"));
+    waitForCreation(db);
     const QStringList tables = tablesIn(db);
     if (tables.isEmpty() && mayCreate)
         createTables(db);
@@ -83,6 +88,16 @@ void prepare(QSqlDatabase db, bool mayCreate)
     if (!db.commit())
         throw StoreError(db.lastError().text());
     rollBack.dismiss();
+}
+
+void createInEmpty(const QSqlDatabase &db)
+{
+    waitForCreation(db);
+    const QStringList tables = tablesIn(db);
+    if (!tables.isEmpty())
+        throw StoreError(QStringLiteral("目标数据库不是空数据库，其中有：") +
+                         tables.join(QStringLiteral("、")));
+    createTables(db);
 }
 
 } // namespace ServerSchema
