@@ -46,6 +46,10 @@ struct OptionSet
     QCommandLineOption format{QStringLiteral("format"),
                               QStringLiteral("与 --due 一起用：输出格式，默认 text"),
                               QStringLiteral("text|csv|json|ics")};
+    QCommandLineOption copy{
+        QStringLiteral("copy-register-to"),
+        QStringLiteral("把数据库文件中的网站和设置复制到空的 PostgreSQL 数据库，核对后退出，无需登录"),
+        QStringLiteral("连接串")};
     QCommandLineOption registerPath{
         QStringLiteral("register"),
         QStringLiteral("使用指定的数据库（文件路径或 PostgreSQL 连接串），以后启动时沿用"),
@@ -53,7 +57,7 @@ struct OptionSet
 
     QList<QCommandLineOption> own() const
     {
-        return {help, version, portable, registerFolder, due, days, format, registerPath};
+        return {help, version, portable, registerFolder, due, days, format, copy, registerPath};
     }
 };
 
@@ -128,7 +132,13 @@ void readFolderChoice(const QCommandLineParser &parser, const OptionSet &set, Co
 void readDueOptions(const QCommandLineParser &parser, const OptionSet &set, CommandLine::Options &options)
 {
     options.due = parser.isSet(set.due);
-    if (!options.due && (parser.isSet(set.days) || parser.isSet(set.format)))
+    options.copy = parser.isSet(set.copy);
+    options.copyTarget = parser.value(set.copy);
+    if (options.due && options.copy)
+        options.error = QStringLiteral("--due 和 --copy-register-to 不能一起使用");
+    else if (options.copy && options.copyTarget.trimmed().isEmpty())
+        options.error = QStringLiteral("--copy-register-to 须给出服务器数据库的连接串");
+    else if (!options.due && (parser.isSet(set.days) || parser.isSet(set.format)))
         options.error = QStringLiteral("--days 和 --format 须与 --due 一起使用");
     if (options.error.isEmpty() && parser.isSet(set.days))
         readDays(parser.value(set.days), options);
@@ -147,7 +157,8 @@ void readRegister(const QCommandLineParser &parser, const OptionSet &set, Comman
     options.registerAddress = RegisterAddress::fromText(typed, refusal);
     if (typed.isEmpty())
         refusal = QStringLiteral("--register 须给出数据库文件的路径或连接串");
-    else if (refusal.isEmpty() && !options.due && !options.registerAddress.isServer())
+    // A copy converts an earlier installation's Jet file as the windows would.
+    else if (refusal.isEmpty() && !options.due && !options.copy && !options.registerAddress.isServer())
         refusal = RegisterAddress::refusalOfFile(options.registerAddress.path());
     options.error = refusal;
 }

@@ -10,7 +10,8 @@
 
 // The program's options, read in one place, before anything starts: `corvane [--portable |
 // --register-folder DIR] [--register PATH|CONNINFO]`, `corvane --due [--days N] [--format F]
-// [--register PATH|CONNINFO]`, `--help` and `--version`. Qt's own options (-platform,
+// [--register PATH|CONNINFO]`, `corvane --copy-register-to CONNINFO [--register PATH]`, `--help`
+// and `--version`. Qt's own options (-platform,
 // -style ...) pass through to Qt.
 namespace CommandLine {
 
@@ -25,7 +26,9 @@ struct Options
     DueFormats::Format format = DueFormats::Format::Text;
     // None: the register remembered for the folder in use, else its db.mdb.
     RegisterAddress registerAddress;
-    QString error; // why the arguments were refused; empty when they were not
+    bool copy = false;
+    QString copyTarget; // the server database a copy goes to, as typed
+    QString error;      // why the arguments were refused; empty when they were not
 };
 
 enum Status { Refused = 2 };

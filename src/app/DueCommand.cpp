@@ -1,7 +1,7 @@
 #include "app/DueCommand.h"
 
 #include "app/CommandLine.h"
-#include "app/RegisterFolder.h"
+#include "app/CommandRegister.h"
 #include "legacy/JetImport.h"
 #include "sites/DueCalendar.h"
 #include "sites/DueFormats.h"
@@ -9,7 +9,6 @@
 #include "store/Connection.h"
 #include "store/Query.h"
 #include "store/RegisterAddress.h"
-#include "store/RememberedRegister.h"
 #include "store/StoreError.h"
 
 #include <QCoreApplication>
@@ -51,25 +50,13 @@ int fail(const QString &reason)
     return DueCommand::Failed;
 }
 
-// The register the windows would use, found the same way but never made: a listing has
-// nothing to list before the first start.
-RegisterAddress registerToRead(const CommandLine::Options &options)
-{
-    if (!options.registerAddress.isNone())
-        return options.registerAddress;
-    const RegisterFolder::Choice choice = RegisterFolder::choose(options.registerFolder, options.portable,
-                                                                 QCoreApplication::applicationDirPath());
-    const RegisterAddress remembered = RememberedRegister::recall(choice.folder);
-    return remembered.isNone() ? RegisterAddress::inFolder(choice.folder) : remembered;
-}
-
 } // namespace
 
 namespace DueCommand {
 
 int run(const CommandLine::Options &options)
 {
-    const RegisterAddress address = registerToRead(options);
+    const RegisterAddress address = CommandRegister::toRead(options);
     const QString refusal = address.isServer() ? QString() : refusalOf(address.path());
     if (!refusal.isEmpty())
         return fail(refusal);

@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/CopyCommand.h"
 #include "app/DueCommand.h"
 #include "app/Program.h"
 #include "app/Startup.h"
@@ -18,9 +19,9 @@ int main(int argc, char *argv[])
     if (const std::optional<int> status = CommandLine::answer(options))
         return *status;
     // A command answers on the terminal: no window, no login, no instance lock.
-    if (options.due) {
+    if (options.due || options.copy) {
         QCoreApplication app(argc, argv);
-        return DueCommand::run(options);
+        return options.due ? DueCommand::run(options) : CopyCommand::run(options);
     }
     QApplication app(argc, argv);
     // The fonts are looked for beside the executable, before another folder is chosen.

@@ -116,3 +116,24 @@ inline void killAndWait(QProcess &process)
     ::kill(pid_t(process.processId()), SIGKILL);
     process.waitForFinished(10000);
 }
+
+// A command on the terminal (--due, --copy-register-to) run to its end.
+struct CommandRun
+{
+    int status = -1; // -1: it did not end within a minute, or crashed
+    QByteArray out;
+    QString err;
+};
+
+inline CommandRun runCommand(const QString &executable, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(executable, arguments);
+    CommandRun run;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.status = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}

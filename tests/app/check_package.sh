@@ -22,7 +22,7 @@ deb=${debs[0]}
 
 # Dependencies: the linked libraries found by dpkg-shlibdeps and the plugins named by hand.
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libqt6widgets6 libqt6sql6 libsqlite3-0 libpq5 libmdb3 libqt6sql6-sqlite qt6-qpa-plugins; do
+for needed in libqt6widgets6 libqt6sql6 libsqlite3-0 libpq5 libmdb3 libqt6sql6-sqlite libqt6sql6-psql qt6-qpa-plugins; do
   [[ ", $depends," == *", $needed"[\ ,]* ]] || fail "Depends lacks $needed: $depends"
 done
 

@@ -69,6 +69,9 @@ void TestCommandLine::answersOnTheTerminalWithoutAWindow_data()
         << "数据库文件不存在：/nonexistent/team.sqlite";
     QTest::newRow("two folder choices") << QStringList{"--portable", "--register-folder", "/tmp"} << 2 << ""
                                         << "不能一起使用";
+    QTest::newRow("copy and due list at once")
+        << QStringList{"--due", "--copy-register-to", "dbname=corvane"} << 2 << ""
+        << "--due 和 --copy-register-to 不能一起使用";
 }
 
 void TestCommandLine::answersOnTheTerminalWithoutAWindow()

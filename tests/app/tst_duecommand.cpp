@@ -16,24 +16,11 @@
 
 namespace {
 
-struct Run
-{
-    int status = -1;
-    QByteArray out;
-    QString err;
-};
+using Run = CommandRun;
 
 Run runDue(const QString &executable, const QStringList &arguments)
 {
-    QProcess process;
-    process.start(executable, QStringList{QStringLiteral("--due")} + arguments);
-    Run run;
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.status = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return runCommand(executable, QStringList{QStringLiteral("--due")} + arguments);
 }
 
 QString day(int fromToday)

@@ -3,6 +3,7 @@
 #include "store/Query.h"
 #include "store/RegisterFile.h"
 #include "store/RegisterUpgrade.h"
+#include "store/ServerSchema.h"
 #include "store/StoreError.h"
 
 #include <QDir>
@@ -90,10 +91,53 @@ QString Connection::connectionStringFor(const QString &folder)
            QStringLiteral("db.mdb;Persist Security Info=False");
 }
 
+void Connection::setServer(const QString &conninfo)
+{
+    close();
+    m_server = conninfo.trimmed();
+}
+
+QSqlDatabase Connection::databaseFor(const QString &driver)
+{
+    if (QSqlDatabase::contains(m_name)) {
+        if (QSqlDatabase::database(m_name, false).driverName() == driver)
+            return QSqlDatabase::database(m_name, false);
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    return QSqlDatabase::addDatabase(driver, m_name);
+}
+
 void Connection::open()
 {
     if (isOpen())
         return;
+    if (isServer())
+        openServer();
+    else
+        openFile();
+}
+
+void Connection::openServer()
+{
+    QSqlDatabase db = databaseFor(QStringLiteral("QPSQL"));
+    db.setConnectOptions(m_server);
+    if (!db.open())
+        throw StoreError(db.lastError().text());
+    try {
+        ServerSchema::prepare(db, !m_readOnly);
+        if (m_readOnly) {
+            QSqlQuery readOnly(db);
+            if (!readOnly.exec(QStringLiteral("set session characteristics as transaction read only")))
+                throw StoreError(readOnly.lastError().text());
+        }
+    } catch (...) {
+        db.close();
+        throw;
+    }
+}
+
+void Connection::openFile()
+{
     const QString path = databasePath();
     // The program never creates a register: a missing or foreign file is refused as it is.
     if (path.isEmpty() || !QFileInfo(path).isFile())
@@ -102,9 +146,7 @@ void Connection::open()
         m_conversionNotice = m_preparation(path);
     if (!isSqliteFile(path))
         throw StoreError(QStringLiteral("not a register: ") + path);
-    QSqlDatabase db = QSqlDatabase::contains(m_name)
-                          ? QSqlDatabase::database(m_name, false)
-                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+    QSqlDatabase db = databaseFor(QStringLiteral("QSQLITE"));
     // mode=rw / mode=ro: SQLite itself refuses to create the file, even if it vanished
     // since the check above. A file marked read-only stays so, also for root.
     const bool readOnly = m_readOnly || isReadOnly(path);

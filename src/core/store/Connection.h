@@ -7,8 +7,9 @@
 
 class Query;
 
-// The one shared connection to db.mdb (an SQLite file). It opens itself when a
-// query needs it and never creates a missing register.
+// The one shared connection to the register: db.mdb (an SQLite file), or a database on a
+// PostgreSQL server. It opens itself when a query needs it and never creates a missing
+// register file; an empty server database gets the register's tables.
 class Connection : public QObject
 {
     Q_OBJECT
@@ -20,19 +21,26 @@ public:
     void setConnectionString(const QString &text);
     QString connectionString() const { return m_connectionString; }
     QString databasePath() const;
+    // A register on a PostgreSQL server, named by libpq's key=value options ("host=... dbname=...");
+    // while one is set it is used instead of the connection string's file. An empty text goes
+    // back to the file. Closes the connection.
+    void setServer(const QString &conninfo);
+    QString server() const { return m_server; }
+    bool isServer() const { return !m_server.isEmpty(); }
 
     // Makes a register of an earlier kind a register before it is opened, and returns the notice
     // to show (empty when there was nothing to do). The program converts earlier installations'
     // Jet registers this way; the store itself knows nothing of them.
     using Preparation = QString (*)(const QString &path);
     void setPreparation(Preparation preparation) { m_preparation = preparation; }
-    // Opens the register read-only whatever its file mode, for readers that must never change it
-    // (the due list that runs beside the program).
+    // Opens the register read-only whatever its file mode (on a server: a read-only session), for
+    // readers that must never change it (the due list that runs beside the program).
     void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
 
     // Throws StoreError when the file is missing, not a register, or cannot be opened, and
     // whatever the preparation throws (the conversion's JetConversionError, whose message()
-    // is the line for the user).
+    // is the line for the user). On a server: StoreError with libpq's reason when the server
+    // cannot be reached, and with the tables in the way when the database is no register.
     void open();
     // The notice that a Jet register was converted and where the original is kept;
     // empty when there was none or it was already taken. The main window shows it once.
@@ -55,7 +63,13 @@ signals:
 
 private:
     friend class Query;
+    void openFile();
+    void openServer();
+    // The database under this connection's name, with the driver the register needs.
+    QSqlDatabase databaseFor(const QString &driver);
+
     QString m_connectionString;
+    QString m_server;
     QString m_name;
     QString m_conversionNotice;
     Preparation m_preparation = nullptr;

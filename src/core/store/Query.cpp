@@ -6,6 +6,8 @@
 #include "store/Connection.h"
 #include "store/DateText.h"
 #include "store/NativeStatement.h"
+#include "store/RowIds.h"
+#include "store/ServerStatement.h"
 #include "store/StoreError.h"
 
 #include <QRegularExpression>
@@ -13,33 +15,10 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QStringList>
 
 #include <algorithm>
 
 namespace {
-
-const QString RowIdField = QStringLiteral("corvane_rowid");
-
-// A select over one table also fetches the rowid, so the result can delete its rows.
-QString withRowId(const QString &sql, QString &table)
-{
-    static const QRegularExpression single(
-        QStringLiteral("^\\s*select\\s+(.+?)\\s+from\\s+(\\w+)(\\s+where\\s.*)?\\s*$"),
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-    const QRegularExpressionMatch match = single.match(sql);
-    // Aggregates and distinct rows have no single row behind them.
-    static const QRegularExpression distinct(QStringLiteral("^distinct\\b"),
-                                             QRegularExpression::CaseInsensitiveOption);
-    if (!match.hasMatch() || match.captured(1).contains(QLatin1Char('(')) ||
-        distinct.match(match.captured(1)).hasMatch()) {
-        table.clear();
-        return sql;
-    }
-    table = match.captured(2);
-    return QStringLiteral("select rowid as ") + RowIdField + QStringLiteral(", ") +
-           sql.mid(match.capturedStart(1));
-}
 
 QVariant convertText(const QString &name, const QString &value)
 {
@@ -152,23 +131,23 @@ void Query::bindParameters(QSqlQuery &query) const
 {
     static const QRegularExpression placeholder(QStringLiteral(":(\\w+)"));
     auto it = placeholder.globalMatch(query.lastQuery());
+    // Only the SQLite driver hands texts over as UTF-16, where a leading U+FEFF needs keeping.
+    const bool server = m_connection->isServer();
     while (it.hasNext()) {
         const QString name = it.next().captured(1);
-        query.bindValue(QLatin1Char(':') + name, boundValue(parameter(name)));
+        const QVariant value = parameter(name);
+        query.bindValue(QLatin1Char(':') + name, server ? value : boundValue(value));
     }
 }
 
-void Query::bindParameters(NativeStatement &statement) const
+template <typename Statement> void Query::bindParameters(Statement &statement) const
 {
     for (int index = 1; index <= statement.parameterCount(); ++index)
         statement.bind(index, parameter(statement.parameterName(index)));
 }
 
-void Query::open()
+template <typename Statement> void Query::readFrom(Statement &statement)
 {
-    forgetResult();
-    NativeStatement statement(m_connection->database(), withRowId(m_sql, m_table));
-    bindParameters(statement);
     const int firstField = m_table.isEmpty() ? 0 : 1;
     for (int i = firstField; i < statement.columnCount(); ++i) {
         m_fields << statement.columnName(i);
@@ -180,6 +159,23 @@ void Query::open()
     } catch (...) {
         close();
         throw;
+    }
+}
+
+void Query::open()
+{
+    forgetResult();
+    const bool server = m_connection->isServer();
+    const QString sql = RowIds::selectWithRowIds(m_sql, m_table, server);
+    if (server) {
+        ServerStatement statement(m_connection->database(), sql);
+        bindParameters(statement);
+        statement.execute();
+        readFrom(statement);
+    } else {
+        NativeStatement statement(m_connection->database(), sql);
+        bindParameters(statement);
+        readFrom(statement);
     }
     m_open = true;
     m_current = m_rows.rowCount() == 0 ? -1 : 0;
@@ -329,8 +325,7 @@ void Query::deleteRowIds(const QList<qint64> &ids)
     for (qsizetype first = 0; first < ids.size(); first += chunk) {
         const QList<qint64> part = ids.mid(first, chunk);
         QSqlQuery query(db);
-        const QString marks = QStringList(QList<QString>(part.size(), QStringLiteral("?"))).join(u',');
-        if (!query.prepare(QStringLiteral("delete from %1 where rowid in (%2)").arg(m_table, marks)))
+        if (!query.prepare(RowIds::deleteRows(m_table, int(part.size()), m_connection->isServer())))
             throw StoreError(query.lastError().text());
         for (qint64 id : part)
             query.addBindValue(id);

@@ -87,7 +87,8 @@ public:
 private:
     QVariant parameter(const QString &name) const; // throws when unset or refused
     void bindParameters(class QSqlQuery &query) const;
-    void bindParameters(class NativeStatement &statement) const;
+    template <typename Statement> void bindParameters(Statement &statement) const;
+    template <typename Statement> void readFrom(Statement &statement);
     void forgetResult(); // keeps the room the rows took, for the next open
     void requireRow() const;
     void requireCell(int row, int column) const;
@@ -101,7 +102,7 @@ private:
     QStringList m_fields;
     ResultRows m_rows;
     QList<bool> m_dateColumns; // by column: shown as date text
-    QList<qint64> m_rowIds;    // rowid of each result row when the result comes from one table
+    QList<qint64> m_rowIds; // rowid (on a server: id) of each result row when the result comes from one table
     QString m_table;
     int m_current = -1;
     bool m_open = false;

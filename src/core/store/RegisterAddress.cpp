@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <type_traits>
 #include <utility>
 
 namespace {
@@ -90,25 +89,6 @@ ParsedServer parseServer(const QString &typed)
     return parsed;
 }
 
-// Builds without the server engine have no Connection::setServer; there a server register is
-// refused like any register that cannot be opened.
-template <typename Target, typename = void> struct CanOpenServer : std::false_type
-{
-};
-template <typename Target>
-struct CanOpenServer<Target, std::void_t<decltype(std::declval<Target &>().setServer(QString()))>>
-    : std::true_type
-{
-};
-
-template <typename Target> void useServerRegister(Target &connection, const QString &connectionString)
-{
-    if constexpr (CanOpenServer<Target>::value)
-        connection.setServer(connectionString);
-    else
-        throw StoreError(QStringLiteral("this build cannot open a PostgreSQL register"));
-}
-
 } // namespace
 
 RegisterAddress RegisterAddress::file(const QString &path)
@@ -177,5 +157,5 @@ void RegisterAddress::applyTo(Connection &connection) const
         connection.setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") +
                                        m_text + QStringLiteral(";Persist Security Info=False"));
     else if (m_kind == Kind::Server)
-        useServerRegister(connection, m_text);
+        connection.setServer(m_text);
 }
