@@ -189,7 +189,8 @@ QString helpText()
     int width = 0;
     for (const QCommandLineOption &option : set.own())
         width = std::max(width, columnsOf(optionColumn(option)));
-    QString text = QStringLiteral("用法：corvane [选项]\n不带 --due 时打开 Corvane 的登录窗口。\n\n选项：\n");
+    QString text = QStringLiteral(
+        "用法：corvane [选项]\n不带 --due 或 --copy-register-to 时打开 Corvane 的登录窗口。\n\n选项：\n");
     for (const QCommandLineOption &option : set.own()) {
         const QString column = optionColumn(option);
         text += QStringLiteral("  ") + column + QString(width - columnsOf(column) + 2, QLatin1Char(' ')) +
@@ -198,8 +199,9 @@ QString helpText()
     return text +
            QStringLiteral("\n数据库和密钥文件默认放在 $XDG_DATA_HOME/corvane（通常是 "
                           "~/.local/share/corvane）；\n程序所在的文件夹中有 db.mdb "
-                          "时使用该文件夹。\n--register 选择的数据库按文件夹记住，但不记住密码；与 --due "
-                          "一起用时只读取，不记住。\n也可使用 Qt 自己的选项，如 -platform offscreen。\n");
+                          "时使用该文件夹。\n--register 选择的数据库按文件夹记住，但不记住密码；与 --due 或 "
+                          "--copy-register-to 一起用时只读取，不记住。\n也可使用 Qt 自己的选项，如 -platform "
+                          "offscreen。\n");
 }
 
 } // namespace
