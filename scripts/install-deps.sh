@@ -7,7 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libgl-dev qt6-translations-l10n
   sqlite3 libsqlite3-dev
-  postgresql
+  postgresql libpq-dev
   mdbtools mdbtools-dev
   fonts-wqy-microhei fonts-dejavu-core
   xvfb xauth x11-utils imagemagick
