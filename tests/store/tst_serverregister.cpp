@@ -2,7 +2,10 @@
 #include "TestDatabase.h"
 #include "store/StoreError.h"
 
+#include <QSignalSpy>
 #include <QTest>
+
+#include <functional>
 
 // A register on a PostgreSQL server: what opening a database makes of it, and what it refuses.
 class TestServerRegister : public QObject
@@ -16,6 +19,8 @@ private slots:
     void unreachableServerSaysWhy();
     void readOnlySessionChangesNothing();
     void listKeepsItsOrderAfterASave();
+    void otherDesksChangesAreNoticed_data();
+    void otherDesksChangesAreNoticed();
 };
 
 namespace {
@@ -164,6 +169,59 @@ void TestServerRegister::listKeepsItsOrderAfterASave()
     QCOMPARE(db.scalar(QStringLiteral("select string_agg(web_id::text, ',' order by id) from t_webinfo"))
                  .toString(),
              QStringLiteral("000002,000003"));
+}
+
+using Change = std::function<void(SiteRegister &)>;
+Q_DECLARE_METATYPE(Change)
+
+void TestServerRegister::otherDesksChangesAreNoticed_data()
+{
+    QTest::addColumn<Change>("change");
+    QTest::newRow("insert") << Change([](SiteRegister &desk) {
+        insertSite(*desk.additions(), sampleSite(QStringLiteral("000002"), QStringLiteral("b.cn")));
+    });
+    QTest::newRow("save") << Change([](SiteRegister &desk) {
+        Query &save = *desk.siteSaves();
+        save.setSql(Statements::SaveRemark);
+        save.setParameter(QStringLiteral("web_remark"), QStringLiteral("changed"));
+        save.setParameter(QStringLiteral("id"), QStringLiteral("1"));
+        save.setParameter(QStringLiteral("web_address"), QStringLiteral("a.cn"));
+        QCOMPARE(save.execute(), 1);
+    });
+    QTest::newRow("delete") << Change([](SiteRegister &desk) {
+        desk.mainList()->open();
+        desk.mainList()->deleteRows({0});
+    });
+    QTest::newRow("settings") << Change([](SiteRegister &desk) {
+        Query &settings = *desk.leadTimes();
+        settings.setSql(Statements::WriteLeadTimes);
+        settings.setParameter(QStringLiteral("web_alarm"), QStringLiteral("7"));
+        settings.setParameter(QStringLiteral("domain_alarm"), QStringLiteral("7"));
+        settings.execute();
+    });
+}
+
+// Two desks on one register: each hears of the other's changes within a second, not of its own.
+void TestServerRegister::otherDesksChangesAreNoticed()
+{
+    QFETCH(Change, change);
+    TestDatabase db;
+    SiteRegister here;
+    SiteRegister there;
+    for (SiteRegister *desk : {&here, &there})
+        desk->connection()->setServer(db.conninfo());
+    insertSite(*here.additions(), sampleSite(QStringLiteral("000001"), QStringLiteral("a.cn")));
+    QSignalSpy heardHere(here.connection(), &Connection::changedElsewhere);
+    QSignalSpy heardThere(there.connection(), &Connection::changedElsewhere);
+    there.mainList()->open();
+    // A connection opened again listens again.
+    here.connection()->close();
+    here.mainList()->open();
+
+    change(there);
+    QVERIFY(heardHere.wait(1000));
+    QTest::qWait(100);
+    QCOMPARE(heardThere.count(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestServerRegister)
