@@ -20,6 +20,7 @@
 #include <QShowEvent>
 
 #include <exception>
+#include <optional>
 
 namespace {
 
@@ -124,17 +125,18 @@ void SettingsWindow::saveLeadTimes()
 void SettingsWindow::compactRegister()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    bool compacted = true;
+    std::optional<Compaction::Outcome> outcome;
     try {
-        Compaction::compactRegister(m_register.connection(), ProgramFolder::path());
+        outcome = Compaction::compactRegister(m_register.connection(), ProgramFolder::path());
     } catch (const std::exception &) {
-        compacted = false;
     }
     QApplication::restoreOverrideCursor();
-    if (compacted)
-        Dialogs::notice(this, Caption, QStringLiteral("压缩数据库成功"));
-    else
+    if (!outcome)
         Dialogs::error(this, Caption, QStringLiteral("压缩数据库出错") + Maker::contactBlock());
+    else if (outcome == Compaction::Outcome::LeftToServer)
+        Dialogs::notice(this, Caption, QStringLiteral("数据库在服务器上，由服务器自动整理，无需压缩"));
+    else
+        Dialogs::notice(this, Caption, QStringLiteral("压缩数据库成功"));
 }
 
 void SettingsWindow::changeSecretKey()

@@ -1,8 +1,11 @@
 #include "SiteRows.h"
 #include "TestDatabase.h"
+#include "store/Compaction.h"
 #include "store/StoreError.h"
 
+#include <QDir>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
@@ -21,6 +24,7 @@ private slots:
     void listKeepsItsOrderAfterASave();
     void otherDesksChangesAreNoticed_data();
     void otherDesksChangesAreNoticed();
+    void compactionIsLeftToTheServer();
 };
 
 namespace {
@@ -222,6 +226,36 @@ void TestServerRegister::otherDesksChangesAreNoticed()
     QVERIFY(heardHere.wait(1000));
     QTest::qWait(100);
     QCOMPARE(heardThere.count(), 0);
+}
+
+// The server compacts where the user may; a user who may not is told the server does it. The
+// program's folder is never touched, and the connection stays open.
+void TestServerRegister::compactionIsLeftToTheServer()
+{
+    TestDatabase db;
+    QTemporaryDir folder;
+    QFile file(folder.filePath(QStringLiteral("db.mdb")));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("a file of its own") > 0);
+    file.close();
+    SiteRegister owner;
+    owner.connection()->setServer(db.conninfo());
+    insertSite(*owner.additions(), sampleSite(QStringLiteral("000001"), QStringLiteral("a.cn")));
+    const QString vacuumed =
+        QStringLiteral("select count(*) from pg_stat_user_tables where relname in ('t_webinfo', 't_set') "
+                       "and last_vacuum is not null and last_analyze is not null");
+
+    Connection clerk;
+    clerk.setServer(db.conninfoOfAClerk());
+    QCOMPARE(Compaction::compactRegister(&clerk, folder.path()), Compaction::Outcome::LeftToServer);
+    QCOMPARE(db.scalar(vacuumed).toInt(), 0);
+    QVERIFY(clerk.isOpen());
+
+    QCOMPARE(Compaction::compactRegister(owner.connection(), folder.path()), Compaction::Outcome::Compacted);
+    QCOMPARE(db.scalar(vacuumed).toInt(), 2);
+    QVERIFY(owner.connection()->isOpen());
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("db.mdb")});
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("a file of its own"));
 }
 
 QTEST_GUILESS_MAIN(TestServerRegister)

@@ -34,6 +34,7 @@ public:
     QString runtimeFolder() const { return m_runtime.path(); }
 
     bool onServer() const { return m_server != nullptr; }
+    TestDatabase *database() const { return m_server.get(); } // on a server
     // Points a connection at this folder's register, as the main window does.
     void pointAt(Connection &connection) const;
 
