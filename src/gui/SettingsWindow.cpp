@@ -21,6 +21,7 @@
 #include <QShowEvent>
 
 #include <exception>
+#include <optional>
 
 namespace {
 
@@ -164,17 +165,18 @@ void SettingsWindow::saveLeadTimes()
 void SettingsWindow::compactRegister()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    bool compacted = true;
+    std::optional<Compaction::Outcome> outcome;
     try {
-        Compaction::compactRegisterFile(m_register.connection(), m_register.address().path());
+        outcome = Compaction::compactRegisterFile(m_register.connection(), m_register.address().path());
     } catch (const std::exception &) {
-        compacted = false;
     }
     QApplication::restoreOverrideCursor();
-    if (compacted)
-        Dialogs::notice(this, Caption, QStringLiteral("压缩数据库成功"));
-    else
+    if (!outcome)
         Dialogs::error(this, Caption, QStringLiteral("压缩数据库出错") + Maker::contactBlock());
+    else if (outcome == Compaction::Outcome::LeftToServer)
+        Dialogs::notice(this, Caption, QStringLiteral("数据库在服务器上，由服务器自动整理，无需压缩"));
+    else
+        Dialogs::notice(this, Caption, QStringLiteral("压缩数据库成功"));
 }
 
 void SettingsWindow::changeSecretKey()

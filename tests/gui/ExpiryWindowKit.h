@@ -34,7 +34,7 @@ private slots:
     {
         m_world = std::make_unique<TestWorld>(true);
         m_dialogs = std::make_unique<DialogRecorder>();
-        siteRegister()->connection()->setConnectionString(Connection::connectionStringFor(m_world->folder()));
+        m_world->pointAt(*siteRegister()->connection());
     }
     void cleanup()
     {

@@ -91,6 +91,12 @@ inline QVariant stored(const TestWorld &world, const QString &webId, const QStri
         QStringLiteral("select %1 from t_webinfo where web_id=%2").arg(column, quoted(webId)));
 }
 
+inline QString storedText(const TestWorld &world, const QString &webId, const QString &column)
+{
+    return world.storedText(
+        QStringLiteral("select %1 from t_webinfo where web_id=%2").arg(column, quoted(webId)));
+}
+
 inline QByteArray unscrambled(const TestWorld &world, const QString &webId, const QString &column)
 {
     return unscrambleText(stored(world, webId, column).toByteArray());
@@ -119,7 +125,7 @@ inline QStringList rowSnapshot(const TestWorld &world, const QString &webId, con
 inline void connectRegister(const TestWorld &world)
 {
     siteRegister()->connection()->close();
-    siteRegister()->connection()->setConnectionString(Connection::connectionStringFor(world.folder()));
+    world.pointAt(*siteRegister()->connection());
 }
 
 // A secret key in sk.exe, read by the main window's first showing.

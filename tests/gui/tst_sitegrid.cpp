@@ -31,7 +31,7 @@ private:
                 world.addPlainSite(QStringLiteral("S%1").arg(i, 6, 10, QLatin1Char('0')),
                                    QStringLiteral("site %1").arg(i), QStringLiteral("www.s%1.com").arg(i),
                                    i % 2 ? QStringLiteral("2011-03-07") : QString());
-            connection.setConnectionString(Connection::connectionStringFor(world.folder()));
+            world.pointAt(connection);
             query.setSql(Statements::MainList);
             query.open();
             grid.setColumns(SiteGrid::mainListColumns());

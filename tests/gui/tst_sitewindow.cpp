@@ -349,8 +349,7 @@ void TestModifyWindow::unknownOrEmptyAddress()
 void TestModifyWindow::untouchedRemarkIsSavedBackExactly()
 {
     add("100001", "www.a.com");
-    m_world->exec(
-        "update t_webinfo set web_remark='first' || char(13,10) || 'second' || char(13) || 'third '");
+    m_world->exec("update t_webinfo set web_remark='first\r\nsecond\rthird '");
     const QString remark = QStringLiteral("first\r\nsecond\rthird ");
     open("www.a.com");
     click(m_form, "saveRemarkButton");

@@ -34,7 +34,7 @@ private slots:
         connectRegister(*m_world);
         addThroughAddWindow(*m_dialogs, QStringLiteral("100001"), Address, QStringLiteral("原备注"));
         m_otherDesk = std::make_unique<SiteRegister>();
-        m_otherDesk->connection()->setConnectionString(Connection::connectionStringFor(m_world->folder()));
+        m_world->pointAt(*m_otherDesk->connection());
         siteWindow()->openRecord(Address, SiteWindow::Mode::Modify);
         QCOMPARE(m_dialogs->count(), 0);
     }

@@ -41,9 +41,9 @@ QStringList columnsNotHolding(const TestWorld &world, const QString &text)
 {
     QStringList wrong;
     for (const auto &[field, column] : PlainFields)
-        if (stored(world, SiteNumber, column).toString() != text)
+        if (storedText(world, SiteNumber, column) != text)
             wrong << QLatin1String(column);
-    if (stored(world, SiteNumber, QStringLiteral("web_remark")).toString() != text)
+    if (storedText(world, SiteNumber, QStringLiteral("web_remark")) != text)
         wrong << QStringLiteral("web_remark");
     for (const auto &[field, column] : ScrambledFields)
         if (unscrambled(world, SiteNumber, column) != bytes(text + SiteNumber))

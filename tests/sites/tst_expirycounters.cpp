@@ -15,10 +15,7 @@ class TestExpiryCounters : public QObject
 private:
     struct Store
     {
-        explicit Store(const TestFolder &world)
-        {
-            connection.setConnectionString(Connection::connectionStringFor(world.folder()));
-        }
+        explicit Store(const TestFolder &world) { world.pointAt(connection); }
         Connection connection;
         Query query{&connection};
     };
@@ -29,13 +26,6 @@ private:
     {
         world.exec(QStringLiteral("delete from t_set"));
         world.exec(QStringLiteral("insert into t_set values(%1,%2)").arg(hosting, domain));
-    }
-    // A settings table without column types, as a register brought over from elsewhere may have.
-    static void looseSettingsTable(const TestFolder &world, const QString &values)
-    {
-        world.exec(QStringLiteral("drop table t_set"));
-        world.exec(QStringLiteral("create table t_set(web_alarm, domain_alarm)"));
-        world.exec(QStringLiteral("insert into t_set values(%1)").arg(values));
     }
 
 private slots:
@@ -96,7 +86,7 @@ private slots:
         if (values.isEmpty())
             world.exec(QStringLiteral("delete from t_set"));
         else
-            looseSettingsTable(world, values);
+            world.looseSettingsTable(values);
         Store store(world);
         ExpiryCounters::Outcome outcome;
         QVERIFY_THROWS_EXCEPTION(StoreError, ExpiryCounters::compute(store.query, m_today, outcome));
@@ -109,7 +99,7 @@ private slots:
     void failedCountKeepsTheCutOffs()
     {
         TestFolder world;
-        world.exec(QStringLiteral("drop table t_webinfo"));
+        world.exec(QStringLiteral("alter table t_webinfo rename column web_endtime to web_endtime_gone"));
         Store store(world);
         ExpiryCounters::Outcome outcome;
         QVERIFY_THROWS_EXCEPTION(StoreError, ExpiryCounters::compute(store.query, m_today, outcome));

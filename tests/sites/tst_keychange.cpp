@@ -20,6 +20,50 @@
 
 using KeyChange::Refusal;
 
+namespace {
+
+// Keeps the next commit on the register from going through: on SQLite another program reading
+// it keeps the commit from taking its lock; a server refuses it by a check deferred to the commit.
+class CommitRefusal
+{
+public:
+    explicit CommitRefusal(const TestFolder &world)
+    {
+        if (world.onServer()) {
+            world.exec(QStringLiteral("create function refuse() returns trigger language plpgsql as $$ "
+                                      "begin raise exception 'refused'; end $$"));
+            world.exec(
+                QStringLiteral("create constraint trigger refuse after update on t_webinfo "
+                               "deferrable initially deferred for each row execute function refuse()"));
+            return;
+        }
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_reader);
+        db.setDatabaseName(world.databasePath());
+        m_hold = std::make_unique<QSqlQuery>(db);
+        if (!db.open() || !m_hold->exec(QStringLiteral("BEGIN")) ||
+            !m_hold->exec(QStringLiteral("select count(*) from t_webinfo")) || !m_hold->next())
+            qFatal("cannot hold the register");
+        m_hold->finish();
+    }
+    ~CommitRefusal()
+    {
+        if (!m_hold)
+            return;
+        m_hold->exec(QStringLiteral("ROLLBACK"));
+        m_hold.reset();
+        QSqlDatabase::database(m_reader, false).close();
+        QSqlDatabase::removeDatabase(m_reader);
+    }
+    CommitRefusal(const CommitRefusal &) = delete;
+    CommitRefusal &operator=(const CommitRefusal &) = delete;
+
+private:
+    QString m_reader = QUuid::createUuid().toString();
+    std::unique_ptr<QSqlQuery> m_hold;
+};
+
+} // namespace
+
 // Replacing the secret key keeps the records written under the current key open.
 class TestKeyChange : public QObject
 {
@@ -50,15 +94,17 @@ private:
     }
     static QString registerSnapshot(const TestFolder &world)
     {
-        return world
-            .scalar(QStringLiteral("select group_concat(web_id||':'||hex(web_domainuser),',') from "
-                                   "(select * from t_webinfo order by id)"))
-            .toString();
+        QStringList sites;
+        for (const QVariantList &row :
+             world.rows(QStringLiteral("select web_id, web_domainuser from t_webinfo order by id")))
+            sites << row.value(0).toString() + QLatin1Char(':') +
+                         QString::fromLatin1(row.value(1).toByteArray().toHex());
+        return sites.join(QLatin1Char(','));
     }
     static std::unique_ptr<Connection> connect(const TestFolder &world)
     {
         auto connection = std::make_unique<Connection>();
-        connection->setConnectionString(Connection::connectionStringFor(world.folder()));
+        world.pointAt(*connection);
         return connection;
     }
     static QString currentKey()
@@ -189,27 +235,13 @@ private slots:
         addKeyedSite(world, QStringLiteral("000001"), QStringLiteral("alice"), QStringLiteral("oldkey"));
         const QString register_ = registerSnapshot(world);
         const QByteArray carrier = world.readFile(QStringLiteral("sk.exe"));
-        // Another program reading the register keeps the commit from taking its lock.
-        const QString reader = QUuid::createUuid().toString();
         {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), reader);
-            db.setDatabaseName(world.databasePath());
-            QVERIFY(db.open());
-            QSqlQuery hold(db);
-            QVERIFY(hold.exec(QStringLiteral("BEGIN")));
-            QVERIFY(hold.exec(QStringLiteral("select count(*) from t_webinfo")) && hold.next());
-            hold.finish();
-            {
-                auto connection = connect(world);
-                QVERIFY_THROWS_EXCEPTION(
-                    std::runtime_error,
-                    KeyChange::change(connection.get(), QStringLiteral("oldkey"), "newkey"));
-            }
+            const CommitRefusal refusal(world);
+            auto connection = connect(world);
+            QVERIFY_THROWS_EXCEPTION(std::runtime_error,
+                                     KeyChange::change(connection.get(), QStringLiteral("oldkey"), "newkey"));
             QCOMPARE(world.readFile(QStringLiteral("sk.exe")), carrier);
-            hold.exec(QStringLiteral("ROLLBACK"));
-            db.close();
         }
-        QSqlDatabase::removeDatabase(reader);
         QCOMPARE(registerSnapshot(world), register_);
         QCOMPARE(currentKey(), QStringLiteral("oldkey"));
     }

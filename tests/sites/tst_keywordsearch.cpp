@@ -26,7 +26,7 @@ private:
     {
         explicit List(const TestWorld &world) : query(&connection)
         {
-            connection.setConnectionString(Connection::connectionStringFor(world.folder()));
+            world.pointAt(connection);
             query.setSql(Statements::MainList);
             query.open();
         }

@@ -16,7 +16,8 @@ private:
     static QString storedDates(const TestFolder &world, const QString &address)
     {
         return world
-            .scalar(QStringLiteral("select ifnull(web_endtime,'-')||'/'||ifnull(web_enddomaintime,'-') "
+            .scalar(QStringLiteral("select coalesce(cast(web_endtime as text),'-')||'/'||"
+                                   "coalesce(cast(web_enddomaintime as text),'-') "
                                    "from t_webinfo where web_address='%1'")
                         .arg(address))
             .toString();
@@ -64,7 +65,7 @@ private slots:
         world.addPlainSite("000002", "other", "b.example", "2024-02-29", "2024-02-29");
         world.addPlainSite("000003", "no dates", "c.example");
         Connection connection;
-        connection.setConnectionString(Connection::connectionStringFor(world.folder()));
+        world.pointAt(connection);
         Query query(&connection);
         using Renewal::Kind;
         using Renewal::Outcome;

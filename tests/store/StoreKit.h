@@ -20,7 +20,7 @@ private slots:
     {
         m_world = new TestFolder;
         m_module = new SiteRegister;
-        pointAt(*m_module, m_world->folder());
+        m_world->pointAt(*m_module->connection());
     }
     void cleanup()
     {

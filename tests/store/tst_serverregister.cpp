@@ -1,8 +1,14 @@
 #include "SiteRows.h"
 #include "TestDatabase.h"
+#include "store/Compaction.h"
 #include "store/StoreError.h"
 
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <functional>
 
 // A register on a PostgreSQL server: what opening a database makes of it, and what it refuses.
 class TestServerRegister : public QObject
@@ -16,6 +22,9 @@ private slots:
     void unreachableServerSaysWhy();
     void readOnlySessionChangesNothing();
     void listKeepsItsOrderAfterASave();
+    void otherDesksChangesAreNoticed_data();
+    void otherDesksChangesAreNoticed();
+    void compactionIsLeftToTheServer();
 };
 
 namespace {
@@ -164,6 +173,90 @@ void TestServerRegister::listKeepsItsOrderAfterASave()
     QCOMPARE(db.scalar(QStringLiteral("select string_agg(web_id::text, ',' order by id) from t_webinfo"))
                  .toString(),
              QStringLiteral("000002,000003"));
+}
+
+using Change = std::function<void(SiteRegister &)>;
+Q_DECLARE_METATYPE(Change)
+
+void TestServerRegister::otherDesksChangesAreNoticed_data()
+{
+    QTest::addColumn<Change>("change");
+    QTest::newRow("insert") << Change([](SiteRegister &desk) {
+        insertSite(*desk.additions(), sampleSite(QStringLiteral("000002"), QStringLiteral("b.cn")));
+    });
+    QTest::newRow("save") << Change([](SiteRegister &desk) {
+        Query &save = *desk.siteSaves();
+        save.setSql(Statements::SaveRemark);
+        save.setParameter(QStringLiteral("web_remark"), QStringLiteral("changed"));
+        save.setParameter(QStringLiteral("id"), QStringLiteral("1"));
+        save.setParameter(QStringLiteral("web_address"), QStringLiteral("a.cn"));
+        save.setParameter(QStringLiteral("version"), QStringLiteral("1"));
+        QCOMPARE(save.execute(), 1);
+    });
+    QTest::newRow("delete") << Change([](SiteRegister &desk) {
+        desk.mainList()->open();
+        desk.mainList()->deleteRows({0});
+    });
+    QTest::newRow("settings") << Change([](SiteRegister &desk) {
+        Query &settings = *desk.leadTimes();
+        settings.setSql(Statements::WriteLeadTimes);
+        settings.setParameter(QStringLiteral("web_alarm"), QStringLiteral("7"));
+        settings.setParameter(QStringLiteral("domain_alarm"), QStringLiteral("7"));
+        settings.execute();
+    });
+}
+
+// Two desks on one register: each hears of the other's changes within a second, not of its own.
+void TestServerRegister::otherDesksChangesAreNoticed()
+{
+    QFETCH(Change, change);
+    TestDatabase db;
+    SiteRegister here;
+    SiteRegister there;
+    for (SiteRegister *desk : {&here, &there})
+        desk->connection()->setServer(db.conninfo());
+    insertSite(*here.additions(), sampleSite(QStringLiteral("000001"), QStringLiteral("a.cn")));
+    QSignalSpy heardHere(here.connection(), &Connection::changedElsewhere);
+    QSignalSpy heardThere(there.connection(), &Connection::changedElsewhere);
+    there.mainList()->open();
+    // A connection opened again listens again.
+    here.connection()->close();
+    here.mainList()->open();
+
+    change(there);
+    QVERIFY(heardHere.wait(1000));
+    QTest::qWait(100);
+    QCOMPARE(heardThere.count(), 0);
+}
+
+// The server compacts where the user may; a user who may not is told the server does it. The
+// program's folder is never touched, and the connection stays open.
+void TestServerRegister::compactionIsLeftToTheServer()
+{
+    TestDatabase db;
+    QTemporaryDir folder;
+    QFile file(folder.filePath(QStringLiteral("db.mdb")));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("a file of its own") > 0);
+    file.close();
+    SiteRegister owner;
+    owner.connection()->setServer(db.conninfo());
+    insertSite(*owner.additions(), sampleSite(QStringLiteral("000001"), QStringLiteral("a.cn")));
+    const QString vacuumed =
+        QStringLiteral("select count(*) from pg_stat_user_tables where relname in ('t_webinfo', 't_set') "
+                       "and last_vacuum is not null and last_analyze is not null");
+
+    Connection clerk;
+    clerk.setServer(db.conninfoOfAClerk());
+    QCOMPARE(Compaction::compactRegister(&clerk, folder.path()), Compaction::Outcome::LeftToServer);
+    QCOMPARE(db.scalar(vacuumed).toInt(), 0);
+    QVERIFY(clerk.isOpen());
+
+    QCOMPARE(Compaction::compactRegister(owner.connection(), folder.path()), Compaction::Outcome::Compacted);
+    QCOMPARE(db.scalar(vacuumed).toInt(), 2);
+    QVERIFY(owner.connection()->isOpen());
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("db.mdb")});
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("a file of its own"));
 }
 
 QTEST_GUILESS_MAIN(TestServerRegister)

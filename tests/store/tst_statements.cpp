@@ -128,8 +128,10 @@ void TestStatements::leadTimesReadAndWrite()
     settings.open();
     QCOMPARE(settings.text(QStringLiteral("web_alarm")), QStringLiteral("7"));
     QCOMPARE(settings.text(QStringLiteral("domain_alarm")), QStringLiteral("31"));
-    QCOMPARE(m_world->scalar(QStringLiteral("select typeof(domain_alarm) from t_set")).toString(),
-             QStringLiteral("integer"));
+    // SQLite keeps what a column is given; the server's column holds whole numbers only.
+    if (!m_world->onServer())
+        QCOMPARE(m_world->scalar(QStringLiteral("select typeof(domain_alarm) from t_set")).toString(),
+                 QStringLiteral("integer"));
 }
 
 void TestStatements::leadTimeThatIsNoNumberIsRefused_data()
@@ -224,9 +226,13 @@ void TestStatements::impossibleDatesAreRefused()
 
     insertSite(*m_module->additions(), sampleSite(QStringLiteral("800002"), QStringLiteral("kept.cn")));
     Query &save = *m_module->siteSaves();
-    // The register itself refuses an impossible date that does not come through a parameter.
-    for (const char *bad : {"2011-02-30", "abc", "2011-3-7", ""}) {
-        save.setSql(QStringLiteral("update t_webinfo set web_time='%1'").arg(QLatin1String(bad)));
+    // The register itself refuses an impossible date that does not come through a parameter. SQLite
+    // keeps text, where only the ISO form is a date; the server reads 2011-3-7 as the date it names.
+    QStringList impossible = {QStringLiteral("2011-02-30"), QStringLiteral("abc"), QString()};
+    if (!m_world->onServer())
+        impossible << QStringLiteral("2011-3-7");
+    for (const QString &bad : std::as_const(impossible)) {
+        save.setSql(QStringLiteral("update t_webinfo set web_time='%1'").arg(bad));
         QVERIFY_THROWS_EXCEPTION(StoreError, save.execute());
     }
     QCOMPARE(m_world->scalar(QStringLiteral("select web_time from t_webinfo")).toString(),

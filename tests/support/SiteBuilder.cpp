@@ -59,12 +59,16 @@ qint64 SiteBuilder::addTo(const TestFolder &folder) const
 
 void SiteBuilder::addMany(const TestFolder &folder, int count, int remarkBytes)
 {
-    folder.exec(QStringLiteral("with recursive n(i) as (select 1 union all select i+1 from n where i<%1) "
-                               "insert into t_webinfo(web_id,web_name,web_address,web_remark,web_endtime) "
-                               "select printf('%06d',i),'site '||i,'s'||i||'.example',hex(randomblob(%2)),"
-                               "'2011-03-07' from n")
-                    .arg(count)
-                    .arg(remarkBytes));
+    const QString sqlite = QStringLiteral(
+        "with recursive n(i) as (select 1 union all select i+1 from n where i<%1) "
+        "insert into t_webinfo(web_id,web_name,web_address,web_remark,web_endtime) "
+        "select printf('%06d',i),'site '||i,'s'||i||'.example',hex(randomblob(%2)),'2011-03-07' from n");
+    const QString server =
+        QStringLiteral("insert into t_webinfo(web_id,web_name,web_address,web_remark,web_endtime) "
+                       "select repeat('0',greatest(0,6-length(i::text)))||i,'site '||i,'s'||i||'.example',"
+                       "upper(substr(repeat(md5(random()::text),%2/16+1),1,2*%2)),'2011-03-07' from "
+                       "generate_series(1,%1) i");
+    folder.exec((folder.onServer() ? server : sqlite).arg(count).arg(remarkBytes));
 }
 
 void SiteBuilder::addAllTo(const TestFolder &folder, const QList<SiteBuilder> &sites)

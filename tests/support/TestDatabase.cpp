@@ -58,6 +58,18 @@ TestDatabase::~TestDatabase()
     QSqlDatabase::removeDatabase(m_connection);
     // Whatever connection a failed test left open goes with it.
     administer(QStringLiteral("drop database ") + m_name + QStringLiteral(" with (force)"));
+    for (const QString &user : std::as_const(m_users))
+        administer(QStringLiteral("drop role ") + user);
+}
+
+QString TestDatabase::conninfoOfAClerk()
+{
+    const QString user = m_name + QStringLiteral("_clerk") + QString::number(m_users.size());
+    administer(QStringLiteral("create role ") + user + QStringLiteral(" login"));
+    m_users << user;
+    run(QStringLiteral("grant select, insert, update, delete on all tables in schema public to ") + user);
+    run(QStringLiteral("grant usage on all sequences in schema public to ") + user);
+    return conninfo() + QStringLiteral(" user=") + user;
 }
 
 QString TestDatabase::conninfo() const

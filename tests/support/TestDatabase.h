@@ -2,6 +2,7 @@
 
 #include <QSqlQuery>
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 
 // A database of its own on the test server (the file CORVANE_TEST_SERVER names, written by
@@ -22,6 +23,9 @@ public:
     QString name() const { return m_name; }
     // The libpq options for Connection::setServer.
     QString conninfo() const;
+    // The options for a new user of the database, who may read and change the register's rows
+    // but owns nothing; the user goes with the database.
+    QString conninfoOfAClerk();
     // Runs a statement on the database, outside the program's connection; fails the run when
     // the statement fails.
     QSqlQuery run(const QString &sql, const QVariantList &values = {}) const;
@@ -31,4 +35,5 @@ public:
 private:
     QString m_name;
     QString m_connection;
+    QStringList m_users;
 };

@@ -1,6 +1,7 @@
 #include "TestWorld.h"
 
 #include "app/Program.h"
+#include "store/SiteRegister.h"
 
 #include <QtGlobal>
 
@@ -37,6 +38,8 @@ void TestWorld::restart()
 {
     m_program.reset();
     m_program = std::make_unique<Program>();
+    if (onServer())
+        pointAt(*m_program->siteRegister().connection());
     // As a run has them a moment after start: every window built.
     m_program->buildWindows();
     currentWorld() = this;

@@ -248,6 +248,31 @@ private:
     int m_fd;
 };
 
+// VACUUM skips, with no more than a warning, a table the user may not vacuum: whether the user
+// may is asked first. The database's owner may vacuum its tables too.
+bool mayVacuum(const QSqlDatabase &db)
+{
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral(
+            "select pg_has_role(d.datdba, 'USAGE') or bool_and(pg_has_role(c.relowner, 'USAGE')) "
+            "from pg_class c, pg_database d where c.oid in ('t_webinfo'::regclass, 't_set'::regclass) "
+            "and d.datname = current_database() group by d.datdba")) ||
+        !query.next())
+        fail(query.lastError().text());
+    return query.value(0).toBool();
+}
+
+Compaction::Outcome vacuumServerRegister(Connection *shared)
+{
+    const QSqlDatabase db = shared->database();
+    if (!mayVacuum(db))
+        return Compaction::Outcome::LeftToServer;
+    QSqlQuery vacuum(db);
+    if (!vacuum.exec(QStringLiteral("VACUUM (ANALYZE) t_webinfo, t_set")))
+        fail(vacuum.lastError().text());
+    return Compaction::Outcome::Compacted;
+}
+
 void requireReplaceableRegister(const QString &live)
 {
     const QFileInfo info(live);
@@ -262,13 +287,15 @@ void requireReplaceableRegister(const QString &live)
 
 namespace Compaction {
 
-void compactRegister(Connection *shared, const QString &folder)
+Outcome compactRegister(Connection *shared, const QString &folder)
 {
-    compactRegisterFile(shared, QDir(folder).filePath(QLatin1String(LiveName)));
+    return compactRegisterFile(shared, QDir(folder).filePath(QLatin1String(LiveName)));
 }
 
-void compactRegisterFile(Connection *shared, const QString &registerPath)
+Outcome compactRegisterFile(Connection *shared, const QString &registerPath)
 {
+    if (shared->isServer())
+        return vacuumServerRegister(shared);
     shared->close();
     // Where the register is a link, it is compacted where it lives: the copy and the
     // backup sit beside it and the rename replaces it, so the link keeps naming it.
@@ -304,6 +331,7 @@ void compactRegisterFile(Connection *shared, const QString &registerPath)
         FileIo::syncFolder(dir.path());
     }
     QFile::remove(backup); // left by an earlier run that failed
+    return Outcome::Compacted;
 }
 
 } // namespace Compaction

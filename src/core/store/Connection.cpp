@@ -36,6 +36,9 @@ bool isReadOnly(const QString &path)
     return !isWritable(path) || !isWritable(QFileInfo(path).absolutePath());
 }
 
+// The channel the register's triggers notify on every change of a site or of the settings.
+const QString ChangesChannel = QStringLiteral("corvane_register");
+
 // How long a statement waits for another program's write before it fails.
 const QString busyMilliseconds = QStringLiteral("2000");
 
@@ -125,6 +128,7 @@ void Connection::openServer()
         throw StoreError(db.lastError().text());
     try {
         ServerSchema::prepare(db, !m_readOnly);
+        listenForChanges(db);
         if (m_readOnly) {
             QSqlQuery readOnly(db);
             if (!readOnly.exec(QStringLiteral("set session characteristics as transaction read only")))
@@ -134,6 +138,21 @@ void Connection::openServer()
         db.close();
         throw;
     }
+}
+
+void Connection::listenForChanges(QSqlDatabase &db)
+{
+    QSqlDriver *driver = db.driver();
+    if (!driver->subscribeToNotification(ChangesChannel))
+        throw StoreError(driver->lastError().text());
+    connect(driver, &QSqlDriver::notification, this, &Connection::noticeChange, Qt::UniqueConnection);
+}
+
+// The desk's own changes come back on the channel too: only the others' are news.
+void Connection::noticeChange(const QString &channel, QSqlDriver::NotificationSource source)
+{
+    if (channel == ChangesChannel && source == QSqlDriver::OtherSource)
+        emit changedElsewhere();
 }
 
 void Connection::openFile()

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QObject>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QString>
 
 class Query;
@@ -57,14 +58,16 @@ signals:
     // The open connection was closed, and every result on it with it: the lists that showed one
     // read it again.
     void closed();
-    // Another desk inserted, saved or deleted a site or changed the settings row: what the open
-    // windows show may be out of date.
+    // On a server: another desk inserted, saved or deleted a site or changed the settings. Comes
+    // while the event loop runs, within moments of the other desk's commit.
     void changedElsewhere();
 
 private:
     friend class Query;
     void openFile();
     void openServer();
+    void listenForChanges(QSqlDatabase &db);
+    void noticeChange(const QString &channel, QSqlDriver::NotificationSource source);
     // The database under this connection's name, with the driver the register needs.
     QSqlDatabase databaseFor(const QString &driver);
 

@@ -185,10 +185,13 @@ int Query::execute()
 {
     close();
     QSqlQuery query(m_connection->database());
-    if (!query.prepare(m_sql))
-        throw StoreError(query.lastError().text());
-    bindParameters(query);
-    if (!query.exec())
+    // A server prepares no change of the tables (the settings gaining a column): a statement
+    // without parameters runs as it is.
+    static const QRegularExpression placeholder(QStringLiteral(":\\w"));
+    const bool ran = m_sql.contains(placeholder)
+                         ? query.prepare(m_sql) && (bindParameters(query), query.exec())
+                         : query.exec(m_sql);
+    if (!ran)
         throw StoreError(query.lastError().text());
     return query.numRowsAffected();
 }

@@ -2,8 +2,24 @@
 
 #include "store/StoreError.h"
 
+#include <QStringDecoder>
+
 #include <cstring>
 #include <limits>
+
+namespace {
+
+// QString::fromUtf8 takes a leading U+FEFF for a byte-order mark and drops it: a text the
+// register holds with one at its start keeps it.
+QString fromStoredUtf8(QByteArrayView utf8)
+{
+    if (!utf8.startsWith(QByteArrayView("\xEF\xBB\xBF")))
+        return QString::fromUtf8(utf8);
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder(utf8);
+}
+
+} // namespace
 
 void ResultRows::clear(int columns)
 {
@@ -86,7 +102,7 @@ QVariant ResultRows::value(int row, int column) const
     case Kind::Float:
         return numberIn<double>(cell);
     case Kind::Text:
-        return QString::fromUtf8(cell);
+        return fromStoredUtf8(cell);
     case Kind::Blob:
         return cell.toByteArray();
     case Kind::Null:
@@ -99,7 +115,7 @@ QString ResultRows::text(int row, int column) const
 {
     switch (kind(row, column)) {
     case Kind::Text:
-        return QString::fromUtf8(bytes(row, column));
+        return fromStoredUtf8(bytes(row, column));
     case Kind::Null:
         return QString();
     default:

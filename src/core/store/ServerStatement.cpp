@@ -1,14 +1,16 @@
 #include "store/ServerStatement.h"
 
-#include "store/DateText.h"
 #include "store/ResultRows.h"
 #include "store/StoreError.h"
 
-#include <QDate>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlRecord>
+#include <QSqlResult>
+
+#include <libpq-fe.h>
 
 ServerStatement::ServerStatement(const QSqlDatabase &database, const QString &sql) : m_query(database)
 {
@@ -55,50 +57,88 @@ QString ServerStatement::columnName(int column) const
     return m_query.record().fieldName(column);
 }
 
+namespace {
+
+// The libpq result of the row the query stands on (in single-row mode, a result of one row).
+const PGresult *currentRow(const QSqlQuery &query)
+{
+    const QVariant handle = query.result() ? query.result()->handle() : QVariant();
+    // Qt names the type by its declaration or by the struct behind the typedef.
+    const bool isResult = handle.isValid() && (qstrcmp(handle.typeName(), "PGresult*") == 0 ||
+                                               qstrcmp(handle.typeName(), "pg_result*") == 0);
+    if (!isResult)
+        throw StoreError(QStringLiteral("register not open"));
+    const PGresult *row = *static_cast<PGresult *const *>(handle.constData());
+    if (!row)
+        throw StoreError(QStringLiteral("register not open"));
+    return row;
+}
+
+// The type numbers of PostgreSQL's own catalogue (pg_type), which never change.
+enum : Oid {
+    BoolType = 16,
+    ByteaType = 17,
+    BigIntType = 20,
+    SmallIntType = 21,
+    IntType = 23,
+    OidType = 26,
+    RealType = 700,
+    DoubleType = 701,
+    NumericType = 1700
+};
+
+} // namespace
+
 void ServerStatement::readAll(ResultRows &rows, QList<qint64> *rowIds)
 {
     const int columns = columnCount();
     const int firstCell = rowIds ? 1 : 0;
     while (m_query.next()) {
+        const PGresult *row = currentRow(m_query);
         if (rowIds)
-            rowIds->append(m_query.value(0).toLongLong());
+            rowIds->append(QByteArray(PQgetvalue(row, 0, 0)).toLongLong());
         for (int column = firstCell; column < columns; ++column)
-            appendCell(rows, column);
+            appendCell(rows, row, column);
     }
     if (m_query.lastError().isValid())
         fail();
 }
 
-void ServerStatement::appendCell(ResultRows &rows, int column) const
+// The driver asks the server for every value as text (bytea in its escape form).
+void ServerStatement::appendCell(ResultRows &rows, const PGresult *row, int column)
 {
-    if (m_query.isNull(column)) {
+    if (PQgetisnull(row, 0, column)) {
         rows.appendNull();
         return;
     }
-    const QVariant value = m_query.value(column);
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Bool:
-        rows.appendInteger(value.toLongLong());
+    const char *value = PQgetvalue(row, 0, column);
+    const int size = PQgetlength(row, 0, column);
+    switch (PQftype(row, column)) {
+    case BoolType:
+        rows.appendInteger(value[0] == 't' ? 1 : 0);
         break;
-    case QMetaType::Double:
-        rows.appendFloat(value.toDouble());
+    case SmallIntType:
+    case IntType:
+    case BigIntType:
+    case OidType:
+        rows.appendInteger(QByteArray::fromRawData(value, size).toLongLong());
         break;
-    case QMetaType::QByteArray: {
-        const QByteArray bytes = value.toByteArray();
-        rows.appendBlob(bytes.constData(), int(bytes.size()));
+    case RealType:
+    case DoubleType:
+    case NumericType:
+        rows.appendFloat(QByteArray::fromRawData(value, size).toDouble());
+        break;
+    case ByteaType: {
+        std::size_t length = 0;
+        unsigned char *bytes = PQunescapeBytea(reinterpret_cast<const unsigned char *>(value), &length);
+        if (!bytes)
+            throw StoreError(QStringLiteral("out of memory"));
+        const auto release = qScopeGuard([bytes] { PQfreemem(bytes); });
+        rows.appendBlob(bytes, int(length));
         break;
     }
-    case QMetaType::QDate: {
-        const QByteArray iso = DateText::toIso(value.toDate()).toLatin1();
-        rows.appendText(iso.constData(), int(iso.size()));
-        break;
-    }
-    default: {
-        const QByteArray text = value.toString().toUtf8();
-        rows.appendText(text.constData(), int(text.size()));
-    }
+    default:
+        // Text, and dates as the server writes them in the ISO style the driver sets: 2011-03-07.
+        rows.appendText(value, size);
     }
 }

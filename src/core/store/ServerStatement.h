@@ -8,11 +8,13 @@
 
 class QSqlDatabase;
 class ResultRows;
+struct pg_result;
 
 // A statement that returns rows, run on a register on a PostgreSQL server: what
 // NativeStatement is on SQLite, with the same parameters and the same cells. Rows are read
-// forward only; dates come as the ISO text SQLite keeps, bytea as its exact bytes.
-// Every failure throws StoreError.
+// forward only, each cell from the driver's own libpq result as the server sent it: text as
+// its UTF-8 (the driver's QString would lose a leading U+FEFF), dates as the ISO text SQLite
+// keeps, bytea as its exact bytes. Every failure throws StoreError.
 class ServerStatement
 {
 public:
@@ -31,7 +33,7 @@ public:
     void readAll(ResultRows &rows, QList<qint64> *rowIds);
 
 private:
-    void appendCell(ResultRows &rows, int column) const;
+    static void appendCell(ResultRows &rows, const pg_result *row, int column);
     [[noreturn]] void fail() const;
 
     QSqlQuery m_query;

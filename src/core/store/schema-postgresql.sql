@@ -34,3 +34,14 @@ CREATE TABLE t_set (
     domain_alarm bigint
 );
 INSERT INTO t_set (web_alarm, domain_alarm) VALUES (3, 3);
+-- Every desk listens on one channel: any change of a site or of the settings tells the others.
+CREATE FUNCTION corvane_register_changed() RETURNS trigger LANGUAGE plpgsql AS $$
+BEGIN
+    PERFORM pg_notify('corvane_register', TG_TABLE_NAME);
+    RETURN NULL;
+END
+$$;
+CREATE TRIGGER t_webinfo_changed AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON t_webinfo
+    FOR EACH STATEMENT EXECUTE FUNCTION corvane_register_changed();
+CREATE TRIGGER t_set_changed AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON t_set
+    FOR EACH STATEMENT EXECUTE FUNCTION corvane_register_changed();
