@@ -6,7 +6,7 @@ export DEBIAN_FRONTEND=noninteractive
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libgl-dev qt6-translations-l10n
-  sqlite3 libsqlite3-dev
+  sqlite3 libsqlite3-dev libsodium-dev
   postgresql libpq-dev
   mdbtools mdbtools-dev
   fonts-wqy-microhei fonts-dejavu-core

@@ -224,3 +224,41 @@ bool readSecret(const SecretStore &store, QString &secret)
     secret = secretOfRecord(readWholeFile(workFile));
     return true;
 }
+
+namespace {
+
+// A record this program wrote: a scrambled line that starts with its 14-digit time stamp.
+bool isSecretRecord(const QByteArray &payload)
+{
+    const QByteArray line = unscrambleText(firstLine(payload));
+    if (!payload.endsWith("\r\n") || line.size() < 14)
+        return false;
+    for (int i = 0; i < 14; ++i)
+        if (line.at(i) < '0' || line.at(i) > '9')
+            return false;
+    return true;
+}
+
+} // namespace
+
+bool removeSecrets(const SecretStore &store)
+{
+    const QString carrier = ProgramFolder::file(store.carrierName);
+    QByteArray bytes;
+    if (!readCarrier(carrier, bytes))
+        return false;
+    QByteArray record;
+    const qsizetype size = bytes.size();
+    while (newestRecord(bytes, record) && isSecretRecord(record))
+        bytes.chop(record.size() + LengthFieldSize);
+    if (bytes.size() == size)
+        return false;
+    // Written beside and renamed over, so a carrier is never left half cleared.
+    const QString beside = carrier + QStringLiteral(".new");
+    writePrivateFile(beside, bytes);
+    if (::rename(QFile::encodeName(beside).constData(), QFile::encodeName(carrier).constData()) != 0) {
+        QFile::remove(beside);
+        throw std::runtime_error("carrier cannot be replaced");
+    }
+    return true;
+}

@@ -53,6 +53,11 @@ WriteResult writeSecret(const SecretStore &store, const QString &secret,
 // The same with a record already made by recordPayload.
 WriteResult writeRecord(const SecretStore &store, const QByteArray &payload);
 
+// Takes every record this program wrote off the end of the carrier, keeping what it was
+// supplied with; the carrier is replaced in one step. False when there was nothing to take.
+// Throws std::runtime_error when the carrier cannot be read or replaced.
+bool removeSecrets(const SecretStore &store);
+
 // The read steps. Returns true and sets secret when the carrier holds a record; false, with
 // secret unchanged, when the carrier is missing or holds no record. Throws std::runtime_error
 // when the carrier is there but is no plain file or cannot be read, or the work file fails.

@@ -2,6 +2,7 @@
 
 #include "platform/ProgramFolder.h"
 #include "platform/TextBytes.h"
+#include "secrets/CredentialSeal.h"
 #include "secrets/TrailerStore.h"
 #include "sites/SiteCredentials.h"
 #include "store/Connection.h"
@@ -23,6 +24,7 @@
 namespace {
 
 const int MinimumKeyBytes = 6;
+const QString DomainUserColumn = QStringLiteral("web_domainuser");
 
 struct Rekeyed
 {
@@ -32,7 +34,18 @@ struct Rekeyed
 
 // The key change runs within one transaction over every site, so it reads and writes the
 // rows straight, with one prepared update, instead of a cursor that keeps every row.
-QList<Rekeyed> rekeyedRecords(const QSqlDatabase &db, const QString &currentKey, const QString &newKey)
+// In a protected register each domain user is opened from its seal and sealed again.
+QByteArray opened(const CredentialSeal *seal, qint64 id, const QByteArray &stored)
+{
+    try {
+        return seal ? seal->open(id, DomainUserColumn, stored) : stored;
+    } catch (const CredentialSeal::Broken &) {
+        throw StoreError(QStringLiteral("网站资料中的 web_domainuser 无法解密：数据已被改动或损坏"));
+    }
+}
+
+QList<Rekeyed> rekeyedRecords(const QSqlDatabase &db, const CredentialSeal *seal, const QString &currentKey,
+                              const QString &newKey)
 {
     QSqlQuery query(db);
     query.setForwardOnly(true);
@@ -42,10 +55,12 @@ QList<Rekeyed> rekeyedRecords(const QSqlDatabase &db, const QString &currentKey,
     while (query.next()) {
         if (query.value(2).isNull())
             continue;
-        const auto rekeyed = SiteCredentials::rekeyDomainUser(
-            query.value(2).toByteArray(), query.value(1).toString().trimmed(), currentKey, newKey);
+        const qint64 id = query.value(0).toLongLong();
+        const auto rekeyed =
+            SiteCredentials::rekeyDomainUser(opened(seal, id, query.value(2).toByteArray()),
+                                             query.value(1).toString().trimmed(), currentKey, newKey);
         if (rekeyed)
-            changed.append({query.value(0).toLongLong(), *rekeyed});
+            changed.append({id, seal ? seal->seal(id, DomainUserColumn, *rekeyed) : *rekeyed});
     }
     if (query.lastError().isValid())
         throw StoreError(query.lastError().text());
@@ -120,7 +135,10 @@ int rekeyInOneTransaction(Connection *connection, const QString &from, const QSt
     if (!db.transaction())
         throw StoreError(db.lastError().text());
     auto rollBack = qScopeGuard([&db] { db.rollback(); });
-    const QList<Rekeyed> records = rekeyedRecords(db, from, to);
+    const CredentialSeal *seal = connection->isProtected() ? connection->seal() : nullptr;
+    if (connection->isProtected() && !seal)
+        throw StoreError(QStringLiteral("the register is protected and not opened with a password"));
+    const QList<Rekeyed> records = rekeyedRecords(db, seal, from, to);
     store(db, records);
     commit(db);
     rollBack.dismiss();

@@ -1,5 +1,7 @@
 #include "store/Connection.h"
 
+#include "secrets/CredentialSeal.h"
+#include "store/KeySlotTable.h"
 #include "store/Query.h"
 #include "store/RegisterFile.h"
 #include "store/RegisterUpgrade.h"
@@ -118,6 +120,18 @@ void Connection::open()
         openServer();
     else
         openFile();
+    try {
+        m_protected = KeySlotTable::exists(QSqlDatabase::database(m_name, false));
+    } catch (...) {
+        close();
+        throw;
+    }
+}
+
+bool Connection::isProtected()
+{
+    open();
+    return m_protected;
 }
 
 void Connection::openServer()
@@ -180,8 +194,12 @@ void Connection::openFile()
         db.close();
         throw StoreError(QStringLiteral("register cut short: ") + path);
     }
-    if (!readOnly)
-        addSiteVersions(db);
+    if (readOnly)
+        return;
+    addSiteVersions(db);
+    // What a change leaves behind in the file is overwritten: a protected register must not keep
+    // the scrambled credentials it was switched on with in its free pages.
+    QSqlQuery(db).exec(QStringLiteral("pragma secure_delete = on"));
 }
 
 void Connection::close()

@@ -6,6 +6,9 @@
 #include <QSqlDriver>
 #include <QString>
 
+#include <memory>
+
+class CredentialSeal;
 class Query;
 
 // The one shared connection to the register: db.mdb (an SQLite file), or a database on a
@@ -51,6 +54,16 @@ public:
     // Opens when closed; returns the open database.
     QSqlDatabase database();
 
+    // Whether the register keeps its credentials sealed (it has key slots); read at every opening.
+    bool isProtected();
+    // Told by the one switching protection on or off within this run.
+    void setProtected(bool isProtected) { m_protected = isProtected; }
+    // The seal of a protected register, once a password has opened it: queries seal and open the
+    // credentials with it. Without it, a protected register's credentials can be neither read nor
+    // written. Kept across closing and opening again.
+    void setSeal(std::shared_ptr<const CredentialSeal> seal) { m_seal = std::move(seal); }
+    const CredentialSeal *seal() const { return m_seal.get(); }
+
     // Connection string for db.mdb in the given folder.
     static QString connectionStringFor(const QString &folder);
 
@@ -77,6 +90,8 @@ private:
     QString m_conversionNotice;
     Preparation m_preparation = nullptr;
     bool m_readOnly = false;
+    bool m_protected = false;
+    std::shared_ptr<const CredentialSeal> m_seal;
     // Results that closing the connection closes too.
     QList<Query *> m_queries;
 };

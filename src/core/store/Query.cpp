@@ -1,6 +1,7 @@
 #include "store/Query.h"
 
 #include "platform/TextBytes.h"
+#include "secrets/CredentialSeal.h"
 #include "store/BoundValue.h"
 #include "store/Columns.h"
 #include "store/Connection.h"
@@ -124,7 +125,20 @@ QVariant Query::parameter(const QString &name) const
         throw StoreError(m_refused.value(name));
     if (!m_parameters.contains(name))
         throw StoreError(QStringLiteral("parameter not set: ") + name);
-    return m_parameters.value(name);
+    const QVariant value = m_parameters.value(name);
+    if (!Columns::isScrambled(name) || !m_connection->isProtected())
+        return value;
+    // A protected credential is sealed for the site it belongs to; an empty one stays empty.
+    if (value.isNull() || (value.typeId() == QMetaType::QByteArray && value.toByteArray().isNull()))
+        return QVariant(QMetaType(QMetaType::QByteArray));
+    return requireSeal()->seal(parameter(QStringLiteral("id")).toLongLong(), name, value.toByteArray());
+}
+
+const CredentialSeal *Query::requireSeal() const
+{
+    if (!m_connection->seal())
+        throw StoreError(QStringLiteral("the register is protected and not opened with a password"));
+    return m_connection->seal();
 }
 
 void Query::bindParameters(QSqlQuery &query) const
@@ -307,7 +321,21 @@ QByteArray Query::bytes(const QString &field) const
     const int column = columnOf(field);
     if (m_rows.kind(m_current, column) == ResultRows::Kind::Text)
         return TextBytes::toBytes(m_rows.text(m_current, column));
-    return valueAt(m_current, column).toByteArray();
+    const QByteArray stored = valueAt(m_current, column).toByteArray();
+    if (stored.isNull() || !Columns::isScrambled(field) || !m_connection->isProtected())
+        return stored;
+    try {
+        return requireSeal()->open(siteIdOfRow(), field, stored);
+    } catch (const CredentialSeal::Broken &) {
+        throw StoreError(QStringLiteral("网站资料中的 %1 无法解密：数据已被改动或损坏").arg(field));
+    }
+}
+
+qint64 Query::siteIdOfRow() const
+{
+    if (m_current < m_rowIds.size())
+        return m_rowIds.at(m_current);
+    return text(QStringLiteral("id")).toLongLong();
 }
 
 bool Query::isNull(const QString &field) const

@@ -63,7 +63,8 @@ public:
     QString text(const QString &field) const;
     QString textAt(int row, const QString &field) const;
     QString textAt(int row, int column) const;
-    // A scrambled column as its exact bytes.
+    // A scrambled column as its exact bytes (in a protected register, opened from its seal; a value
+    // that does not open throws StoreError).
     QByteArray bytes(const QString &field) const;
     bool isNull(const QString &field) const;
     QVariant valueAt(int row, int column) const;
@@ -85,7 +86,10 @@ public:
     int columnOf(const QString &field) const; // throws when absent
 
 private:
-    QVariant parameter(const QString &name) const; // throws when unset or refused
+    // The value to bind: throws when unset or refused; a credential of a protected register sealed.
+    QVariant parameter(const QString &name) const;
+    const class CredentialSeal *requireSeal() const; // throws when the register was not opened with one
+    qint64 siteIdOfRow() const;
     void bindParameters(class QSqlQuery &query) const;
     template <typename Statement> void bindParameters(Statement &statement) const;
     template <typename Statement> void readFrom(Statement &statement);

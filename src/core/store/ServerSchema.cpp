@@ -12,6 +12,8 @@
 namespace {
 
 const QStringList RegisterTables = {QStringLiteral("t_set"), QStringLiteral("t_webinfo")};
+// A protected register's key slots.
+const QString SlotTable = QStringLiteral("t_keyslot");
 
 QSqlQuery run(const QSqlDatabase &db, const QString &sql)
 {
@@ -52,6 +54,7 @@ void check(const QStringList &tables)
     QStringList others = tables;
     for (const QString &table : RegisterTables)
         others.removeAll(table);
+    others.removeAll(SlotTable);
     if (!others.isEmpty())
         throw StoreError(QStringLiteral("数据库中有其他数据表：") + others.join(QStringLiteral("、")) +
                          QStringLiteral("\r请使用空数据库或本程序的数据库"));

@@ -15,6 +15,10 @@ const QString InsertSite = QStringLiteral(
     "values(:web_id,:web_name,:web_address,:web_login,:web_user,:web_pass,:web_ip,:web_size,:web_domain,"
     ":web_domainuser,:web_domainpass,:web_linkman,:web_dbname,:web_dbsize,:web_dbip,:web_dbuser,:web_dbpass,"
     ":web_domaintime,:web_enddomaintime,:web_time,:web_endtime,:web_remark,:web_dbtype)");
+const QString SaveNewSiteCredentials = QStringLiteral(
+    "update t_webinfo set web_user=:web_user,web_pass=:web_pass,web_domainuser=:web_domainuser,"
+    "web_domainpass=:web_domainpass,web_dbname=:web_dbname,web_dbip=:web_dbip,web_dbuser=:web_dbuser,"
+    "web_dbpass=:web_dbpass where id=:id");
 const QString LoadSite = QStringLiteral("select * from t_webinfo where web_address=:web_address");
 const QString SaveSiteSection = QStringLiteral(
     "update t_webinfo set web_name=:web_name,web_login=:web_login,web_user=:web_user,web_pass=:web_pass,"

@@ -9,6 +9,9 @@ extern const QString AddressLookup;    // 2 (bound as :web_address)
 extern const QString SiteNumberLookup; // 3 (bound as :web_id)
 extern const QString InsertSite;       // 4
 extern const QString LoadSite;         // 5 (bound as :web_address)
+// A protected register seals each credential for its site's id, which an insert learns only once
+// the row is in: the new row's credentials are written in the same transaction, right after it.
+extern const QString SaveNewSiteCredentials;
 // The section saves take the record's id, the address and the version it was loaded with: a record
 // deleted, given another address or saved anywhere since it was loaded is changed nowhere. Every
 // statement that changes a site moves its version on, so a window loaded before cannot overwrite it.
