@@ -89,7 +89,8 @@ void requireAlone(Connection *connection)
         return;
     QSqlQuery others =
         run(connection->database(), QStringLiteral("select count(*) from pg_stat_activity where datname = "
-                                                   "current_database() and pid <> pg_backend_pid()"));
+                                                   "current_database() and pid <> pg_backend_pid() and "
+                                                   "application_name = current_setting('application_name')"));
     if (others.next() && others.value(0).toInt() > 0)
         throw Protection::Refused(
             QStringLiteral("另有 %1 处正在使用此数据库，请其他人先退出程序再切换保护模式")
@@ -118,9 +119,6 @@ void rewriteCredentials(const QSqlDatabase &db, const Transform &transform)
 {
     QSqlQuery rows =
         run(db, QStringLiteral("select id,") + credentialList() + QStringLiteral(" from t_webinfo"));
-    QSqlQuery update(db);
-    if (!update.prepare(credentialUpdate()))
-        throw StoreError(update.lastError().text());
     const QStringList columns = Columns::scrambledColumns();
     QList<QList<QVariant>> rewritten;
     while (rows.next()) {
@@ -134,6 +132,11 @@ void rewriteCredentials(const QSqlDatabase &db, const Transform &transform)
     }
     if (rows.lastError().isValid())
         throw StoreError(rows.lastError().text());
+    // A server hands the rows over one by one: the update waits until the last is read.
+    rows.finish();
+    QSqlQuery update(db);
+    if (!update.prepare(credentialUpdate()))
+        throw StoreError(update.lastError().text());
     for (const QList<QVariant> &values : std::as_const(rewritten)) {
         update.bindValue(QStringLiteral(":id"), values.at(0));
         for (int i = 0; i < columns.size(); ++i)

@@ -38,6 +38,8 @@ bool isReadOnly(const QString &path)
     return !isWritable(path) || !isWritable(QFileInfo(path).absolutePath());
 }
 
+const QString ProgramName = QStringLiteral("corvane");
+
 // The channel the register's triggers notify on every change of a site or of the settings.
 const QString ChangesChannel = QStringLiteral("corvane_register");
 
@@ -137,7 +139,9 @@ bool Connection::isProtected()
 void Connection::openServer()
 {
     QSqlDatabase db = databaseFor(QStringLiteral("QPSQL"));
-    db.setConnectOptions(m_server);
+    // Named, so a desk can tell the program's other desks from any other client of the database; a
+    // name in the register's own options wins.
+    db.setConnectOptions(QStringLiteral("application_name=") + ProgramName + QLatin1Char(' ') + m_server);
     if (!db.open())
         throw StoreError(db.lastError().text());
     try {
