@@ -77,7 +77,7 @@ private:
 
 } // namespace
 
-Program::Program()
+Program::Program() : m_login(m_register)
 {
     m_register.connection()->setPreparation(&JetImport::prepareRegister);
     // The login window waits for its password: Escape does not close it.

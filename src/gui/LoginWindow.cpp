@@ -5,8 +5,12 @@
 #include "platform/Maker.h"
 #include "platform/TextBytes.h"
 #include "secrets/TrailerStore.h"
+#include "sites/Protection.h"
+#include "store/Connection.h"
+#include "store/SiteRegister.h"
 #include "ui_LoginWindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QLineEdit>
 
@@ -26,9 +30,20 @@ QString caption()
     return QStringLiteral("提示");
 }
 
+// A key slot takes a moment to open: the pointer says so.
+class WaitCursor
+{
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
+
 } // namespace
 
-LoginWindow::LoginWindow(QWidget *parent) : QWidget(parent), ui(new Ui::LoginWindow)
+LoginWindow::LoginWindow(SiteRegister &siteRegister, QWidget *parent)
+    : QWidget(parent), ui(new Ui::LoginWindow), m_register(siteRegister)
 {
     ui->setupUi(this);
     // No title-bar buttons at all: the window ends only through "退 出".
@@ -74,8 +89,7 @@ void LoginWindow::loadPassword()
 
 void LoginWindow::logIn()
 {
-    // Exact comparison: passwords may begin or end with blanks.
-    if (ui->passwordEdit->text() != m_password) {
+    if (!accepts(ui->passwordEdit->text())) {
         Dialogs::error(this, caption(), QStringLiteral("密码出错") + Maker::contactBlock());
         ui->passwordEdit->clear();
         return;
@@ -87,6 +101,38 @@ void LoginWindow::logIn()
     hide();
 }
 
+// A register that cannot be opened now is left to the main window, which says so after the login.
+bool LoginWindow::registerIsProtected()
+{
+    try {
+        Connection *connection = m_register.connection();
+        if (!connection->isOpen())
+            m_register.address().applyTo(*connection);
+        return connection->isProtected();
+    } catch (...) {
+        return false;
+    }
+}
+
+bool LoginWindow::accepts(const QString &typed)
+{
+    if (!registerIsProtected())
+        return typed == m_password; // exact: passwords may begin or end with blanks
+    const WaitCursor wait;
+    try {
+        if (Protection::unlock(m_register.connection(), typed).isEmpty())
+            return false;
+    } catch (...) {
+        return false;
+    }
+    // A record that switching protection on could not take away is not used, nor kept.
+    try {
+        removeSecrets(SecretStore::loginPassword());
+    } catch (...) {
+    }
+    return true;
+}
+
 void LoginWindow::openChangePanel()
 {
     showChangePanel(true);
@@ -95,17 +141,28 @@ void LoginWindow::openChangePanel()
 
 void LoginWindow::changePassword()
 {
+    const bool changed = registerIsProtected() ? changeSlotPassword() : changeStoredPassword();
+    if (!changed)
+        return;
+    Dialogs::notice(this, caption(), QStringLiteral("登录密码修改成功！"));
+    showChangePanel(false);
+    raise();
+    activateWindow();
+}
+
+bool LoginWindow::changeStoredPassword()
+{
     if (ui->currentPasswordEdit->text() != m_password) {
         Dialogs::error(this, caption(), QStringLiteral("原始密码输入有错"));
-        return;
+        return false;
     }
     if (TextBytes::byteLength(ui->newPasswordEdit->text()) < MinimumPasswordBytes) {
         Dialogs::error(this, caption(), QStringLiteral("密码位数小于6位"));
-        return;
+        return false;
     }
     if (ui->newPasswordEdit->text() != ui->confirmPasswordEdit->text()) {
         Dialogs::error(this, caption(), QStringLiteral("两次密码输入不一致"));
-        return;
+        return false;
     }
     WriteResult result = WriteResult::CarrierRefused;
     try {
@@ -116,12 +173,32 @@ void LoginWindow::changePassword()
     if (result != WriteResult::Written) {
         Dialogs::error(this, caption(),
                        QStringLiteral("密码修改出错,请检查是否缺少必要的文件") + Maker::contactBlock());
-        return;
+        return false;
     }
-    Dialogs::notice(this, caption(), QStringLiteral("登录密码修改成功！"));
-    showChangePanel(false);
-    raise();
-    activateWindow();
+    return true;
+}
+
+// In a protected register only the slot the current password opens is wrapped anew.
+bool LoginWindow::changeSlotPassword()
+{
+    if (ui->newPasswordEdit->text() != ui->confirmPasswordEdit->text()) {
+        Dialogs::error(this, caption(), QStringLiteral("两次密码输入不一致"));
+        return false;
+    }
+    try {
+        const WaitCursor wait;
+        Protection::changePassword(m_register.connection(), ui->currentPasswordEdit->text(),
+                                   ui->newPasswordEdit->text());
+        return true;
+    } catch (const Protection::WrongPassword &) {
+        Dialogs::error(this, caption(), QStringLiteral("原始密码输入有错"));
+    } catch (const Protection::Refused &refusal) {
+        Dialogs::error(this, caption(), refusal.message());
+    } catch (const std::exception &) {
+        Dialogs::error(this, caption(),
+                       QStringLiteral("密码修改出错,请检查是否缺少必要的文件") + Maker::contactBlock());
+    }
+    return false;
 }
 
 void LoginWindow::showChangePanel(bool shown)

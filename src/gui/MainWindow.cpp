@@ -185,7 +185,13 @@ void MainWindow::prepareRegister()
 // Several registers may be in use at one desk (a file, a team's server): the title says which.
 void MainWindow::showRegisterInTitle()
 {
-    setWindowTitle(m_plainTitle + QStringLiteral(" - ") + m_register.address().shownText());
+    bool isProtected = false;
+    try {
+        isProtected = m_register.connection()->isProtected();
+    } catch (...) {
+    }
+    setWindowTitle(m_plainTitle + QStringLiteral(" - ") + m_register.address().shownText() +
+                   (isProtected ? QStringLiteral("（保护模式）") : QString()));
 }
 
 void MainWindow::failPreparation(const QString &detail)

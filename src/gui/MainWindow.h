@@ -25,6 +25,9 @@ public:
     MainWindow(SiteRegister &siteRegister, Session &session, QWidget *parent = nullptr);
     ~MainWindow() override;
 
+    // The register in use, and whether it is protected, in the title.
+    void showRegisterInTitle();
+
     // Reloads the site list, as "刷新" does.
     void refreshList();
     // The list and the counters together, without a press on "刷新": right after the login and
@@ -66,7 +69,6 @@ private:
     // Opens the register and reads the secret key, once.
     void prepareRegister();
     void failPreparation(const QString &detail);
-    void showRegisterInTitle();
 
     void loadList();
     void emptyList();

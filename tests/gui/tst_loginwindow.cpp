@@ -10,6 +10,11 @@
 #include "platform/Maker.h"
 #include "platform/WorkFolder.h"
 #include "secrets/TrailerStore.h"
+#include "sites/Protection.h"
+#include "sites/SiteStore.h"
+#include "store/Connection.h"
+#include "store/Query.h"
+#include "store/SiteRegister.h"
 
 #include <QDir>
 #include <QFile>
@@ -91,6 +96,7 @@ private slots:
     void refusedCarrierIsReported();
     void enterKeysActAsButtons();
     void panelsAndClose();
+    void protectedRegisterOpensWithItsSlot();
 };
 
 void TestLoginWindow::emptyStoreLogsInWithEmptyPassword_data()
@@ -391,6 +397,38 @@ void TestLoginWindow::panelsAndClose()
 
     click("quitButton");
     QCOMPARE(recorder.terminateRequests(), 1);
+}
+
+// The password opens the register's slot; key.exe plays no part, and what it still held goes.
+void TestLoginWindow::protectedRegisterOpensWithItsSlot()
+{
+    TestWorld world;
+    DialogRecorder recorder;
+    storePassword(QStringLiteral("Secret1"));
+    world.pointAt(*siteRegister()->connection());
+    Protection::protect(siteRegister()->connection(), QStringLiteral("甲"), QStringLiteral("Secret1"),
+                        PasswordCost::cheapest());
+    SiteRecord site;
+    site.setText(SiteField::SiteNumber, QStringLiteral("000001"));
+    site.setText(SiteField::Address, QStringLiteral("a.example"));
+    site.setText(SiteField::AdminPassword, QStringLiteral("后台密码"));
+    SiteStore::insert(*siteRegister()->additions(), site, QString());
+    storePassword(QStringLiteral("Secret1")); // as a switch stopped before key.exe was cleared leaves it
+    restart();
+
+    change(QStringLiteral("Secret1"), QStringLiteral("Secret22"), QStringLiteral("Secret22"));
+    QCOMPARE(recorder.lastMessage().text, QStringLiteral("登录密码修改成功！"));
+    for (const QString &wrong : {QStringLiteral("Secret1"), QString()}) {
+        logIn(wrong);
+        QCOMPARE(recorder.lastMessage().text, QStringLiteral("密码出错") + Maker::contactBlock());
+    }
+    logIn(QStringLiteral("Secret22"));
+    QVERIFY(mainWindow()->isVisible());
+    QVERIFY(mainWindow()->windowTitle().endsWith(QStringLiteral("（保护模式）")));
+    QCOMPARE(world.readFile(QStringLiteral("key.exe")), QByteArray());
+    const LoadedSite loaded =
+        SiteStore::load(*siteRegister()->siteLoad(), QStringLiteral("a.example"), QString());
+    QCOMPARE(loaded.record.text(SiteField::AdminPassword), QStringLiteral("后台密码"));
 }
 
 QTEST_MAIN(TestLoginWindow)

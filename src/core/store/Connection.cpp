@@ -179,8 +179,10 @@ void Connection::openFile()
     // The program never creates a register: a missing or foreign file is refused as it is.
     if (path.isEmpty() || !QFileInfo(path).isFile())
         throw StoreError(QStringLiteral("register missing: ") + path);
+    // The notice waits to be taken, also over a later opening with nothing to convert.
     if (m_preparation)
-        m_conversionNotice = m_preparation(path);
+        if (const QString notice = m_preparation(path); !notice.isEmpty())
+            m_conversionNotice = notice;
     if (!isSqliteFile(path))
         throw StoreError(QStringLiteral("not a register: ") + path);
     QSqlDatabase db = databaseFor(QStringLiteral("QSQLITE"));
