@@ -1,5 +1,6 @@
 #include "store/RegisterCopy.h"
 
+#include "store/KeySlotTable.h"
 #include "store/NativeStatement.h"
 #include "store/ResultRows.h"
 #include "store/ServerSchema.h"
@@ -18,6 +19,7 @@ namespace {
 
 const QString Sites = QStringLiteral("t_webinfo");
 const QString Settings = QStringLiteral("t_set");
+const QString KeySlots = QStringLiteral("t_keyslot");
 
 // A table's rows as the file holds them, with the column names the file gives.
 struct Table
@@ -27,12 +29,15 @@ struct Table
     ResultRows rows;
 };
 
-// The order both engines read a table in: sites by id, the settings row by its values (with
+// The order both engines read a table in: sites by id, key slots by their random salts (bytes
+// compare alike everywhere, names by the server's collation), the settings row by its values (with
 // NULL first on both).
 QString orderOf(const Table &table)
 {
     if (table.name == Sites)
         return QStringLiteral(" order by id");
+    if (table.name == KeySlots)
+        return QStringLiteral(" order by salt");
     return QStringLiteral(" order by ") + table.columns.join(QStringLiteral(" nulls first, ")) +
            QStringLiteral(" nulls first");
 }
@@ -168,11 +173,20 @@ int copy(const QSqlDatabase &source, QSqlDatabase target)
     ServerSchema::createInEmpty(target);
     // The new tables come with the default settings row; the file's own take its place.
     run(target, QStringLiteral("delete from t_set"));
+    // A protected register's sealed credentials keep their sites' ids, so its slots open them on
+    // the server as they did in the file.
+    Table keySlots{KeySlots, {}, {}};
+    if (KeySlotTable::exists(source)) {
+        readFile(source, keySlots);
+        KeySlotTable::create(target);
+        insertRows(target, keySlots);
+    }
     insertRows(target, sites);
     insertRows(target, settings);
     continueIds(source, target);
-    verify(target, sites);
-    verify(target, settings);
+    for (const Table *table : {&sites, &settings, &keySlots})
+        if (!table->columns.isEmpty())
+            verify(target, *table);
     if (!target.commit())
         throw StoreError(target.lastError().text());
     rollBack.dismiss();
