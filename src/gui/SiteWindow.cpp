@@ -8,6 +8,7 @@
 #include "sites/Session.h"
 #include "sites/SiteStore.h"
 #include "store/SiteRegister.h"
+#include "store/StoreError.h"
 #include "ui_SiteWindow.h"
 
 #include <QCloseEvent>
@@ -115,13 +116,16 @@ void SiteWindow::loadSite()
         m_form->show(shown);
         m_shownRemark = WindowHelpers::exactText(ui->remarkEdit);
         m_loaded = std::move(site);
-    } catch (const std::exception &) {
+    } catch (const std::exception &error) {
         // Nothing of the record shown before may go on showing.
         m_form->emptyTexts(ui->addressEdit);
         for (DatePicker *picker : m_form->pickers())
             picker->setDate(QDate());
+        const auto *broken = dynamic_cast<const BrokenCredential *>(&error);
         Dialogs::error(this, QStringLiteral("提示"),
-                       QStringLiteral("数据查询出错") + Maker::shortContactBlock());
+                       QStringLiteral("数据查询出错") +
+                           (broken ? QStringLiteral("\r") + broken->message() : QString()) +
+                           Maker::shortContactBlock());
         return;
     }
     reportMissingDates(m_loaded->missingDates);

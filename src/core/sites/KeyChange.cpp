@@ -40,7 +40,7 @@ QByteArray opened(const CredentialSeal *seal, qint64 id, const QByteArray &store
     try {
         return seal ? seal->open(id, DomainUserColumn, stored) : stored;
     } catch (const CredentialSeal::Broken &) {
-        throw StoreError(QStringLiteral("网站资料中的 web_domainuser 无法解密：数据已被改动或损坏"));
+        throw BrokenCredential();
     }
 }
 

@@ -327,7 +327,7 @@ QByteArray Query::bytes(const QString &field) const
     try {
         return requireSeal()->open(siteIdOfRow(), field, stored);
     } catch (const CredentialSeal::Broken &) {
-        throw StoreError(QStringLiteral("网站资料中的 %1 无法解密：数据已被改动或损坏").arg(field));
+        throw BrokenCredential();
     }
 }
 

@@ -17,3 +17,11 @@ public:
 private:
     QString m_message;
 };
+
+// A protected credential that does not open: changed, damaged or moved from another site. The
+// message is the line to show the user.
+class BrokenCredential : public StoreError
+{
+public:
+    BrokenCredential() : StoreError(QStringLiteral("此网站的账号密码资料无法解密：数据已被改动或损坏")) {}
+};
