@@ -50,6 +50,18 @@ struct OptionSet
         QStringLiteral("copy-register-to"),
         QStringLiteral("把数据库文件中的网站和设置复制到空的 PostgreSQL 数据库，核对后退出，无需登录"),
         QStringLiteral("连接串")};
+    QCommandLineOption protect{QStringLiteral("protect"),
+                               QStringLiteral("启用保护模式：从标准输入读取登录密码，无需登录")};
+    QCommandLineOption slot{QStringLiteral("slot"),
+                            QStringLiteral("与 --protect 一起用：这个密码的名称，默认为用户名"),
+                            QStringLiteral("名称")};
+    QCommandLineOption unprotect{QStringLiteral("unprotect"),
+                                 QStringLiteral("关闭保护模式：从标准输入读取一个密码")};
+    QCommandLineOption addSlot{QStringLiteral("add-slot"),
+                               QStringLiteral("为保护模式添加一个密码：从标准输入读取现有的密码和新密码"),
+                               QStringLiteral("名称")};
+    QCommandLineOption changePassword{QStringLiteral("change-password"),
+                                      QStringLiteral("修改密码：从标准输入读取原密码和新密码")};
     QCommandLineOption registerPath{
         QStringLiteral("register"),
         QStringLiteral("使用指定的数据库（文件路径或 PostgreSQL 连接串），以后启动时沿用"),
@@ -57,7 +69,14 @@ struct OptionSet
 
     QList<QCommandLineOption> own() const
     {
-        return {help, version, portable, registerFolder, due, days, format, copy, registerPath};
+        return {help, version, portable, registerFolder, due,     days,           format,
+                copy, protect, slot,     unprotect,      addSlot, changePassword, registerPath};
+    }
+
+    // The options that each make the program a command on the terminal.
+    QList<const QCommandLineOption *> commands() const
+    {
+        return {&due, &copy, &protect, &unprotect, &addSlot, &changePassword};
     }
 };
 
@@ -129,13 +148,46 @@ void readFolderChoice(const QCommandLineParser &parser, const OptionSet &set, Co
         options.registerFolder = QFileInfo(folder).absoluteFilePath();
 }
 
-void readDueOptions(const QCommandLineParser &parser, const OptionSet &set, CommandLine::Options &options)
+// Two commands at once are refused by the names typed.
+QString commandClash(const QCommandLineParser &parser, const OptionSet &set)
+{
+    QStringList given;
+    for (const QCommandLineOption *command : set.commands())
+        if (parser.isSet(*command))
+            given << QStringLiteral("--") + command->names().constFirst();
+    if (given.size() < 2)
+        return QString();
+    const QString last = given.takeLast();
+    return given.join(QStringLiteral("、")) + QStringLiteral(" 和 ") + last + QStringLiteral(" 不能一起使用");
+}
+
+void readProtection(const QCommandLineParser &parser, const OptionSet &set, CommandLine::Options &options)
+{
+    using Step = CommandLine::ProtectionStep;
+    const std::pair<const QCommandLineOption &, Step> steps[] = {{set.protect, Step::Protect},
+                                                                 {set.unprotect, Step::Unprotect},
+                                                                 {set.addSlot, Step::AddSlot},
+                                                                 {set.changePassword, Step::ChangePassword}};
+    for (const auto &[option, step] : steps)
+        if (parser.isSet(option))
+            options.protection = step;
+    options.slotName = parser.value(options.protection == Step::AddSlot ? set.addSlot : set.slot);
+    if (parser.isSet(set.slot) && options.protection != Step::Protect)
+        options.error = QStringLiteral("--slot 须与 --protect 一起使用");
+    else if (options.protection == Step::AddSlot && options.slotName.trimmed().isEmpty())
+        options.error = QStringLiteral("--add-slot 须给出密码的名称");
+    else if (parser.isSet(set.slot) && options.slotName.trimmed().isEmpty())
+        options.error = QStringLiteral("--slot 须给出密码的名称");
+}
+
+void readCommands(const QCommandLineParser &parser, const OptionSet &set, CommandLine::Options &options)
 {
     options.due = parser.isSet(set.due);
     options.copy = parser.isSet(set.copy);
     options.copyTarget = parser.value(set.copy);
-    if (options.due && options.copy)
-        options.error = QStringLiteral("--due 和 --copy-register-to 不能一起使用");
+    readProtection(parser, set, options);
+    if (const QString clash = commandClash(parser, set); !clash.isEmpty())
+        options.error = clash;
     else if (options.copy && options.copyTarget.trimmed().isEmpty())
         options.error = QStringLiteral("--copy-register-to 须给出服务器数据库的连接串");
     else if (!options.due && (parser.isSet(set.days) || parser.isSet(set.format)))
@@ -157,8 +209,9 @@ void readRegister(const QCommandLineParser &parser, const OptionSet &set, Comman
     options.registerAddress = RegisterAddress::fromText(typed, refusal);
     if (typed.isEmpty())
         refusal = QStringLiteral("--register 须给出数据库文件的路径或连接串");
-    // A copy converts an earlier installation's Jet file as the windows would.
-    else if (refusal.isEmpty() && !options.due && !options.copy && !options.registerAddress.isServer())
+    // A command says itself why it cannot use the file: the copy and the protection commands
+    // convert an earlier installation's Jet file as the windows would.
+    else if (refusal.isEmpty() && !options.isCommand() && !options.registerAddress.isServer())
         refusal = RegisterAddress::refusalOfFile(options.registerAddress.path());
     options.error = refusal;
 }
@@ -189,8 +242,9 @@ QString helpText()
     int width = 0;
     for (const QCommandLineOption &option : set.own())
         width = std::max(width, columnsOf(optionColumn(option)));
-    QString text = QStringLiteral(
-        "用法：corvane [选项]\n不带 --due 或 --copy-register-to 时打开 Corvane 的登录窗口。\n\n选项：\n");
+    QString text =
+        QStringLiteral("用法：corvane [选项]\n不带 --due、--copy-register-to 或保护模式的选项时打开 Corvane "
+                       "的登录窗口。\n\n选项：\n");
     for (const QCommandLineOption &option : set.own()) {
         const QString column = optionColumn(option);
         text += QStringLiteral("  ") + column + QString(width - columnsOf(column) + 2, QLatin1Char(' ')) +
@@ -200,7 +254,9 @@ QString helpText()
            QStringLiteral("\n数据库和密钥文件默认放在 $XDG_DATA_HOME/corvane（通常是 "
                           "~/.local/share/corvane）；\n程序所在的文件夹中有 db.mdb "
                           "时使用该文件夹。\n--register 选择的数据库按文件夹记住，但不记住密码；与 --due 或 "
-                          "--copy-register-to 一起用时只读取，不记住。\n也可使用 Qt 自己的选项，如 -platform "
+                          "--copy-register-to 一起用时只读取，不记住；与保护模式的选项一起用时也不记住。\n"
+                          "保护模式的选项从标准输入读取密码，每行一个；密码错误时退出状态为 1，其他错误为 "
+                          "2。\n也可使用 Qt 自己的选项，如 -platform "
                           "offscreen。\n");
 }
 
@@ -236,7 +292,7 @@ Options parse(const QStringList &arguments)
         return options;
     readFolderChoice(parser, set, options);
     if (options.error.isEmpty())
-        readDueOptions(parser, set, options);
+        readCommands(parser, set, options);
     if (options.error.isEmpty())
         readRegister(parser, set, options);
     return options;

@@ -10,10 +10,14 @@
 
 // The program's options, read in one place, before anything starts: `corvane [--portable |
 // --register-folder DIR] [--register PATH|CONNINFO]`, `corvane --due [--days N] [--format F]
-// [--register PATH|CONNINFO]`, `corvane --copy-register-to CONNINFO [--register PATH]`, `--help`
-// and `--version`. Qt's own options (-platform,
-// -style ...) pass through to Qt.
+// [--register PATH|CONNINFO]`, `corvane --copy-register-to CONNINFO [--register PATH]`, the
+// protection commands (`--protect [--slot NAME]`, `--unprotect`, `--add-slot NAME`,
+// `--change-password`), `--help` and `--version`. Qt's own options (-platform, -style ...) pass
+// through to Qt.
 namespace CommandLine {
+
+// The protection commands; their passwords come from standard input, never from the arguments.
+enum class ProtectionStep { None, Protect, Unprotect, AddSlot, ChangePassword };
 
 struct Options
 {
@@ -28,7 +32,12 @@ struct Options
     RegisterAddress registerAddress;
     bool copy = false;
     QString copyTarget; // the server database a copy goes to, as typed
-    QString error;      // why the arguments were refused; empty when they were not
+    ProtectionStep protection = ProtectionStep::None;
+    QString slotName; // --add-slot's name, or --slot's for --protect (empty: the default)
+    QString error;    // why the arguments were refused; empty when they were not
+
+    // A command answers on the terminal and opens no window.
+    bool isCommand() const { return due || copy || protection != ProtectionStep::None; }
 };
 
 enum Status { Refused = 2 };

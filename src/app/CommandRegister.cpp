@@ -8,14 +8,20 @@
 
 namespace CommandRegister {
 
+QString folderInUse(const CommandLine::Options &options)
+{
+    return RegisterFolder::choose(options.registerFolder, options.portable,
+                                  QCoreApplication::applicationDirPath())
+        .folder;
+}
+
 RegisterAddress toRead(const CommandLine::Options &options)
 {
     if (!options.registerAddress.isNone())
         return options.registerAddress;
-    const RegisterFolder::Choice choice = RegisterFolder::choose(options.registerFolder, options.portable,
-                                                                 QCoreApplication::applicationDirPath());
-    const RegisterAddress remembered = RememberedRegister::recall(choice.folder);
-    return remembered.isNone() ? RegisterAddress::inFolder(choice.folder) : remembered;
+    const QString folder = folderInUse(options);
+    const RegisterAddress remembered = RememberedRegister::recall(folder);
+    return remembered.isNone() ? RegisterAddress::inFolder(folder) : remembered;
 }
 
 } // namespace CommandRegister

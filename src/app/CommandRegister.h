@@ -11,5 +11,7 @@ struct Options;
 namespace CommandRegister {
 
 RegisterAddress toRead(const CommandLine::Options &options);
+// The folder whose key.exe and sk.exe go with it: the one the windows would use.
+QString folderInUse(const CommandLine::Options &options);
 
 } // namespace CommandRegister

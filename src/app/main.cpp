@@ -2,6 +2,7 @@
 #include "app/CopyCommand.h"
 #include "app/DueCommand.h"
 #include "app/Program.h"
+#include "app/ProtectCommand.h"
 #include "app/Startup.h"
 #include "platform/PrivateFonts.h"
 #include "platform/SingleInstance.h"
@@ -19,9 +20,11 @@ int main(int argc, char *argv[])
     if (const std::optional<int> status = CommandLine::answer(options))
         return *status;
     // A command answers on the terminal: no window, no login, no instance lock.
-    if (options.due || options.copy) {
+    if (options.isCommand()) {
         QCoreApplication app(argc, argv);
-        return options.due ? DueCommand::run(options) : CopyCommand::run(options);
+        if (options.due)
+            return DueCommand::run(options);
+        return options.copy ? CopyCommand::run(options) : ProtectCommand::run(options);
     }
     QApplication app(argc, argv);
     // The fonts are looked for beside the executable, before another folder is chosen.

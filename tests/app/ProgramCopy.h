@@ -117,7 +117,8 @@ inline void killAndWait(QProcess &process)
     process.waitForFinished(10000);
 }
 
-// A command on the terminal (--due, --copy-register-to) run to its end.
+// A command on the terminal (--due, --copy-register-to, the protection commands) run to its end,
+// with the input given on its standard input.
 struct CommandRun
 {
     int status = -1; // -1: it did not end within a minute, or crashed
@@ -125,10 +126,13 @@ struct CommandRun
     QString err;
 };
 
-inline CommandRun runCommand(const QString &executable, const QStringList &arguments)
+inline CommandRun runCommand(const QString &executable, const QStringList &arguments,
+                             const QByteArray &input = QByteArray())
 {
     QProcess process;
     process.start(executable, arguments);
+    process.write(input);
+    process.closeWriteChannel();
     CommandRun run;
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
         return run;

@@ -72,6 +72,14 @@ void TestCommandLine::answersOnTheTerminalWithoutAWindow_data()
     QTest::newRow("copy and due list at once")
         << QStringList{"--due", "--copy-register-to", "dbname=corvane"} << 2 << ""
         << "--due 和 --copy-register-to 不能一起使用";
+    // Passwords come from standard input only: one among the arguments is refused.
+    QTest::newRow("password among the arguments") << QStringList{"--protect", "secret-1"} << 2 << ""
+                                                  << "多余的参数：secret-1";
+    QTest::newRow("--slot without --protect") << QStringList{"--unprotect", "--slot", "甲"} << 2 << ""
+                                              << "--slot 须与 --protect 一起使用";
+    QTest::newRow("three commands at once")
+        << QStringList{"--due", "--protect", "--change-password"} << 2 << ""
+        << "--due、--protect 和 --change-password 不能一起使用";
 }
 
 void TestCommandLine::answersOnTheTerminalWithoutAWindow()

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QString>
@@ -73,12 +74,13 @@ struct Outcome
     QString failure;             // what the child reported when it stopped by itself
 };
 
-// Runs "fault_child loop <operation> <folder>" and kills it (SIGKILL) a random number of
+// Runs "fault_child <mode> <operation> <folder>" and kills it (SIGKILL) a random number of
 // microseconds, below maxMicros, after it is ready.
-inline Outcome killDuring(const QString &operation, const QString &folder, int maxMicros)
+inline Outcome killDuring(const QString &operation, const QString &folder, int maxMicros,
+                          const QString &mode = QStringLiteral("loop"))
 {
     QProcess child;
-    child.start(childProgram(), {QStringLiteral("loop"), operation, folder});
+    child.start(childProgram(), {mode, operation, folder});
     Outcome outcome;
     if (!child.waitForStarted() || !child.waitForReadyRead(20000)) {
         outcome.failure = QStringLiteral("the child did not start");
@@ -112,6 +114,12 @@ inline QString integrity(Connection &connection)
     check.open();
     return check.recordCount() == 1 ? check.textAt(0, 0)
                                     : QStringLiteral("%1 problems").arg(check.recordCount());
+}
+
+// A journal left with content means the kill came in the middle of a transaction.
+inline bool journalLeft(const QString &folder)
+{
+    return QFileInfo(QDir(folder).filePath(QStringLiteral("db.mdb-journal"))).size() > 0;
 }
 
 inline QStringList filesIn(const QString &folder)

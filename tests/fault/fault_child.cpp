@@ -3,10 +3,14 @@
 //   fault_child loop <insert|save|append|rekey|compact> <folder>
 //       repeats the operation until killed; prints "ready", then the number of every
 //       operation that completed, one per line.
+//   fault_child step <protect|unprotect|addslot|removeslot|password> <folder>
+//       opens the register, prints "ready", runs the protection step once, prints "1" and waits
+//       to be killed, so that every kill falls in that step or after it.
 //   fault_child once <append|compact|export|convert> <folder> <file size limit> [rows]
 //       runs the operation once with the file size limit set (a full disk) and prints
 //       "done", "refused" or "failed: <what>"; exit status 0, 1 or 2 accordingly.
 #include "FaultSites.h"
+#include "ProtectionSteps.h"
 
 #include "TableGrid.h"
 
@@ -29,6 +33,7 @@
 #include <cstdio>
 #include <exception>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -114,6 +119,16 @@ int lastSecretNumber()
     }
 }
 
+[[noreturn]] void protectionStep(Connection &connection, const QString &step)
+{
+    connection.open();
+    say(QStringLiteral("ready"));
+    ProtectionSteps::run(step, &connection);
+    say(QStringLiteral("1"));
+    for (;;)
+        ::pause();
+}
+
 // A grid of plain rows, large enough to outgrow a small limit.
 void exportGrid(const QString &folder, int rows)
 {
@@ -175,10 +190,14 @@ int main(int argc, char **argv)
     connection.setPreparation(&JetImport::prepareRegister);
     if (args.at(1) == QLatin1String("once") && args.size() >= 5)
         return once(operation, connection, folder, args.at(4).toLongLong(), args.value(5).toInt());
-    if (args.at(1) != QLatin1String("loop"))
+    const bool step = args.at(1) == QLatin1String("step");
+    if (args.at(1) != QLatin1String("loop") && !step)
         return 4;
-    say(QStringLiteral("ready"));
+    if (!step)
+        say(QStringLiteral("ready"));
     try {
+        if (step)
+            protectionStep(connection, operation);
         if (operation == QLatin1String("insert"))
             insertLoop(connection);
         if (operation == QLatin1String("save"))

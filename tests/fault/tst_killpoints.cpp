@@ -118,12 +118,6 @@ int sitesOpenUnder(Connection &connection, const QString &key)
     return open;
 }
 
-// A journal left with content means the kill came in the middle of a transaction.
-bool interrupted(const TestFolder &world)
-{
-    return QFileInfo(world.file(QStringLiteral("db.mdb-journal"))).size() > 0;
-}
-
 void report(const char *what, int hits, int kills)
 {
     qInfo("%d of %d kills came %s", hits, kills, what);
@@ -152,7 +146,7 @@ void TestKillPoints::siteInsertIsWholeOrAbsent()
         const Outcome outcome = killDuring(QStringLiteral("insert"), world.folder(), 30000);
         QVERIFY2(outcome.failure.isEmpty(), qPrintable(outcome.failure));
         const int done = lastKnown(outcome, sites - 1);
-        inside += interrupted(world);
+        inside += journalLeft(world.folder());
         std::unique_ptr<Connection> connection(openShared(world));
         QCOMPARE(integrity(*connection), QStringLiteral("ok"));
         Query list(connection.get());
@@ -191,7 +185,7 @@ void TestKillPoints::sectionSaveIsOldOrNew()
         const Outcome outcome = killDuring(QStringLiteral("save"), world.folder(), 30000);
         QVERIFY2(outcome.failure.isEmpty(), qPrintable(outcome.failure));
         const int done = lastKnown(outcome, version);
-        inside += interrupted(world);
+        inside += journalLeft(world.folder());
         std::unique_ptr<Connection> connection(openShared(world));
         QCOMPARE(integrity(*connection), QStringLiteral("ok"));
         Query row(connection.get());
