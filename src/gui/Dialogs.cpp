@@ -23,20 +23,33 @@ QMessageBox::Icon toQtIcon(Dialogs::Icon icon)
     return QMessageBox::NoIcon;
 }
 
+QString shownText(const QString &text)
+{
+    QString shown = text;
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return shown;
+}
+
 class RealBackend : public Dialogs::Backend
 {
 public:
     Dialogs::Answer message(QWidget *parent, const QString &caption, const QString &text, Dialogs::Icon icon,
                             Dialogs::Buttons buttons) override
     {
-        QString shown = text;
-        shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        QMessageBox box(toQtIcon(icon), caption, shown,
+        QMessageBox box(toQtIcon(icon), caption, shownText(text),
                         buttons == Dialogs::Buttons::Ok ? QMessageBox::Ok
                                                         : QMessageBox::Ok | QMessageBox::Cancel,
                         parent);
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
         return box.exec() == QMessageBox::Ok ? Dialogs::Answer::Ok : Dialogs::Answer::Cancel;
+    }
+
+    void noticeToCopy(QWidget *parent, const QString &caption, const QString &text) override
+    {
+        QMessageBox box(QMessageBox::Warning, caption, shownText(text), QMessageBox::Ok, parent);
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
+        box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        box.exec();
     }
 
     bool saveFile(QWidget *parent, const QStringList &filters, Dialogs::SaveChoice &choice) override
@@ -119,6 +132,11 @@ void notice(QWidget *parent, const QString &caption, const QString &text)
 bool confirm(QWidget *parent, const QString &caption, const QString &text)
 {
     return message(parent, caption, text, Icon::Question, Buttons::OkCancel) == Answer::Ok;
+}
+
+void noticeToCopy(QWidget *parent, const QString &caption, const QString &text)
+{
+    backend().noticeToCopy(parent, caption, text);
 }
 
 bool saveFile(QWidget *parent, const QStringList &filters, SaveChoice &choice)

@@ -30,6 +30,11 @@ public:
     virtual bool saveFile(QWidget *parent, const QStringList &filters, SaveChoice &choice) = 0;
     virtual void openAddress(const QString &address) = 0;
     virtual void terminate() = 0;
+    // A notice whose text the user selects and copies; where that makes no difference, a notice.
+    virtual void noticeToCopy(QWidget *parent, const QString &caption, const QString &text)
+    {
+        message(parent, caption, text, Icon::Exclamation, Buttons::Ok);
+    }
 };
 
 // Installs a backend (tests); nullptr restores the real one.
@@ -40,6 +45,7 @@ Answer message(QWidget *parent, const QString &caption, const QString &text, Ico
 void error(QWidget *parent, const QString &caption, const QString &text);
 void notice(QWidget *parent, const QString &caption, const QString &text);
 bool confirm(QWidget *parent, const QString &caption, const QString &text);
+void noticeToCopy(QWidget *parent, const QString &caption, const QString &text);
 bool saveFile(QWidget *parent, const QStringList &filters, SaveChoice &choice);
 // Hands an address to the desktop; one without a scheme is read as a browser's address bar reads it.
 void openAddress(const QString &address);

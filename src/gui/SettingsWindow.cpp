@@ -1,6 +1,7 @@
 #include "gui/SettingsWindow.h"
 
 #include "gui/Dialogs.h"
+#include "gui/ProtectionTab.h"
 #include "gui/WindowHelpers.h"
 #include "platform/Maker.h"
 #include "platform/ProgramFolder.h"
@@ -19,7 +20,9 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QShowEvent>
+#include <QTabBar>
 
+#include <algorithm>
 #include <exception>
 #include <optional>
 
@@ -49,15 +52,20 @@ void showLeadTime(QComboBox *box, const QString &text)
 } // namespace
 
 SettingsWindow::SettingsWindow(SiteRegister &siteRegister, const Session &session, QWidget *parent)
-    : QWidget(parent), ui(new Ui::SettingsWindow), m_register(siteRegister), m_session(session)
+    : QWidget(parent), ui(new Ui::SettingsWindow), m_register(siteRegister), m_session(session),
+      m_protectionTab(new ProtectionTab(siteRegister))
 {
     ui->setupUi(this);
+    ui->settingsTabs->addTab(m_protectionTab, QStringLiteral("保护模式"));
+    connect(m_protectionTab, &ProtectionTab::protectionChanged, this, &SettingsWindow::protectionChanged);
     WindowHelpers::setCloseBoxFrame(this, /*stayOnTop*/ true);
     setFont(WindowHelpers::boldFont());
-    // The three tab titles fit the narrow window only with slim tabs.
+    // Slim tabs keep the window narrow; a wider font than the usual ones widens it so that the
+    // four tab titles still stand side by side.
     setStyleSheet(QStringLiteral("QTabBar::tab { padding: 4px 7px; }"));
     ui->settingsTabs->setUsesScrollButtons(false);
-    setFixedSize(268, 210);
+    ui->settingsTabs->tabBar()->ensurePolished();
+    setFixedSize(std::max(320, ui->settingsTabs->tabBar()->sizeHint().width()), 210);
     prepareLeadTimeBox(ui->hostingLeadBox);
     prepareLeadTimeBox(ui->domainLeadBox);
 
@@ -73,6 +81,11 @@ SettingsWindow::SettingsWindow(SiteRegister &siteRegister, const Session &sessio
 
 SettingsWindow::~SettingsWindow() = default;
 
+void SettingsWindow::setPasswordCost(const PasswordCost &cost)
+{
+    m_protectionTab->setPasswordCost(cost);
+}
+
 void SettingsWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
@@ -84,6 +97,7 @@ void SettingsWindow::showEvent(QShowEvent *event)
     }
     showRegisterFolder();
     loadLeadTimes();
+    m_protectionTab->refresh();
 }
 
 // Installed, portable or named on the command line: the user sees which folder holds the

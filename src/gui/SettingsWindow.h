@@ -4,15 +4,17 @@
 
 #include <memory>
 
+class ProtectionTab;
 class Session;
 class SiteRegister;
+struct PasswordCost;
 
 namespace Ui {
 class SettingsWindow;
 }
 
 // The settings window: lead times, compaction (with the register in use, and the choice of
-// another for the next start) and the secret key, one tab each.
+// another for the next start), the secret key and the register's protection, one tab each.
 class SettingsWindow : public QWidget
 {
     Q_OBJECT
@@ -20,9 +22,14 @@ public:
     SettingsWindow(SiteRegister &siteRegister, const Session &session, QWidget *parent = nullptr);
     ~SettingsWindow() override;
 
+    // Only for tests, which would otherwise wait a second for every password.
+    void setPasswordCost(const PasswordCost &cost);
+
 signals:
     // A new secret key takes effect only when the program starts again.
     void quitRequested();
+    // The register's protection was switched on or off.
+    void protectionChanged();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -39,5 +46,6 @@ private:
     std::unique_ptr<Ui::SettingsWindow> ui;
     SiteRegister &m_register;
     const Session &m_session;
+    ProtectionTab *m_protectionTab;
     bool m_placed = false;
 };

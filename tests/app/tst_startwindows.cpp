@@ -118,7 +118,7 @@ void TestStartWindows::windowsHaveTheirCaptionsAndSizes()
         {addSiteWindow(), QStringLiteral("添加新网站"), QSize()},
         {siteWindow(), QStringLiteral("网站资料修改"), QSize()},
         {expiryWindow(), QStringLiteral("网站到期查询"), QSize(861, 569)},
-        {settingsWindow(), QStringLiteral("软件设置"), QSize(268, 210)},
+        {settingsWindow(), QStringLiteral("软件设置"), QSize(320, 210)},
         {noticeWindow(Notice::Help), QStringLiteral("在线帮助"), QSize(275, 159)},
         {adBoard(), QString(), QSize(867, 101)},
         {noticeWindow(Notice::Upgrade), QStringLiteral("在线升级"), QSize(317, 215)},

@@ -98,10 +98,11 @@ private slots:
         QVERIFY(settingsWindow()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QVERIFY(!settingsWindow()->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
         auto *tabs = control<QTabWidget>(settingsWindow(), "settingsTabs");
-        QCOMPARE(tabs->count(), 3);
+        QCOMPARE(tabs->count(), 4);
         QCOMPARE(tabs->tabText(0), QStringLiteral("报警提醒设置"));
         QCOMPARE(tabs->tabText(1), QStringLiteral("压缩数据库"));
         QCOMPARE(tabs->tabText(2), QStringLiteral("密钥设置"));
+        QCOMPARE(tabs->tabText(3), QStringLiteral("保护模式"));
         QCOMPARE(tabs->currentIndex(), 0);
         for (int number : {1, 2}) {
             QCOMPARE(box(number)->count(), 31);
@@ -112,7 +113,7 @@ private slots:
     }
 
     // The fixed-size window holds each tab whole: no caption, text or field cut off or covered,
-    // and the three tab titles side by side.
+    // and the tab titles side by side.
     void everyTabFitsTheWindow()
     {
         settingsWindow()->show();
