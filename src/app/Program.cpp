@@ -210,6 +210,7 @@ void Program::wireMainWindow(Windows &w)
                      [this](Notice notice) { noticeWindow(notice).showNotice(); });
     QObject::connect(main, &MainWindow::quitRequested, main, [this] { quit(); });
     QObject::connect(&w.settings, &SettingsWindow::quitRequested, main, [this] { quit(); });
+    QObject::connect(&w.settings, &SettingsWindow::protectionChanged, main, &MainWindow::showRegisterInTitle);
 }
 
 // A record window, on closing, has the list that opened it read again: the site may have changed.
