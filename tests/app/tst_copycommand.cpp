@@ -96,6 +96,7 @@ private slots:
     void failureHalfWayLeavesTheDatabaseEmpty();
     void refusals_data();
     void refusals();
+    void protectedRegisterOpensOnTheServer();
 };
 
 void TestCopyCommand::legacyRegisterArrivesByteForByte()
@@ -220,6 +221,36 @@ void TestCopyCommand::refusals()
     const QStringList left =
         target.endsWith(QStringLiteral("with notes")) ? QStringList{QStringLiteral("notes")} : QStringList();
     QCOMPARE(relationsIn(db), left);
+}
+
+// The sealed credentials arrive with their slots and open on the server: switched off there and in
+// the file alike, both give the same scrambled bytes.
+void TestCopyCommand::protectedRegisterOpensOnTheServer()
+{
+    QTemporaryDir folder;
+    const QString path = legacyRegister(folder);
+    for (const QString &carrier : {QStringLiteral("key.exe"), QStringLiteral("sk.exe")})
+        QVERIFY(QFile::copy(QStringLiteral(CORVANE_LEGACY_DATA "/") + carrier, folder.filePath(carrier)));
+    const QStringList inFolder{QStringLiteral("--register-folder"), folder.path()};
+    const QByteArray password("newpass1\n");
+    QCOMPARE(
+        runCommand(QStringLiteral(CORVANE_EXE), QStringList{QStringLiteral("--protect")} + inFolder, password)
+            .status,
+        0);
+    TestDatabase db;
+    QCOMPARE(copyRegister(db.conninfo(), path).status, 0);
+    QCOMPARE(db.scalar(QStringLiteral("select count(*) from t_keyslot")).toInt(), 1);
+
+    for (const QString &where : {db.conninfo(), path}) {
+        const CommandRun off = runCommand(
+            QStringLiteral(CORVANE_EXE),
+            QStringList{QStringLiteral("--unprotect"), QStringLiteral("--register"), where} + inFolder,
+            password);
+        QVERIFY2(off.status == 0, qPrintable(off.err));
+    }
+    const QStringList server = linesOf(db.run(sitesAsText(true)));
+    QCOMPARE(server.size(), 4);
+    QCOMPARE(server, fileLines(path, sitesAsText(false)));
 }
 
 QTEST_GUILESS_MAIN(TestCopyCommand)
