@@ -6,6 +6,7 @@
 #include "secrets/TrailerStore.h"
 #include "store/Columns.h"
 #include "store/Connection.h"
+#include "store/DirectSql.h"
 #include "store/KeySlotTable.h"
 #include "store/StoreError.h"
 
@@ -20,6 +21,8 @@
 #include <optional>
 
 namespace {
+
+using DirectSql::run;
 
 const int MinimumPasswordBytes = 6;
 
@@ -70,15 +73,6 @@ void requireLength(const QString &password)
 {
     if (TextBytes::byteLength(password) < MinimumPasswordBytes)
         throw Protection::Refused(QStringLiteral("密码位数小于6位"));
-}
-
-QSqlQuery run(const QSqlDatabase &db, const QString &sql)
-{
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.exec(sql))
-        throw StoreError(query.lastError().text());
-    return query;
 }
 
 // On a server, a desk still at work would go on writing credentials the old way: the switch waits

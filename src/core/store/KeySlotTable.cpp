@@ -1,6 +1,7 @@
 #include "store/KeySlotTable.h"
 
 #include "store/Columns.h"
+#include "store/DirectSql.h"
 #include "store/StoreError.h"
 
 #include <QSqlDriver>
@@ -11,21 +12,14 @@
 
 namespace {
 
+using DirectSql::run;
+
 const QString Table = QStringLiteral("t_keyslot");
 const QString Refusal = QStringLiteral("credentials of a protected register must be sealed");
 
 bool isServer(const QSqlDatabase &db)
 {
     return db.driverName() == QLatin1String("QPSQL");
-}
-
-QSqlQuery run(const QSqlDatabase &db, const QString &sql)
-{
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.exec(sql))
-        throw StoreError(query.lastError().text());
-    return query;
 }
 
 void execute(QSqlQuery &query)

@@ -1,5 +1,6 @@
 #include "store/ServerSchema.h"
 
+#include "store/DirectSql.h"
 #include "store/StoreError.h"
 
 #include <QFile>
@@ -11,18 +12,11 @@
 
 namespace {
 
+using DirectSql::run;
+
 const QStringList RegisterTables = {QStringLiteral("t_set"), QStringLiteral("t_webinfo")};
 // A protected register's key slots.
 const QString SlotTable = QStringLiteral("t_keyslot");
-
-QSqlQuery run(const QSqlDatabase &db, const QString &sql)
-{
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.exec(sql))
-        throw StoreError(query.lastError().text());
-    return query;
-}
 
 // Every table or view the database holds outside PostgreSQL's own schemas; one in another
 // schema than the one the register lives in is named with its schema.
