@@ -79,6 +79,10 @@ void SiteWindow::clearExpiryMarker()
 void SiteWindow::closeEvent(QCloseEvent *event)
 {
     QWidget::closeEvent(event);
+    // Credentials stay readable only while the window shows them; the next opening loads afresh.
+    m_form->emptyTexts();
+    m_loaded.reset();
+    m_shownRemark.clear();
     emit closed(m_fromExpiryList);
 }
 

@@ -90,6 +90,9 @@ private:
         siteWindow()->openRecord(QStringLiteral("000001.example"), SiteWindow::Mode::Detail);
         const QString shown = control<QLineEdit>(siteWindow(), "adminPasswordEdit")->text();
         siteWindow()->close();
+        // What a closed window showed is not kept behind it.
+        if (!control<QLineEdit>(siteWindow(), "adminPasswordEdit")->text().isEmpty())
+            qFatal("the closed site window still holds the password");
         return shown;
     }
     void protectedWorld() const
