@@ -4,6 +4,7 @@
 #include "gui/WindowHelpers.h"
 #include "platform/Maker.h"
 #include "platform/TextBytes.h"
+#include "platform/UserSettings.h"
 #include "secrets/TrailerStore.h"
 #include "sites/Protection.h"
 #include "store/Connection.h"
@@ -119,9 +120,15 @@ bool LoginWindow::accepts(const QString &typed)
     if (!registerIsProtected())
         return typed == m_password; // exact: passwords may begin or end with blanks
     const WaitCursor wait;
+    // Every slot tried costs a second: the slot this desk opened last is tried first.
+    UserSettings settings;
+    const QString lastSlot = QStringLiteral("keySlot");
     try {
-        if (Protection::unlock(m_register.connection(), typed).isEmpty())
+        const QString slot =
+            Protection::unlock(m_register.connection(), typed, settings.value(lastSlot).toString());
+        if (slot.isEmpty())
             return false;
+        settings.setValue(lastSlot, slot);
     } catch (...) {
         return false;
     }

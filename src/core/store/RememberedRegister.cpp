@@ -1,8 +1,9 @@
 #include "store/RememberedRegister.h"
 
+#include "platform/UserSettings.h"
+
 #include <QDir>
 #include <QList>
-#include <QSettings>
 
 namespace {
 
@@ -14,17 +15,6 @@ struct Entry
 {
     QString folder;
     QString shownText;
-};
-
-// ~/.config/corvane/corvane.conf, or where XDG_CONFIG_HOME says.
-class UserSettings : public QSettings
-{
-public:
-    UserSettings()
-        : QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("corvane"),
-                    QStringLiteral("corvane"))
-    {
-    }
 };
 
 QString folderKeyOf(const QString &folder)
