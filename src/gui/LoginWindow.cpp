@@ -11,7 +11,6 @@
 #include "store/SiteRegister.h"
 #include "ui_LoginWindow.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QLineEdit>
 
@@ -30,16 +29,6 @@ QString caption()
 {
     return QStringLiteral("提示");
 }
-
-// A key slot takes a moment to open: the pointer says so.
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
 
 } // namespace
 
@@ -119,7 +108,7 @@ bool LoginWindow::accepts(const QString &typed)
 {
     if (!registerIsProtected())
         return typed == m_password; // exact: passwords may begin or end with blanks
-    const WaitCursor wait;
+    const WindowHelpers::WaitCursor wait;
     // Every slot tried costs a second: the slot this desk opened last is tried first.
     UserSettings settings;
     const QString lastSlot = QStringLiteral("keySlot");
@@ -193,7 +182,7 @@ bool LoginWindow::changeSlotPassword()
         return false;
     }
     try {
-        const WaitCursor wait;
+        const WindowHelpers::WaitCursor wait;
         Protection::changePassword(m_register.connection(), ui->currentPasswordEdit->text(),
                                    ui->newPasswordEdit->text());
         return true;

@@ -1,13 +1,12 @@
 #include "gui/ProtectionTab.h"
 
 #include "gui/Dialogs.h"
+#include "gui/WindowHelpers.h"
 #include "secrets/RecoveryKey.h"
 #include "sites/Protection.h"
 #include "store/Connection.h"
 #include "store/SiteRegister.h"
 #include "ui_ProtectionTab.h"
-
-#include <QApplication>
 
 #include <exception>
 
@@ -166,8 +165,8 @@ void ProtectionTab::removeSlot()
 bool ProtectionTab::run(const std::function<void()> &step)
 {
     QString refusal;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
+        const WindowHelpers::WaitCursor wait;
         step();
     } catch (const Protection::WrongPassword &) {
         refusal = QStringLiteral("登录密码输入有错");
@@ -177,7 +176,6 @@ bool ProtectionTab::run(const std::function<void()> &step)
         // Every step is one transaction: a failed one changed nothing.
         refusal = QStringLiteral("数据修改失败，数据库保持原样");
     }
-    QApplication::restoreOverrideCursor();
     if (!refusal.isEmpty())
         Dialogs::error(this, Caption, refusal);
     return refusal.isEmpty();

@@ -16,7 +16,6 @@
 #include "store/StoreError.h"
 #include "ui_SettingsWindow.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QShowEvent>
@@ -178,13 +177,12 @@ void SettingsWindow::saveLeadTimes()
 
 void SettingsWindow::compactRegister()
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     std::optional<Compaction::Outcome> outcome;
     try {
+        const WindowHelpers::WaitCursor wait;
         outcome = Compaction::compactRegisterFile(m_register.connection(), m_register.address().path());
     } catch (const std::exception &) {
     }
-    QApplication::restoreOverrideCursor();
     if (!outcome)
         Dialogs::error(this, Caption, QStringLiteral("压缩数据库出错") + Maker::contactBlock());
     else if (outcome == Compaction::Outcome::LeftToServer)

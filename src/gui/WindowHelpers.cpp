@@ -1,5 +1,7 @@
 #include "gui/WindowHelpers.h"
 
+#include <QApplication>
+
 #include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QScreen>
@@ -53,6 +55,16 @@ void showOrRaise(QWidget *window)
 QString exactText(const QPlainTextEdit *editor)
 {
     return editor->document()->toRawText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+}
+
+WaitCursor::WaitCursor()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+WaitCursor::~WaitCursor()
+{
+    QApplication::restoreOverrideCursor();
 }
 
 } // namespace WindowHelpers

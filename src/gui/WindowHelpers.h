@@ -23,4 +23,14 @@ void showOrRaise(QWidget *window);
 // non-breaking spaces into spaces.
 QString exactText(const QPlainTextEdit *editor);
 
+// The busy pointer while a slow step runs (a compaction, a key derived from a password).
+class WaitCursor
+{
+public:
+    WaitCursor();
+    ~WaitCursor();
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
+
 } // namespace WindowHelpers
