@@ -135,9 +135,7 @@ int rekeyInOneTransaction(Connection *connection, const QString &from, const QSt
     if (!db.transaction())
         throw StoreError(db.lastError().text());
     auto rollBack = qScopeGuard([&db] { db.rollback(); });
-    const CredentialSeal *seal = connection->isProtected() ? connection->seal() : nullptr;
-    if (connection->isProtected() && !seal)
-        throw StoreError(QStringLiteral("the register is protected and not opened with a password"));
+    const CredentialSeal *seal = connection->isProtected() ? connection->requireSeal() : nullptr;
     const QList<Rekeyed> records = rekeyedRecords(db, seal, from, to);
     store(db, records);
     commit(db);

@@ -130,6 +130,13 @@ void Connection::open()
     }
 }
 
+const CredentialSeal *Connection::requireSeal() const
+{
+    if (!m_seal)
+        throw StoreError(QStringLiteral("the register is protected and not opened with a password"));
+    return m_seal.get();
+}
+
 bool Connection::isProtected()
 {
     open();

@@ -63,6 +63,8 @@ public:
     // written. Kept across closing and opening again.
     void setSeal(std::shared_ptr<const CredentialSeal> seal) { m_seal = std::move(seal); }
     const CredentialSeal *seal() const { return m_seal.get(); }
+    // The seal; throws StoreError when no password has opened the register.
+    const CredentialSeal *requireSeal() const;
 
     // Connection string for db.mdb in the given folder.
     static QString connectionStringFor(const QString &folder);

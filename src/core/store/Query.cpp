@@ -131,14 +131,8 @@ QVariant Query::parameter(const QString &name) const
     // A protected credential is sealed for the site it belongs to; an empty one stays empty.
     if (value.isNull() || (value.typeId() == QMetaType::QByteArray && value.toByteArray().isNull()))
         return QVariant(QMetaType(QMetaType::QByteArray));
-    return requireSeal()->seal(parameter(QStringLiteral("id")).toLongLong(), name, value.toByteArray());
-}
-
-const CredentialSeal *Query::requireSeal() const
-{
-    if (!m_connection->seal())
-        throw StoreError(QStringLiteral("the register is protected and not opened with a password"));
-    return m_connection->seal();
+    return m_connection->requireSeal()->seal(parameter(QStringLiteral("id")).toLongLong(), name,
+                                             value.toByteArray());
 }
 
 void Query::bindParameters(QSqlQuery &query) const
@@ -325,7 +319,7 @@ QByteArray Query::bytes(const QString &field) const
     if (stored.isNull() || !Columns::isScrambled(field) || !m_connection->isProtected())
         return stored;
     try {
-        return requireSeal()->open(siteIdOfRow(), field, stored);
+        return m_connection->requireSeal()->open(siteIdOfRow(), field, stored);
     } catch (const CredentialSeal::Broken &) {
         throw BrokenCredential();
     }

@@ -88,7 +88,6 @@ public:
 private:
     // The value to bind: throws when unset or refused; a credential of a protected register sealed.
     QVariant parameter(const QString &name) const;
-    const class CredentialSeal *requireSeal() const; // throws when the register was not opened with one
     qint64 siteIdOfRow() const;
     void bindParameters(class QSqlQuery &query) const;
     template <typename Statement> void bindParameters(Statement &statement) const;
